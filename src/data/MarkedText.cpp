@@ -1,0 +1,53 @@
+#include "data/MarkedText.h"
+
+#include "dungeon/Tiles.h"
+#include "frame/Game.h"
+
+namespace dw {
+
+namespace {
+
+bool iconGroupAt(std::string_view text, std::size_t i) {
+  return i + 4 < text.size() && text[i] == '{' && text[i + 1] == '{' && text[i + 3] == '}' &&
+         text[i + 4] == '}';
+}
+
+}  // namespace
+
+char iconGlyph(char pictureByte) {
+  switch (pictureByte) {
+    case 'm': case 'M': return static_cast<char>(244);
+    case 'g': case 'G': return static_cast<char>(248);
+    case 'h': case 'H': return static_cast<char>(236);
+    case 'k': case 'K':
+    case 'b': case 'B': return static_cast<char>(231);
+    default: return pictureByte;
+  }
+}
+
+void drawMarkedText(Game& game, int row, int col, int fg, int bg, std::string_view text) {
+  Screen& screen = game.screen;
+  long long k = 0;
+  for (std::size_t i = 0; i < text.size(); ++i, ++k) {
+    if (iconGroupAt(text, i)) {
+      auto code = static_cast<std::uint8_t>(iconGlyph(text[i + 2]));
+      game.tiles.put(game.platform, static_cast<int>((col + k - 1) * 8), (row - 1) * 8,
+                     game.tiles.glyphFile(game.platform, code), RasterMode::pset);
+      i += 4;
+    } else {
+      screen.locate(row, static_cast<int>(col + k));
+      screen.setTextColour(fg, bg);
+      screen.print(text.substr(i, 1), false);
+    }
+  }
+}
+
+int markedTextWidth(std::string_view text) {
+  int n = 0;
+  for (std::size_t i = 0; i < text.size(); ++i, ++n) {
+    if (iconGroupAt(text, i)) i += 4;
+  }
+  return n;
+}
+
+}  // namespace dw

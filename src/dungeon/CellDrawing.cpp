@@ -1,0 +1,57 @@
+#include "dungeon/CellDrawing.h"
+
+#include <cmath>
+
+#include "frame/Game.h"
+
+namespace dw {
+
+void putTileFile(Game& game, int x, int y, const std::string& fileName, std::string_view modeWord) {
+  game.tiles.put(game.platform, x, y, game.tiles.file(game.platform, fileName),
+                 rasterModeFromWord(modeWord));
+}
+
+void drawGlyph(Game& game, std::uint8_t g, int row, int col) {
+  game.tiles.put(game.platform, 8 * col - 8, 8 * row - 8, game.tiles.glyphFile(game.platform, g),
+                 RasterMode::pset);
+}
+
+CellInfo drawCell(Game& game, int row, int col) {
+  CellInfo info = game.classify(row, col);
+  drawGlyph(game, info.classGlyph, row, col);
+  return info;
+}
+
+void drawTileText(Game& game, int x, int y, std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    long long px = x + 8LL * static_cast<long long>(i);
+    long long py = y;
+    if (px > 310) {
+      px -= 312;
+      py = y + 8LL;
+    }
+    if (px > 310) px = 0;
+    auto c = static_cast<std::uint8_t>(text[i]);
+    if (c >= 33) {
+      game.tiles.put(game.platform, static_cast<int>(px), static_cast<int>(py),
+                     game.tiles.glyphFile(game.platform, c), RasterMode::pset);
+    }
+  }
+}
+
+void revealNeighbours(Game& game) {
+  GameState& s = game.state;
+  double reach = s.statOf(stat::sight) * 0.5;
+  for (int col = s.heroCol - 1; col <= s.heroCol + 1; ++col) {
+    for (int row = s.heroRow - 1; row <= s.heroRow + 1; ++row) {
+      double d = std::sqrt(double((row - s.heroRow) * (row - s.heroRow) +
+                                  (col - s.heroCol) * (col - s.heroCol)));
+      if (d > reach && game.grid.seenAt(row, col) == 0) continue;
+      CellInfo info = drawCell(game, row, col);
+      if (info.cellClass >= 1 && game.grid.seenAt(row, col) == 0) ++s.exploredCells;
+      game.grid.setSeen(row, col, 1);
+    }
+  }
+}
+
+}  // namespace dw

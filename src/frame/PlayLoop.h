@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+
+namespace dw {
+
+class Game;
+
+// What ends a run of the play loop.
+enum class LoopExit { newLevel, newGame, stop };
+
+// One command cycle: draw, show, read one key, carry it out, let the world
+// take its turn, clamp. Returns how the loop ends, or nothing to go on.
+std::optional<LoopExit> playCycle(Game& game);
+// Cycles until a new level, a new game, or the end of the program.
+LoopExit runPlayLoop(Game& game);
+
+// The command dispatch of one key in lastKey (the cycle without its drawing
+// and key read). Returns how the loop ends, or nothing to go on.
+std::optional<LoopExit> carryOutCommand(Game& game);
+
+}  // namespace dw

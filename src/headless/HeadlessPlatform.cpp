@@ -1,0 +1,20 @@
+#include "headless/HeadlessPlatform.h"
+
+namespace dw {
+
+HeadlessPlatform::HeadlessPlatform(std::string keys, double fixedTimer) : timer_(fixedTimer) {
+  addKeys(keys);
+}
+
+void HeadlessPlatform::addKeys(const std::string& keys) {
+  for (char c : keys) pushKey(std::string(1, c));
+}
+
+std::uint8_t HeadlessPlatform::portIn(int /*port*/) {
+  ++portReads_;
+  return 0;
+}
+
+void HeadlessPlatform::portOut(int /*port*/, std::uint8_t /*value*/) {}
+
+}  // namespace dw

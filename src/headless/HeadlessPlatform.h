@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace dw {
+
+// Runs the game without a window: keys come from a script, one byte each,
+// and every clock reading is the same fixed value.
+class HeadlessPlatform : public Platform {
+ public:
+  explicit HeadlessPlatform(std::string keys = {}, double fixedTimer = 0.0);
+
+  void addKeys(const std::string& keys);
+  double timer() override { return timer_; }
+  ClockTime localTime() override { return {}; }
+  std::uint8_t portIn(int port) override;
+  void portOut(int port, std::uint8_t value) override;
+  int portReads() const { return portReads_; }
+
+ protected:
+  bool waitEvents() override { return false; }  // the script is all there is
+
+ private:
+  double timer_;
+  int portReads_ = 0;
+};
+
+}  // namespace dw

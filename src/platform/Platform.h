@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "platform/Screen.h"
+
+namespace dw {
+
+// Key strings: a plain key is one byte (Escape 27, Enter 13, Backspace 8); a
+// key without a character (an arrow, a function key) is two bytes, 0 and a
+// code, so it never equals a one-character command.
+inline constexpr char escapeKey = 27;
+inline constexpr char enterKey = 13;
+inline constexpr char backspaceKey = 8;
+
+struct ClockTime {
+  int hour = 12, minute = 0, second = 0;
+  int month = 1, day = 1, year = 1990;
+};
+
+// The services the game runs on. The pixels live in the shared Screen; a
+// backend only shows the visible page and delivers keys and time.
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  Screen& screen() { return screen_; }
+  const Screen& screen() const { return screen_; }
+
+  // --- keyboard -----------------------------------------------------------
+  // Returns at once: "" when no key is waiting, else the next key.
+  std::string pollKey();
+  // Blocks until a key is waiting. False when no key can come any more (the
+  // window was closed, or a script of keys ran out).
+  bool waitForKey();
+  // Blocks for one key and returns its first byte as a one-byte string (a key
+  // without a character gives the byte 0). Empty when no key can come.
+  std::optional<std::string> waitChar();
+  // Prints the prompt and "? ", reads a line with echo and Backspace until
+  // Enter, then moves to the next line. Empty when no key can come.
+  std::optional<std::string> inputLine(const std::string& prompt);
+
+  // --- time ---------------------------------------------------------------
+  virtual double timer() = 0;
+  virtual ClockTime localTime() = 0;
+  std::string timeText();
+  std::string dateText();
+
+  // --- files, ports, mouse ------------------------------------------------
+  // Reads a file whole; "\" in the path separates directories. Nothing when
+  // the file cannot be opened.
+  virtual std::optional<std::string> readFile(const std::string& path);
+  // The same, with a file that cannot be opened reading as empty.
+  std::string readWholeFile(const std::string& path) { return readFile(path).value_or(""); }
+  static constexpr std::size_t maxFileBytes = 16 * 1024 * 1024;
+  virtual std::uint8_t portIn(int /*port*/) { return 0; }
+  virtual void portOut(int /*port*/, std::uint8_t /*value*/) {}
+  virtual void hideMouse() {}
+
+  // Shows the visible page now if it changed since it was last shown.
+  virtual void present() {}
+
+ protected:
+  // Moves whatever input has arrived into the key queue without waiting.
+  virtual void pumpEvents() {}
+  // Waits until at least one more event has been pumped; false when no
+  // input can arrive any more.
+  virtual bool waitEvents() = 0;
+  void pushKey(std::string key) { keys_.push_back(std::move(key)); }
+  bool hasKeys() const { return !keys_.empty(); }
+
+ private:
+  Screen screen_;
+  std::deque<std::string> keys_;
+};
+
+// Maps a game path ("res\party.dat") to the host's ("res/party.dat").
+std::string hostPath(const std::string& gamePath);
+
+}  // namespace dw

@@ -1,0 +1,253 @@
+#include "platform/Screen.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/Font.h"
+
+namespace dw {
+
+Image createImage(int width, int height) {
+  return Image(std::max(0, width), std::max(0, height));
+}
+
+void setPixel(Image& image, int x, int y, int colour) {
+  if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
+  image.pixels[static_cast<std::size_t>(y) * image.width + x] = static_cast<std::uint8_t>(colour);
+}
+
+int getPixel(const Image& image, int x, int y) {
+  if (x < 0 || y < 0 || x >= image.width || y >= image.height) return 0;
+  return image.pixels[static_cast<std::size_t>(y) * image.width + x];
+}
+
+RasterMode rasterModeFromWord(std::string_view word) {
+  if (word == "pset") return RasterMode::pset;
+  if (word == "preset") return RasterMode::preset;
+  if (word == "and") return RasterMode::andMode;
+  if (word == "or") return RasterMode::orMode;
+  return RasterMode::xorMode;
+}
+
+namespace {
+
+void plot(Canvas c, int x, int y, std::uint8_t colour) {
+  if (x < 0 || y < 0 || x >= c.width || y >= c.height) return;
+  c.pixels[static_cast<std::size_t>(y) * c.width + x] = colour;
+}
+
+// Walks the pattern one pixel at a time, most significant bit first.
+struct StylePen {
+  std::uint16_t style;
+  int bit = 15;
+  bool next() {
+    bool on = (style >> bit) & 1;
+    bit = bit == 0 ? 15 : bit - 1;
+    return on;
+  }
+};
+
+void styledLine(Canvas c, int x1, int y1, int x2, int y2, std::uint8_t colour, StylePen& pen) {
+  // Bresenham over 64-bit deltas so that far-off corners cannot overflow;
+  // the walk itself stays within the clipped span of the canvas.
+  long long dx = std::llabs(static_cast<long long>(x2) - x1);
+  long long dy = -std::llabs(static_cast<long long>(y2) - y1);
+  int sx = x1 < x2 ? 1 : -1;
+  int sy = y1 < y2 ? 1 : -1;
+  long long err = dx + dy;
+  long long x = x1, y = y1;
+  // A line that is mostly off the canvas would still be walked in full; cap
+  // the walk at what could possibly matter (every pixel it can touch lies on
+  // its major axis, so more steps than that are never needed).
+  long long steps = std::max(dx, -dy);
+  for (long long i = 0; i <= steps; ++i) {
+    if (pen.next() && x >= 0 && y >= 0 && x < c.width && y < c.height) {
+      plot(c, static_cast<int>(x), static_cast<int>(y), colour);
+    }
+    long long e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+}  // namespace
+
+void drawLine(Canvas c, int x1, int y1, int x2, int y2, int colour, LineKind kind,
+              std::uint16_t style) {
+  auto ink = static_cast<std::uint8_t>(colour);
+  StylePen pen{style};
+  switch (kind) {
+    case LineKind::line:
+      styledLine(c, x1, y1, x2, y2, ink, pen);
+      break;
+    case LineKind::box:
+      styledLine(c, x1, y1, x2, y1, ink, pen);
+      styledLine(c, x1, y2, x2, y2, ink, pen);
+      styledLine(c, x1, y1, x1, y2, ink, pen);
+      styledLine(c, x2, y1, x2, y2, ink, pen);
+      break;
+    case LineKind::filledBox: {
+      int left = std::max(std::min(x1, x2), 0);
+      int right = std::min(std::max(x1, x2), c.width - 1);
+      int top = std::max(std::min(y1, y2), 0);
+      int bottom = std::min(std::max(y1, y2), c.height - 1);
+      for (int y = top; y <= bottom; ++y) {
+        if (left <= right) {
+          std::memset(c.pixels + static_cast<std::size_t>(y) * c.width + left, ink,
+                      static_cast<std::size_t>(right - left + 1));
+        }
+      }
+      break;
+    }
+  }
+}
+
+const Palette& defaultPalette() {
+  static const Palette palette = [] {
+    Palette p{};
+    auto six = [](int v) { return static_cast<std::uint8_t>((v * 255 + 31) / 63); };
+    const int ega[16][3] = {{0, 0, 0},    {0, 0, 42},   {0, 42, 0},   {0, 42, 42},
+                            {42, 0, 0},   {42, 0, 42},  {42, 21, 0},  {42, 42, 42},
+                            {21, 21, 21}, {21, 21, 63}, {21, 63, 21}, {21, 63, 63},
+                            {63, 21, 21}, {63, 21, 63}, {63, 63, 21}, {63, 63, 63}};
+    for (int i = 0; i < 16; ++i) p[i] = {six(ega[i][0]), six(ega[i][1]), six(ega[i][2])};
+    const int greys[16] = {0, 5, 8, 11, 14, 17, 20, 24, 28, 32, 36, 40, 45, 50, 56, 63};
+    for (int i = 0; i < 16; ++i) p[16 + i] = {six(greys[i]), six(greys[i]), six(greys[i])};
+    // Nine rings of 24 hues: three brightnesses, each at three saturations.
+    const int levels[9][5] = {{0, 16, 31, 47, 63},  {31, 39, 47, 55, 63}, {45, 49, 54, 58, 63},
+                              {0, 7, 14, 21, 28},   {14, 17, 21, 24, 28}, {20, 22, 24, 26, 28},
+                              {0, 4, 8, 12, 16},    {8, 10, 12, 14, 16},  {11, 12, 13, 15, 16}};
+    int index = 32;
+    for (const auto& l : levels) {
+      int r = l[0], g = l[0], b = l[4];
+      auto put = [&] { p[index++] = {six(r), six(g), six(b)}; };
+      for (int i = 0; i <= 4; ++i) { r = l[i]; put(); }
+      for (int i = 3; i >= 0; --i) { b = l[i]; put(); }
+      for (int i = 1; i <= 4; ++i) { g = l[i]; put(); }
+      for (int i = 3; i >= 0; --i) { r = l[i]; put(); }
+      for (int i = 1; i <= 4; ++i) { b = l[i]; put(); }
+      for (int i = 3; i >= 1; --i) { g = l[i]; put(); }
+    }
+    return p;  // 248..255 stay black
+  }();
+  return palette;
+}
+
+Screen::Screen() {
+  for (auto& p : pages_) p.assign(pageSize, 0);
+  palette_ = defaultPalette();
+}
+
+void Screen::openScreen() {
+  for (auto& p : pages_) std::fill(p.begin(), p.end(), 0);
+  palette_ = defaultPalette();
+  row_ = 1;
+  col_ = 1;
+  fg_ = 15;
+  bg_ = 0;
+  ++visibleChanges_;
+}
+
+void Screen::setPages(int work, int visible) {
+  work_ = clampPage(work);
+  if (clampPage(visible) != visible_) ++visibleChanges_;
+  visible_ = clampPage(visible);
+}
+
+void Screen::copyPage(int source, int destination) {
+  int s = clampPage(source), d = clampPage(destination);
+  if (s != d) std::memcpy(pages_[d].data(), pages_[s].data(), pageSize);
+  touched(d);
+}
+
+void Screen::drawLine(int x1, int y1, int x2, int y2, int colour, LineKind kind,
+                      std::uint16_t style) {
+  dw::drawLine(workCanvas(), x1, y1, x2, y2, colour, kind, style);
+  touched(work_);
+}
+
+void Screen::putImage(int x, int y, const Image& image, RasterMode mode) {
+  // Clip in 64 bits: positions far off the page must not overflow.
+  long long left = std::max<long long>(0, -static_cast<long long>(x));
+  long long top = std::max<long long>(0, -static_cast<long long>(y));
+  long long right = std::min<long long>(image.width, static_cast<long long>(width) - x);
+  long long bottom = std::min<long long>(image.height, static_cast<long long>(height) - y);
+  if (left >= right || top >= bottom) return;
+  std::uint8_t* dest = page(work_);
+  for (long long iy = top; iy < bottom; ++iy) {
+    const std::uint8_t* src = image.pixels.data() + iy * image.width;
+    std::uint8_t* d = dest + (y + iy) * width + x;
+    switch (mode) {
+      case RasterMode::pset:
+        std::memcpy(d + left, src + left, static_cast<std::size_t>(right - left));
+        break;
+      case RasterMode::preset:
+        for (long long ix = left; ix < right; ++ix) d[ix] = static_cast<std::uint8_t>(~src[ix]);
+        break;
+      case RasterMode::andMode:
+        for (long long ix = left; ix < right; ++ix) d[ix] &= src[ix];
+        break;
+      case RasterMode::orMode:
+        for (long long ix = left; ix < right; ++ix) d[ix] |= src[ix];
+        break;
+      case RasterMode::xorMode:
+        for (long long ix = left; ix < right; ++ix) d[ix] ^= src[ix];
+        break;
+    }
+  }
+  touched(work_);
+}
+
+void Screen::setTextColour(int foreground) { fg_ = foreground & 0xFF; }
+
+void Screen::setTextColour(int foreground, int background) {
+  fg_ = foreground & 0xFF;
+  bg_ = background & 0xFF;
+}
+
+void Screen::locate(int row, int col) {
+  row_ = std::clamp(row, 1, textRows);
+  col_ = std::clamp(col, 1, textCols + 1);
+}
+
+void Screen::drawChar(int row, int col, std::uint8_t code, int fg, int bg) {
+  if (row < 1 || row > textRows || col < 1 || col > textCols) return;
+  const auto& glyph = fontGlyphs()[code];
+  std::uint8_t* base = page(work_) + (row - 1) * 8 * width + (col - 1) * 8;
+  for (int y = 0; y < 8; ++y) {
+    std::uint8_t bits = glyph[y];
+    for (int x = 0; x < 8; ++x) {
+      base[y * width + x] = static_cast<std::uint8_t>((bits & (0x80 >> x)) ? fg : bg);
+    }
+  }
+  touched(work_);
+}
+
+void Screen::newLine() {
+  col_ = 1;
+  if (row_ < textRows) {
+    ++row_;
+    return;
+  }
+  std::uint8_t* p = page(work_);
+  std::memmove(p, p + 8 * width, static_cast<std::size_t>(pageSize - 8 * width));
+  std::memset(p + pageSize - 8 * width, bg_, 8 * width);
+  touched(work_);
+}
+
+void Screen::print(std::string_view text, bool newline) {
+  for (char ch : text) {
+    if (col_ <= textCols) drawChar(row_, col_, static_cast<std::uint8_t>(ch), fg_, bg_);
+    if (col_ <= textCols) ++col_;
+  }
+  if (newline) newLine();
+}
+
+}  // namespace dw

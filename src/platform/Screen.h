@@ -1,0 +1,120 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace dw {
+
+// An off-screen block of palette indices (a decoded tile, for instance).
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;  // row by row
+
+  Image() = default;
+  Image(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, 0) {}
+};
+
+Image createImage(int width, int height);
+void setPixel(Image& image, int x, int y, int colour);
+int getPixel(const Image& image, int x, int y);
+
+// How an image combines with the pixels under it.
+enum class RasterMode { pset, preset, andMode, orMode, xorMode };
+// "pset", "preset", "and", "or", "xor"; any other word combines as "xor".
+RasterMode rasterModeFromWord(std::string_view word);
+
+// A writable rectangle of palette indices: a page or an image.
+struct Canvas {
+  std::uint8_t* pixels;
+  int width;
+  int height;
+};
+
+inline Canvas canvasOf(Image& image) { return {image.pixels.data(), image.width, image.height}; }
+
+enum class LineKind { line = 0, box = 1, filledBox = 2 };
+
+// Draws on any canvas; coordinates outside it are clipped. The style is a
+// 16-bit on/off pattern, most significant bit first, applied to line and box
+// outlines; filled boxes are solid.
+void drawLine(Canvas target, int x1, int y1, int x2, int y2, int colour, LineKind kind,
+              std::uint16_t style = 0xFFFF);
+
+struct Rgb {
+  std::uint8_t r, g, b;
+};
+using Palette = std::array<Rgb, 256>;
+const Palette& defaultPalette();
+
+// The 320 x 200 screen with eight pages and a 40 x 25 text grid. Every
+// backend shows the visible page of this one model.
+class Screen {
+ public:
+  static constexpr int width = 320;
+  static constexpr int height = 200;
+  static constexpr int pageCount = 8;
+  static constexpr int pageSize = width * height;
+  static constexpr int textRows = 25;
+  static constexpr int textCols = 40;
+
+  Screen();
+
+  // Clears all pages, restores the palette, cursor to (1, 1), colours 15 on 0.
+  void openScreen();
+  void setPages(int work, int visible);
+  void copyPage(int source, int destination);
+
+  int workPage() const { return work_; }
+  int visiblePage() const { return visible_; }
+  const std::uint8_t* page(int n) const { return pages_[clampPage(n)].data(); }
+  std::uint8_t* page(int n) { return pages_[clampPage(n)].data(); }
+  Canvas workCanvas() { return {page(work_), width, height}; }
+  const Palette& palette() const { return palette_; }
+  // Counts every change that can alter what the visible page shows, so a
+  // window knows when to present again.
+  std::uint64_t visibleChanges() const { return visibleChanges_; }
+
+  void drawLine(int x1, int y1, int x2, int y2, int colour, LineKind kind,
+                std::uint16_t style = 0xFFFF);
+  void putImage(int x, int y, const Image& image, RasterMode mode);
+  void putImage(int x, int y, const Image& image, std::string_view modeWord) {
+    putImage(x, y, image, rasterModeFromWord(modeWord));
+  }
+
+  void setTextColour(int foreground);
+  void setTextColour(int foreground, int background);
+  void locate(int row, int col);
+  // Draws each byte at the cursor and advances it. Characters past column 40
+  // are cut; with newline the cursor moves to column 1 of the next row, and
+  // a new line below row 25 scrolls the work page up by one text row.
+  void print(std::string_view text, bool newline);
+  int cursorRow() const { return row_; }
+  int cursorCol() const { return col_; }
+  int foreground() const { return fg_; }
+  int background() const { return bg_; }
+
+  // Draws one glyph of the font at a text cell without moving the cursor.
+  void drawChar(int row, int col, std::uint8_t code, int fg, int bg);
+
+ private:
+  static int clampPage(int n) { return n < 0 ? 0 : (n >= pageCount ? pageCount - 1 : n); }
+  void touched(int n) {
+    if (n == visible_) ++visibleChanges_;
+  }
+  void newLine();
+
+  std::array<std::vector<std::uint8_t>, pageCount> pages_;
+  Palette palette_{};
+  int work_ = 0;
+  int visible_ = 0;
+  int row_ = 1;
+  int col_ = 1;
+  int fg_ = 15;
+  int bg_ = 0;
+  std::uint64_t visibleChanges_ = 0;
+};
+
+}  // namespace dw

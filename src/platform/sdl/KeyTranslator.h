@@ -1,0 +1,47 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dw {
+
+// What a key press asks of the window itself; the game never sees these.
+enum class WindowAction { none, toggleFullscreen, toggleAspect };
+
+// Turns the window's keyboard events into the game's key strings.
+//
+// Characters come from text input, so "+", "~" and "@" arrive whatever the
+// keyboard layout. Escape, Enter, Backspace and Tab come from the key itself,
+// and the keypad always gives its digits and signs, NumLock or not: the
+// keypad is how the hero walks. A key without a character (an arrow, a
+// function key) becomes 0 followed by its code byte, so it never equals a
+// one-character command. Modifier keys alone give nothing.
+class KeyTranslator {
+ public:
+  // A key went down (or repeats). Appends the keys it gives to out.
+  WindowAction keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod, bool repeat,
+                       std::vector<std::string>& out);
+  void keyUp();
+  // Text typed by the player, in UTF-8.
+  void textInput(std::string_view utf8, std::vector<std::string>& out);
+
+ private:
+  // Set when a keypad key has given its character itself: the text the
+  // desktop may send for the same press (with NumLock on) is dropped.
+  bool dropNextText_ = false;
+};
+
+// The code-page-437 byte of a Unicode character, or -1 when the game's
+// character set has none. Control characters have none.
+int cp437FromUnicode(char32_t c);
+
+// Extended key codes (the byte after the 0).
+namespace extendedKey {
+inline constexpr char home = 71, up = 72, pageUp = 73, left = 75, right = 77, end = 79, down = 80,
+                      pageDown = 81, insert = 82, del = 83, f1 = 59, f12 = static_cast<char>(134);
+}
+
+}  // namespace dw

@@ -1,0 +1,63 @@
+#include "world/MysticOrb.h"
+
+#include "dungeon/CellDrawing.h"
+#include "frame/Game.h"
+
+namespace dw {
+
+namespace {
+
+void orbUsedUp(Game& game) {
+  game.grid.setGlyph(game.state.heroRow, game.state.heroCol, glyph::floor);
+  revealNeighbours(game);
+}
+
+// A nudge of -2..+2; a gain raises the maximum too, a loss never lowers it.
+void nudge(Game& game, int statistic) {
+  long long a = game.random.pick(5, -2);
+  addClamped(game.state.stat(statistic), a);
+  if (a > 0) addClamped(game.state.statMax(statistic), a);
+  orbUsedUp(game);
+}
+
+}  // namespace
+
+void useMysticOrb(Game& game) {
+  GameState& s = game.state;
+  Random& rng = game.random;
+  const int c = s.currentMember;
+
+  nudge(game, stat::mp);
+  addClamped(s.gold, rng.pick(5, -2));
+  if (s.gold < 0) s.gold = 0;
+  orbUsedUp(game);
+  nudge(game, stat::hp);
+  nudge(game, stat::ap);
+  nudge(game, stat::dp);
+
+  // Spells already at their highest level are drawn again; 0 ends the search.
+  int sp;
+  do {
+    s.messageLine = "[Mystic Orb]";
+    sp = static_cast<int>(rng.below(7));
+  } while (sp > 0 && s.memberSpellLevels[c][sp] == s.spellMaxLevel[sp]);
+  if (sp == 0) return;
+
+  std::int32_t& level = s.memberSpellLevels[c][sp];
+  const std::int64_t maxLevel = s.spellMaxLevel[sp];
+  if (s.memberSpells[c][sp] == 1 && level < maxLevel) {
+    std::int64_t r1 = rng.below(maxLevel);
+    std::int64_t r2 = rng.pick(maxLevel, 1);
+    if (r1 < level && r2 > level) {
+      addClamped(level, rng.pick(5, 1));
+      s.messageLine = "[Mystic Orb: '" + s.spellNames[sp] + "' Increased]";
+    }
+  }
+  if (s.memberSpells[c][sp] == 0) {
+    s.memberSpells[c][sp] = 1;
+    s.messageLine = "[Mystic Orb: Learned '" + s.spellNames[sp] + "']";
+  }
+  if (level > maxLevel) level = static_cast<std::int32_t>(maxLevel);
+}
+
+}  // namespace dw

@@ -1,0 +1,152 @@
+// duskwarren-replay: runs the game headless on scripted keys and a fixed
+// clock, and writes a trace and a screenshot.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "KeyScript.h"
+#include "Trace.h"
+#include "frame/Game.h"
+#include "headless/HeadlessPlatform.h"
+#include "headless/Png.h"
+
+namespace {
+
+constexpr const char* usage =
+    "usage: duskwarren-replay [--data DIR] (--keys TEXT | --keys-file FILE) [--timer SECONDS]\n"
+    "                         [--trace FILE] [--screenshot FILE.png] [--check GOLDEN.jsonl]\n"
+    "\n"
+    "Runs the game without a window. Each key is one byte; in --keys, \\r is Enter,\n"
+    "\\e Escape, \\b Backspace, \\\\ a backslash and \\xNN any byte. The run ends when\n"
+    "the game quits or the keys run out. --check compares the trace with a golden\n"
+    "one and exits 1 at the first difference.\n";
+
+int fail(const std::string& message) {
+  std::cerr << "duskwarren-replay: " << message << "\n" << usage;
+  return 2;
+}
+
+bool readFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream data;
+  data << in.rdbuf();
+  out = data.str();
+  return true;
+}
+
+std::vector<std::string> readLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, goldenPath;
+  bool haveKeys = false, haveKeysFile = false;
+  double timer = 0.0;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << usage;
+      return 0;
+    }
+    if (i + 1 >= argc) return fail("option " + arg + " needs a value");
+    std::string value = argv[++i];
+    if (arg == "--data") {
+      dataDir = value;
+    } else if (arg == "--keys") {
+      keysText = value;
+      haveKeys = true;
+    } else if (arg == "--keys-file") {
+      keysFile = value;
+      haveKeysFile = true;
+    } else if (arg == "--timer") {
+      char* end = nullptr;
+      errno = 0;
+      timer = std::strtod(value.c_str(), &end);
+      if (value.empty() || *end != '\0' || errno == ERANGE) return fail("--timer needs a number of seconds");
+    } else if (arg == "--trace") {
+      tracePath = value;
+    } else if (arg == "--screenshot") {
+      screenshotPath = value;
+    } else if (arg == "--check") {
+      goldenPath = value;
+    } else {
+      return fail("unknown option " + arg);
+    }
+  }
+  if (haveKeys == haveKeysFile) return fail("give exactly one of --keys and --keys-file");
+
+  std::string keys;
+  if (haveKeys) {
+    std::string error;
+    auto parsed = dw::parseKeyScript(keysText, error);
+    if (!parsed) return fail(error);
+    keys = *parsed;
+  } else if (!readFile(keysFile, keys)) {
+    return fail("cannot read keys file " + keysFile);
+  }
+
+  std::vector<std::string> golden;
+  if (!goldenPath.empty()) {
+    std::string text;
+    if (!readFile(goldenPath, text)) return fail("cannot read golden trace " + goldenPath);
+    golden = readLines(text);
+  }
+  // Output paths are taken as given, before the game's own directory is set.
+  auto absolute = [](const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) return path;
+    return std::string(cwd) + "/" + path;
+  };
+  tracePath = absolute(tracePath);
+  screenshotPath = absolute(screenshotPath);
+  if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
+    return fail("cannot enter data folder " + dataDir + ": " + std::strerror(errno));
+  }
+
+  dw::HeadlessPlatform platform(keys, timer);
+  dw::Game game(platform);
+  dw::TraceRecorder recorder;
+  game.observer = &recorder;
+  int code = dw::runGame(game);
+  recorder.finish(game);
+
+  if (!tracePath.empty()) {
+    std::ofstream out(tracePath, std::ios::binary);
+    for (const auto& line : recorder.lines()) out << line << "\n";
+    if (!out) {
+      std::cerr << "duskwarren-replay: cannot write trace " << tracePath << "\n";
+      return 2;
+    }
+  }
+  if (!screenshotPath.empty() && !dw::writeScreenshot(screenshotPath, platform.screen())) {
+    std::cerr << "duskwarren-replay: cannot write screenshot " << screenshotPath << "\n";
+    return 2;
+  }
+  if (!goldenPath.empty()) {
+    std::string report = dw::compareTraces(golden, recorder.lines());
+    if (!report.empty()) {
+      std::cout << "out of step with " << goldenPath << ": " << report;
+      return 1;
+    }
+    std::cout << "matches " << goldenPath << " (" << recorder.lines().size() << " lines)\n";
+  }
+  return code;
+}
