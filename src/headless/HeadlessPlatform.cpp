@@ -10,6 +10,11 @@ void HeadlessPlatform::addKeys(const std::string& keys) {
   for (char c : keys) pushKey(std::string(1, c));
 }
 
+std::optional<std::string> HeadlessPlatform::readFile(const std::string& path) {
+  if (root_.empty()) return Platform::readFile(path);
+  return Platform::readFile(root_ + "/" + path);
+}
+
 std::uint8_t HeadlessPlatform::portIn(int /*port*/) {
   ++portReads_;
   return 0;

@@ -13,6 +13,9 @@ class HeadlessPlatform : public Platform {
   explicit HeadlessPlatform(std::string keys = {}, double fixedTimer = 0.0);
 
   void addKeys(const std::string& keys);
+  // Game paths are read below this folder instead of the working directory.
+  void setDataRoot(std::string folder) { root_ = std::move(folder); }
+  std::optional<std::string> readFile(const std::string& path) override;
   double timer() override { return timer_; }
   ClockTime localTime() override { return {}; }
   std::uint8_t portIn(int port) override;
@@ -24,6 +27,7 @@ class HeadlessPlatform : public Platform {
 
  private:
   double timer_;
+  std::string root_;
   int portReads_ = 0;
 };
 
