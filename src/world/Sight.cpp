@@ -18,10 +18,15 @@ struct Square {
 };
 
 Square squareAround(int row, int col, long long reach) {
-  return {static_cast<int>(std::max<long long>(firstRow, row - reach)),
-          static_cast<int>(std::min<long long>(lastRow, row + reach)),
-          static_cast<int>(std::max<long long>(firstCol, col - reach)),
-          static_cast<int>(std::min<long long>(lastCol, col + reach))};
+  const long long top = std::max<long long>(firstRow, row - reach);
+  const long long bottom = std::min<long long>(lastRow, row + reach);
+  const long long left = std::max<long long>(firstCol, col - reach);
+  const long long right = std::min<long long>(lastCol, col + reach);
+  // A negative reach covers nothing; its bounds may lie far outside the int
+  // range and must not wrap back into it.
+  if (top > bottom || left > right) return {firstRow, firstRow - 1, firstCol, firstCol - 1};
+  return {static_cast<int>(top), static_cast<int>(bottom), static_cast<int>(left),
+          static_cast<int>(right)};
 }
 
 bool warpTarget(const Game& game, int row, int col) {

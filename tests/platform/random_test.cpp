@@ -28,10 +28,7 @@ TEST(Random, FirstValuesAndTenThousandthArePinned) {
   r.randomize(42, 0);
   int value = 0;
   for (int i = 0; i < 10000; ++i) value = static_cast<int>(r.rnd() * 32768);
-  Random again;
-  again.randomize(42, 0);
-  for (int i = 0; i < 9999; ++i) (void)again.rnd();
-  EXPECT_EQ(static_cast<int>(again.rnd() * 32768), value);
+  EXPECT_EQ(value, 19480);
   EXPECT_EQ(r.draws(), 10000u);
 }
 

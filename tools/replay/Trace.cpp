@@ -158,7 +158,11 @@ class FlatReader {
       ++pos_;
       skip();
       if (eat(']')) return true;
-      for (int i = 0;; ++i) {
+      // The party tables leave out member 0 and statistic or spell 0, so
+      // their entries are named by the game's own numbers; grid rows count
+      // from 0 like the grid.
+      const int first = path.rfind("member", 0) == 0 ? 1 : 0;
+      for (int i = first;; ++i) {
         if (!readValue(path + "[" + std::to_string(i) + "]", out, depth + 1)) return false;
         skip();
         if (eat(']')) return true;

@@ -47,7 +47,7 @@ inline constexpr int tileSide = 8;
 inline constexpr int sheetColumns = 16;
 inline constexpr int sheetSide = tileSide * sheetColumns;  // 128 pixels
 
-// The 16 colours the game draws with (palette entries 0..15 of Part 5.1).
+// The 16 colours the game draws with (palette entries 0..15).
 inline constexpr int gameColourCount = 16;
 Rgb gameColour(int index);
 

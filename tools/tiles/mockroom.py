@@ -5,7 +5,7 @@
     python3 tools/tiles/mockroom.py --sheet assets/tiles/tilesheet.png out.png
 
 With --tiles it reads the 256 NNNb0808.til files the build made (decoded here
-as Part 2.3 of the spec describes, independently of the game's code); with
+by the tile file format, independently of the game's code); with
 --sheet it cuts the tiles from the sheet. The picture is the 320 x 200 screen:
 a few rooms with items, monsters, doors, the hero, rock and not-yet-seen
 cells, the frame border and the two status lines with their icons, and the
@@ -71,7 +71,7 @@ def read_font():
 
 
 def decode_til(data):
-    """Part 2.3's loadTileImage: rows of colour indices, or None."""
+    """A tile file as the game reads it: rows of colour indices, or None."""
     if not data or data[0] != 253:
         return None
     byte = lambda i: data[i] if i < len(data) else 0  # noqa: E731
@@ -138,7 +138,7 @@ class Screen:
         self.char(25, 40, 217, 3, 0)
 
     def marked(self, row, text):
-        """Part 4.1 mark-up, right-aligned to end in column 39."""
+        """Icon mark-up, right-aligned to end in column 39."""
         cells, i = [], 0
         while i < len(text):
             if text[i:i + 2] == b"{{" and text[i + 3:i + 5] == b"}}":

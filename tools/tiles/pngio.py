@@ -6,7 +6,7 @@ palette indices.
 import struct
 import zlib
 
-# The 16 colours the game draws with (Part 5.1 of the spec).
+# The 16 colours the game draws with.
 GAME_PALETTE = [
     (0, 0, 0), (0, 0, 170), (0, 170, 0), (0, 170, 170),
     (170, 0, 0), (170, 0, 170), (170, 85, 0), (170, 170, 170),

@@ -32,7 +32,9 @@ std::uint32_t argb(const Rgb& c) {
   return 0xFF000000u | (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
 }
 
-SDL_Rect sdlRect(const ViewRect& r) { return {r.x, r.y, r.w, r.h}; }
+SDL_Rect sdlRect(const ViewRect& r) {
+  return {r.x, r.y, r.w, r.h};
+}
 
 }  // namespace
 
@@ -63,7 +65,8 @@ bool SdlPlatform::create(std::string& error) {
     return false;
   }
   SDL_SetWindowMinimumSize(window_, Screen::width, Screen::height);
-  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+  renderer_ =
+      SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
   if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (renderer_ == nullptr) {
     error = SDL_GetError();
@@ -111,9 +114,8 @@ void SdlPlatform::setIcon() {
     return;
   }
   int factor = std::max(1, iconSide / std::max(image->width, image->height));
-  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, image->width * factor,
-                                                     image->height * factor, 32,
-                                                     SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(
+      0, image->width * factor, image->height * factor, 32, SDL_PIXELFORMAT_ARGB8888);
   if (icon == nullptr) return;
   // Colour 0 is the dungeon's darkness: let the desktop show through it.
   const Palette& palette = defaultPalette();
@@ -140,11 +142,13 @@ double SdlPlatform::timer() {
 
 ClockTime SdlPlatform::localTime() {
   std::tm calendar = localCalendar(std::time(nullptr));
-  return {calendar.tm_hour, calendar.tm_min,      calendar.tm_sec,
+  return {calendar.tm_hour,    calendar.tm_min,  calendar.tm_sec,
           calendar.tm_mon + 1, calendar.tm_mday, calendar.tm_year + 1900};
 }
 
-void SdlPlatform::hideMouse() { SDL_ShowCursor(SDL_DISABLE); }
+void SdlPlatform::hideMouse() {
+  SDL_ShowCursor(SDL_DISABLE);
+}
 
 bool SdlPlatform::fullscreen() const {
   return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;

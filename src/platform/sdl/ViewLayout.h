@@ -14,9 +14,9 @@ struct ViewRect {
 // only the step from stage to area is smoothed, so edges stay sharp and no row
 // or column is doubled.
 struct ViewLayout {
-  ViewRect area;           // centred; the rest of the window is black
+  ViewRect area;               // centred; the rest of the window is black
   int stageW = 0, stageH = 0;  // the whole-pixel enlargement
-  bool smooth = false;     // area differs from the stage: filter the last step
+  bool smooth = false;         // area differs from the stage: filter the last step
 };
 
 ViewLayout layoutView(int drawW, int drawH, bool aspectCorrect);
