@@ -78,12 +78,14 @@ void healEffect(Game& game) {
   const std::int64_t maxLevel = s.spellMaxLevel[spell::heal];
   for (int m = 1; m <= s.partySize; ++m) {
     bool success = spellRoll(game, level, maxLevel);
-    // A spell without a maximum level heals nobody (there is no share of
-    // nothing), though its rolls are still made so seeds replay the same.
-    if (!success || s.memberStats[m][stat::hp] <= 0 || maxLevel == 0) continue;
+    // A spell without a maximum level of 1 or more heals nobody (there is
+    // no share of nothing), though its rolls are still made so seeds replay
+    // the same. A level or a maximum Hp below zero gives no gain either: a
+    // Heal never wounds.
+    if (!success || s.memberStats[m][stat::hp] <= 0 || maxLevel <= 0) continue;
     double share = static_cast<double>(level) / static_cast<double>(maxLevel);
     double gain = std::floor(static_cast<double>(s.memberStatMax[m][stat::hp]) * share);
-    addClamped(s.memberStats[m][stat::hp], truncateToInt64(gain));
+    if (gain > 0) addClamped(s.memberStats[m][stat::hp], truncateToInt64(gain));
   }
 }
 
