@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 namespace dw {
@@ -77,6 +78,9 @@ std::string hostPath(const std::string& gamePath) {
 }
 
 std::optional<std::string> Platform::readFile(const std::string& path) {
+  // A folder opens on this system but is no file the game can read.
+  std::error_code error;
+  if (std::filesystem::is_directory(hostPath(path), error)) return std::nullopt;
   std::ifstream in(hostPath(path), std::ios::binary);
   if (!in) return std::nullopt;
   // No file the game reads is anywhere near this size; a larger one is read

@@ -57,9 +57,8 @@ void styledLine(Canvas c, int x1, int y1, int x2, int y2, std::uint8_t colour, S
   int sy = y1 < y2 ? 1 : -1;
   long long err = dx + dy;
   long long x = x1, y = y1;
-  // A line that is mostly off the canvas would still be walked in full; cap
-  // the walk at what could possibly matter (every pixel it can touch lies on
-  // its major axis, so more steps than that are never needed).
+  // The game's lines are short; the walk covers the whole line so that the
+  // style pattern stays in step, and only pixels on the canvas are set.
   long long steps = std::max(dx, -dy);
   for (long long i = 0; i <= steps; ++i) {
     if (pen.next() && x >= 0 && y >= 0 && x < c.width && y < c.height) {

@@ -11,8 +11,9 @@ namespace dw {
 
 namespace {
 
-// While the game is busy and only polls, its picture is shown at most this
-// often (milliseconds), so a long computation is not slowed by drawing.
+// While the game is busy, its pictures are shown at most this often
+// (milliseconds), so a long run of drawing is not slowed by showing each
+// step; the last picture is always shown before the game waits.
 constexpr std::uint64_t busyRedrawInterval = 15;
 // The hero's own tile makes the window icon.
 constexpr const char* iconTile = "tiles\\120b0808.til";
@@ -49,7 +50,9 @@ bool SdlPlatform::create(std::string& error) {
   // gains nothing from bypassing the desktop's compositor.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+#ifdef SDL_HINT_WINDOWS_DPI_AWARENESS
   SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
+#endif
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = SDL_GetError();
     return false;
@@ -159,11 +162,12 @@ void SdlPlatform::pumpEvents() {
   while (SDL_PollEvent(&event) != 0) handleEvent(event);
   for (std::string& key : typed_) pushKey(std::move(key));
   typed_.clear();
-  if (dirty() && SDL_GetTicks64() - lastRedrawTicks_ >= busyRedrawInterval) redraw();
+  present();
 }
 
 bool SdlPlatform::waitEvents() {
   if (closed_) return false;
+  if (dirty()) redraw();
   SDL_Event event;
   if (SDL_WaitEvent(&event) == 0) {
     // The event system itself failed: no key can come any more.
@@ -247,7 +251,7 @@ bool SdlPlatform::dirty() const {
 }
 
 void SdlPlatform::present() {
-  if (dirty()) redraw();
+  if (dirty() && SDL_GetTicks64() - lastRedrawTicks_ >= busyRedrawInterval) redraw();
 }
 
 void SdlPlatform::redraw() {

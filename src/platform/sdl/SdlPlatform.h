@@ -27,6 +27,8 @@ class SdlPlatform : public Platform {
   double timer() override;
   ClockTime localTime() override;
   void hideMouse() override;
+  // Shows the visible page if it changed, at most at display pace; whatever
+  // is on it when the game starts to wait is always shown.
   void present() override;
 
   // The window's view options, also for tests of the window.
