@@ -1,5 +1,8 @@
 #include "data/MarkedText.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "dungeon/Tiles.h"
 #include "frame/Game.h"
 
@@ -10,6 +13,13 @@ namespace {
 bool iconGroupAt(std::string_view text, std::size_t i) {
   return i + 4 < text.size() && text[i] == '{' && text[i + 1] == '{' && text[i + 3] == '}' &&
          text[i + 4] == '}';
+}
+
+// Cells and pixels far off the screen stay off it: positions are worked out
+// in 64 bits and held within the int range, where no tile reaches the page.
+int heldToInt(long long value) {
+  return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(),
+                                                std::numeric_limits<int>::max()));
 }
 
 }  // namespace
@@ -31,11 +41,11 @@ void drawMarkedText(Game& game, int row, int col, int fg, int bg, std::string_vi
   for (std::size_t i = 0; i < text.size(); ++i, ++k) {
     if (iconGroupAt(text, i)) {
       auto code = static_cast<std::uint8_t>(iconGlyph(text[i + 2]));
-      game.tiles.put(game.platform, static_cast<int>((col + k - 1) * 8), (row - 1) * 8,
+      game.tiles.put(game.platform, heldToInt((col + k - 1) * 8), heldToInt((row - 1LL) * 8),
                      game.tiles.glyphFile(game.platform, code), RasterMode::pset);
       i += 4;
     } else {
-      screen.locate(row, static_cast<int>(col + k));
+      screen.locate(row, heldToInt(col + k));
       screen.setTextColour(fg, bg);
       screen.print(text.substr(i, 1), false);
     }

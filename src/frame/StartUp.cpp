@@ -17,10 +17,7 @@ constexpr int fmAddress = 0x388;
 constexpr int fmData = 0x389;
 const std::string dot(1, static_cast<char>(250));
 
-void put(Screen& screen, int row, int col, std::uint8_t code) {
-  screen.locate(row, col);
-  screen.print(std::string(1, static_cast<char>(code)), false);
-}
+void put(Screen& screen, int row, int col, std::uint8_t code) { screen.putChar(row, col, code); }
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "platform/Screen.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 
@@ -219,14 +220,34 @@ void Screen::locate(int row, int col) {
 void Screen::drawChar(int row, int col, std::uint8_t code, int fg, int bg) {
   if (row < 1 || row > textRows || col < 1 || col > textCols) return;
   const auto& glyph = fontGlyphs()[code];
-  std::uint8_t* base = page(work_) + (row - 1) * 8 * width + (col - 1) * 8;
-  for (int y = 0; y < 8; ++y) {
-    std::uint8_t bits = glyph[y];
-    for (int x = 0; x < 8; ++x) {
-      base[y * width + x] = static_cast<std::uint8_t>((bits & (0x80 >> x)) ? fg : bg);
+  // Each font row becomes eight bytes at once: ink where a bit is set,
+  // paper elsewhere.
+  static const std::array<std::uint64_t, 256> spread = [] {
+    std::array<std::uint64_t, 256> table{};
+    for (unsigned bits = 0; bits < 256; ++bits) {
+      for (int x = 0; x < 8; ++x) {
+        int byte = std::endian::native == std::endian::little ? x : 7 - x;
+        if (bits & (0x80u >> x)) table[bits] |= std::uint64_t{0xFF} << (8 * byte);
+      }
     }
+    return table;
+  }();
+  const std::uint64_t ones = 0x0101010101010101ull;
+  const std::uint64_t ink = ones * static_cast<std::uint8_t>(fg);
+  const std::uint64_t paper = ones * static_cast<std::uint8_t>(bg);
+  std::uint8_t* base = page(work_) + (row - 1) * 8 * width + (col - 1) * 8;
+  for (int y = 0; y < 8; ++y, base += width) {
+    std::uint64_t mask = spread[glyph[y]];
+    std::uint64_t pixels = (mask & ink) | (~mask & paper);
+    std::memcpy(base, &pixels, 8);
   }
   touched(work_);
+}
+
+void Screen::putChar(int row, int col, std::uint8_t code) {
+  locate(row, col);
+  drawChar(row_, col_, code, fg_, bg_);
+  if (col_ <= textCols) ++col_;
 }
 
 void Screen::newLine() {

@@ -96,6 +96,8 @@ class Screen {
   int foreground() const { return fg_; }
   int background() const { return bg_; }
 
+  // locate and print of one byte, without building a string.
+  void putChar(int row, int col, std::uint8_t code);
   // Draws one glyph of the font at a text cell without moving the cursor.
   void drawChar(int row, int col, std::uint8_t code, int fg, int bg);
 
