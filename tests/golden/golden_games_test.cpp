@@ -128,6 +128,31 @@ TEST_P(GoldenGames, ReplayIsTheSameEveryTime) {
   EXPECT_EQ(replay(*keys).trace, replay(*keys).trace);
 }
 
+// The title picture the level generator draws its progress over: the frame,
+// " { DUSKWARREN }" in tiles, kept on page 2.
+TEST(GoldenTitle, TitlePictureOnPageTwoMatches) {
+  HeadlessPlatform platform("@42\r ", 0.0);
+  platform.setDataRoot(test::gameDir());
+  Game game(platform);
+  runGame(game);
+  const fs::path golden = fs::path(DUSKWARREN_SOURCE_DIR) / "tests/golden/title.png";
+  const Screen& screen = platform.screen();
+  if (updating()) {
+    ASSERT_TRUE(writePagePng(golden.string(), screen.page(2), Screen::width, Screen::height,
+                             screen.palette()));
+    GTEST_SKIP() << "golden title rewritten";
+  }
+  RgbImage image;
+  ASSERT_TRUE(readPngRgb(golden.string(), image)) << image.error;
+  ASSERT_EQ(image.width * image.height, Screen::pageSize);
+  const std::uint8_t* page = screen.page(2);
+  for (int i = 0; i < Screen::pageSize; ++i) {
+    const Rgb& c = screen.palette()[page[i]];
+    ASSERT_TRUE(c.r == image.rgb[3 * i] && c.g == image.rgb[3 * i + 1] && c.b == image.rgb[3 * i + 2])
+        << "title differs first at x " << i % Screen::width << ", y " << i / Screen::width;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Recorded, GoldenGames, testing::ValuesIn(goldenNames()),
                          [](const testing::TestParamInfo<std::string>& info) {
                            std::string name = info.param;
