@@ -17,7 +17,8 @@ std::size_t skipBlanks(std::string_view text) {
   return i;
 }
 
-// Length of the decimal number at the start of text, 0 when there is none.
+}  // namespace
+
 std::size_t numberLength(std::string_view text) {
   std::size_t i = 0;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
@@ -42,8 +43,6 @@ std::size_t numberLength(std::string_view text) {
   }
   return i;
 }
-
-}  // namespace
 
 std::int32_t clampToInt32(std::int64_t value) {
   if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();

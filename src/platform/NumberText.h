@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -10,6 +11,10 @@ namespace dw {
 // nearest integer (halves to even) and held within the 32-bit range. Text
 // that does not start with a number reads as 0.
 std::int32_t readNumber(std::string_view text);
+
+// Length of the decimal number (sign, digits, fraction, exponent) at the
+// very start of text, 0 when none starts there.
+std::size_t numberLength(std::string_view text);
 
 // The same reading, unrounded (for values the game keeps as reals).
 double readReal(std::string_view text);

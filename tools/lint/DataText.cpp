@@ -11,34 +11,6 @@ namespace {
 
 constexpr const char* fixHint = " (duskwarren-lint --fix-line-endings rewrites it with CR LF)";
 
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-// Length of the number at the start of the text, as the game reads numbers:
-// sign, digits, fraction, exponent; 0 when there is none.
-std::size_t numberLength(std::string_view text) {
-  std::size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t digits = 0;
-  while (i < text.size() && isDigit(text[i])) ++i, ++digits;
-  if (i < text.size() && text[i] == '.') {
-    std::size_t j = i + 1;
-    std::size_t fraction = 0;
-    while (j < text.size() && isDigit(text[j])) ++j, ++fraction;
-    if (digits + fraction > 0) i = j, digits += fraction;
-  }
-  if (digits == 0) return 0;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    std::size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    std::size_t expDigits = 0;
-    while (j < text.size() && isDigit(text[j])) ++j, ++expDigits;
-    if (expDigits > 0) i = j;
-  }
-  return i;
-}
-
 struct LineEndings {
   std::size_t crLf = 0, loneLf = 0, loneCr = 0;
 };
