@@ -1,6 +1,7 @@
 #include "dungeon/Generator.h"
 
 #include <cmath>
+#include <optional>
 
 #include "dungeon/CellDrawing.h"
 #include "frame/Game.h"
@@ -43,9 +44,28 @@ bool roomIsFree(const Game& game, const Room& r) {
   return true;
 }
 
-Room chooseRoom(Game& game) {
+}  // namespace
+
+bool anyRoomFits(const Game& game) {
+  for (int y0 = 3; y0 <= 22; ++y0) {
+    for (int x0 = 3; x0 <= 37; ++x0) {
+      if (roomIsFree(game, Room{2, 2, x0, y0})) return true;
+    }
+  }
+  return false;
+}
+
+namespace {
+
+// Draws rooms until one lands on rock. The search has no limit of its own;
+// it is given up only where it could never end: when no room fits at all,
+// or after the generator has gone through its whole period (every attempt
+// draws four values, so 2^30 attempts repeat the sequence from the start).
+std::optional<Room> chooseRoom(Game& game) {
   Random& rng = game.random;
-  for (;;) {
+  for (long long attempt = 0; attempt < (1LL << 30); ++attempt) {
+    // A long search is rare; only then is it worth asking whether it can end.
+    if (attempt == 1000 && !anyRoomFits(game)) return std::nullopt;
     Room r{};
     r.w = static_cast<int>(rng.pick(6, 2));
     r.h = static_cast<int>(rng.belowFraction(20, r.w)) + 2;
@@ -54,6 +74,7 @@ Room chooseRoom(Game& game) {
     r.y0 = static_cast<int>(rng.pick(22 - r.h, 3));
     if (roomIsFree(game, r)) return r;
   }
+  return std::nullopt;
 }
 
 // A passage goes into a one-cell rock gap with something open behind it;
@@ -173,17 +194,36 @@ void generateLevel(Game& game) {
     }
   }
 
+  bool stairsPlaced = false;
   for (int i = 1; i <= roomCount; ++i) {
     screen.setTextColour(15, 0);
-    Room r = chooseRoom(game);
+    std::optional<Room> room = chooseRoom(game);
+    if (!room) break;  // the level is full: no further room could ever fit
+    const Room& r = *room;
     carveAndConnect(game, r);
     placeItems(game, r, itemDivisor);
     if (i == stairsRoom) {
       int row, col;
       pickCellIn(game, r, row, col);
       game.grid.setGlyph(row, col, glyph::stairs);
+      stairsPlaced = true;
     }
     placeShops(game, r, i, shopsLeft);
+  }
+  // Only a level whose rooms ran out before the stairs room gets here
+  // without stairs; they go onto a floor cell so the way down stays open.
+  bool anyFloor = false;
+  for (int row = 3; row <= 23; ++row) {
+    for (int col = 3; col <= 38; ++col)
+      anyFloor = anyFloor || game.grid.glyphAt(row, col) == glyph::floor;
+  }
+  while (!stairsPlaced && anyFloor) {
+    int col = static_cast<int>(rng.pick(36, 3));
+    int row = static_cast<int>(rng.pick(21, 3));
+    if (game.grid.glyphAt(row, col) == glyph::floor) {
+      game.grid.setGlyph(row, col, glyph::stairs);
+      stairsPlaced = true;
+    }
   }
 
   for (int col = firstCol; col <= lastCol; ++col) {

@@ -8,6 +8,10 @@ class Game;
 // one draw (class 1 always gives floor).
 void placeCell(Game& game, int k, int row, int col);
 
+// Whether any room can still be cut: the smallest room is 2 x 2, with its
+// corner in columns 3..37 and rows 3..22.
+bool anyRoomFits(const Game& game);
+
 // Makes the next level: rooms, passages, items, monsters, the stairs and the
 // shops, the not-yet-seen cover, and the hero's place. Shows its progress
 // over the title picture kept on page 2.

@@ -55,6 +55,12 @@ TileFile parseTileFile(std::string bytes) {
     tile.fullyDecoded = true;
     tile.bytes.clear();
     tile.bytes.shrink_to_fit();
+  } else {
+    // A picture put at or right of and below the page's corner shows at most
+    // its top-left page-sized part: keep that decoded, so that a huge tile
+    // drawn on every cell costs no more than a small one.
+    tile.decoded = decodeTileWindow(tile, 0, 0, std::min(tile.width, Screen::width),
+                                    std::min(tile.height, Screen::height));
   }
   return tile;
 }
@@ -91,10 +97,8 @@ std::optional<Image> tileImage(const TileFile& tile) {
     case TileFile::Kind::picture:
       break;
   }
-  if (tile.fullyDecoded) return tile.decoded;
   // A huge picture is given only as far as a page could show it.
-  return decodeTileWindow(tile, 0, 0, std::min(tile.width, Screen::width),
-                          std::min(tile.height, Screen::height));
+  return tile.decoded;
 }
 
 std::string encodeTileFile(const Image& image) {
@@ -145,7 +149,7 @@ const TileFile& TileSet::glyphFile(Platform& platform, int g) {
 void TileSet::put(Platform& platform, int x, int y, const TileFile& tile, RasterMode mode) {
   Screen& screen = platform.screen();
   if (tile.kind == TileFile::Kind::noImage) return;
-  if (tile.fullyDecoded) {
+  if (tile.fullyDecoded || (x >= 0 && y >= 0)) {
     screen.putImage(x, y, tile.decoded, mode);
     return;
   }

@@ -25,7 +25,8 @@ struct TileFile {
   int height = 0;
   int declaredWidth = 0;  // as the pixel data is laid out
   std::string bytes;      // the whole file, for pictures too large to keep decoded
-  Image decoded;          // the whole image, when it is small enough to keep
+  Image decoded;          // the whole image when it is small enough, else its
+                          // top-left part as large as a page
   bool fullyDecoded = false;
 };
 

@@ -229,3 +229,23 @@ TEST(Generator, ProgressShowsOverTheTitleAndNeverReachesTheWorkPage) {
 
 }  // namespace
 }  // namespace dw
+
+namespace dw {
+namespace {
+
+// The room search gives up only where it could never end: no 2 x 2 block of
+// rock left where a room may stand.
+TEST(GeneratorFullLevel, RoomsFitUntilNoTwoByTwoRockBlockIsLeft) {
+  test::TestGame t;
+  EXPECT_TRUE(anyRoomFits(t.game));
+  for (int row = 3; row <= 23; ++row) {
+    for (int col = 3; col <= 38; col += 2) t.game.grid.glyphs[row][col] = glyph::floor;
+  }
+  EXPECT_FALSE(anyRoomFits(t.game));
+  // One free block in the corner is enough.
+  t.game.grid.glyphs[22][37] = t.game.grid.glyphs[23][37] = glyph::rock;
+  EXPECT_TRUE(anyRoomFits(t.game));
+}
+
+}  // namespace
+}  // namespace dw
