@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config g++ clang
   libsdl2-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-apps x11-utils imagemagick python3 valgrind
+  xvfb xauth xdotool openbox x11-apps x11-utils imagemagick python3 valgrind
 )
 
 missing=()

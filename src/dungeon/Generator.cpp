@@ -32,6 +32,7 @@ void showProgress(Game& game, int textRow, int y1, int y2, int value, int outOf)
   screen.drawLine(32, y1, x, y2, 10, LineKind::filledBox);
   screen.drawLine(32, y1, 279, y2, 15, LineKind::box);
   screen.copyPage(0, 1);
+  game.platform.present();  // a window shows the bar as it grows
   screen.copyPage(3, 0);
 }
 
