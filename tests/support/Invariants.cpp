@@ -22,9 +22,9 @@ void InvariantChecker::fail(const Game& game, const char* when, const std::strin
   if (failures_.size() >= keptFailures) return;
   const GameState& s = game.state;
   std::string where = std::string(when) + ", seed " + std::to_string(s.seed) + ", level " +
-                      std::to_string(s.levelNumber) + ", key " + keyText(s.lastKey) +
-                      ", hero (" + std::to_string(s.heroRow) + "," + std::to_string(s.heroCol) +
-                      "), member " + std::to_string(s.currentMember);
+                      std::to_string(s.levelNumber) + ", key " + keyText(s.lastKey) + ", hero (" +
+                      std::to_string(s.heroRow) + "," + std::to_string(s.heroCol) + "), member " +
+                      std::to_string(s.currentMember);
   std::string message = what + " [" + where + "]";
   // One report per kind of fault is enough to find it.
   for (const auto& f : failures_) {
@@ -56,8 +56,9 @@ void InvariantChecker::checkCommon(const Game& game, const char* when) {
   for (int row = 0; row < gridRows; ++row) {
     for (int col = 0; col < gridCols; ++col) {
       if (game.grid.seen[row][col] > 2) {
-        fail(game, when, "seen mark " + std::to_string(game.grid.seen[row][col]) + " at (" +
-                             std::to_string(row) + "," + std::to_string(col) + ")");
+        fail(game, when,
+             "seen mark " + std::to_string(game.grid.seen[row][col]) + " at (" +
+                 std::to_string(row) + "," + std::to_string(col) + ")");
       }
       // A glyph is one byte, so 0..255 holds by its type; what can go wrong
       // is the count of stairs.
@@ -67,12 +68,14 @@ void InvariantChecker::checkCommon(const Game& game, const char* when) {
   if (stairs != 1) fail(game, when, std::to_string(stairs) + " stairs cells on the level");
   noteSeenCells(game);
   if (s.exploredCells > everSeenCount_ || s.exploredCells < 0) {
-    fail(game, when, "exploredCells " + std::to_string(s.exploredCells) + " but " +
-                         std::to_string(everSeenCount_) + " cells ever seen");
+    fail(game, when,
+         "exploredCells " + std::to_string(s.exploredCells) + " but " +
+             std::to_string(everSeenCount_) + " cells ever seen");
   }
   if (s.exploredCells > s.openCells) {
-    fail(game, when, "exploredCells " + std::to_string(s.exploredCells) + " above openCells " +
-                         std::to_string(s.openCells));
+    fail(game, when,
+         "exploredCells " + std::to_string(s.exploredCells) + " above openCells " +
+             std::to_string(s.openCells));
   }
 }
 
@@ -83,8 +86,9 @@ void InvariantChecker::checkStatistics(const Game& game, const char* when) {
     const std::int32_t value = s.memberStats[s.currentMember][st];
     const std::int32_t maximum = s.memberStatMax[s.currentMember][st];
     if (maximum >= 0 && (value < 0 || value > maximum)) {
-      fail(game, when, "statistic " + std::to_string(st) + " is " + std::to_string(value) +
-                           ", outside 0.." + std::to_string(maximum));
+      fail(game, when,
+           "statistic " + std::to_string(st) + " is " + std::to_string(value) + ", outside 0.." +
+               std::to_string(maximum));
     }
   }
 }
@@ -126,8 +130,8 @@ void InvariantChecker::onCycle(const Game& game) {
   // the maxima, so only a finished cycle is held to them.
   const bool alive = s.currentMember >= 1 && s.currentMember <= maxMembers &&
                      s.memberStats[s.currentMember][stat::hp] > 0;
-  const bool stairs = s.lastKey == " " && alive &&
-                      game.grid.glyphAt(s.heroRow, s.heroCol) == glyph::stairs;
+  const bool stairs =
+      s.lastKey == " " && alive && game.grid.glyphAt(s.heroRow, s.heroCol) == glyph::stairs;
   if (!restart && !stairs) checkStatistics(game, "after a command");
   countLosses(game);
 }
