@@ -18,7 +18,9 @@
 
 namespace {
 
-std::string gameDir() { return DUSKWARREN_GAME_DIR; }
+std::string gameDir() {
+  return DUSKWARREN_GAME_DIR;
+}
 
 // A game on seed 42, its first level generated, played a few moves in.
 struct MidPlay {

@@ -31,7 +31,8 @@ void appendLine(std::string_view line, KeyValueTable& table, bool skipShadowed) 
     indexTable(table);
     if (table.firstByKey.count(lowerKey) != 0) return;
   }
-  table.entries.push_back({std::string(key), std::string(line.substr(eq + 1)), std::move(lowerKey)});
+  table.entries.push_back(
+      {std::string(key), std::string(line.substr(eq + 1)), std::move(lowerKey)});
 }
 
 }  // namespace

@@ -26,12 +26,22 @@ int heldToInt(long long value) {
 
 char iconGlyph(char pictureByte) {
   switch (pictureByte) {
-    case 'm': case 'M': return static_cast<char>(244);
-    case 'g': case 'G': return static_cast<char>(248);
-    case 'h': case 'H': return static_cast<char>(236);
-    case 'k': case 'K':
-    case 'b': case 'B': return static_cast<char>(231);
-    default: return pictureByte;
+    case 'm':
+    case 'M':
+      return static_cast<char>(244);
+    case 'g':
+    case 'G':
+      return static_cast<char>(248);
+    case 'h':
+    case 'H':
+      return static_cast<char>(236);
+    case 'k':
+    case 'K':
+    case 'b':
+    case 'B':
+      return static_cast<char>(231);
+    default:
+      return pictureByte;
   }
 }
 

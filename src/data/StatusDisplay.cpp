@@ -59,7 +59,8 @@ void statusDisplay(Game& game) {
     screen.print(s.messageLine, false);
     screen.setTextColour(3);
     long long rule = messageWidth - static_cast<long long>(s.messageLine.size());
-    if (rule > 0) screen.print(std::string(static_cast<std::size_t>(rule), static_cast<char>(196)), false);
+    if (rule > 0)
+      screen.print(std::string(static_cast<std::size_t>(rule), static_cast<char>(196)), false);
     screen.setTextColour(15, 0);
   }
 }

@@ -44,8 +44,8 @@ void revealNeighbours(Game& game) {
   double reach = s.statOf(stat::sight) * 0.5;
   for (int col = s.heroCol - 1; col <= s.heroCol + 1; ++col) {
     for (int row = s.heroRow - 1; row <= s.heroRow + 1; ++row) {
-      double d = std::sqrt(double((row - s.heroRow) * (row - s.heroRow) +
-                                  (col - s.heroCol) * (col - s.heroCol)));
+      double d = std::sqrt(
+          double((row - s.heroRow) * (row - s.heroRow) + (col - s.heroCol) * (col - s.heroCol)));
       if (d > reach && game.grid.seenAt(row, col) == 0) continue;
       CellInfo info = drawCell(game, row, col);
       if (info.cellClass >= 1 && game.grid.seenAt(row, col) == 0) ++s.exploredCells;

@@ -13,10 +13,10 @@ void CellClassTable::setStandard() {
   classGlyphs[1] = bytes({floor, stairs});
   classGlyphs[2] = bytes({openDoor, openDoor, openDoor, openDoor, lockedDoor, lockedDoor,
                           lockedDoor, gate, gate, blockWall});
-  classGlyphs[3] = bytes({goldPile, goldPile, goldPile, goldPile, goldPile, goldPile, snake,
-                          snake, snake, snake, orc, orc, orc, viperess, viperess, hpItem,
-                          hpItem, hpItem, mpItem, mpItem, mpItem, treasure, treasure,
-                          mysticOrbGlyph, zombie, shadow});
+  classGlyphs[3] = bytes(
+      {goldPile, goldPile, goldPile, goldPile, goldPile, goldPile,       snake,  snake,  snake,
+       snake,    orc,      orc,      orc,      viperess, viperess,       hpItem, hpItem, hpItem,
+       mpItem,   mpItem,   mpItem,   treasure, treasure, mysticOrbGlyph, zombie, shadow});
   rebuildIndex();
 }
 
@@ -24,7 +24,8 @@ void CellClassTable::rebuildIndex() {
   classOf.fill(0);
   // Classes are searched 1, 2, 3: a glyph belongs to the first that holds it.
   for (int k = 3; k >= 1; --k) {
-    for (char c : classGlyphs[k]) classOf[static_cast<std::uint8_t>(c)] = static_cast<std::uint8_t>(k);
+    for (char c : classGlyphs[k])
+      classOf[static_cast<std::uint8_t>(c)] = static_cast<std::uint8_t>(k);
   }
 }
 
@@ -41,27 +42,48 @@ CellInfo classifyCell(const LevelGrid& grid, const CellClassTable& table, long l
 
 char glyphSymbol(std::uint8_t g) {
   switch (g) {
-    case 0: return ' ';
-    case glyph::rock: return '#';
-    case glyph::wall: return '%';
-    case glyph::floor: return '.';
-    case glyph::stairs: return '>';
-    case glyph::openDoor: return '-';
-    case glyph::lockedDoor: return '+';
-    case glyph::gate: return '=';
-    case glyph::blockWall: return '|';
-    case glyph::goldPile: return '$';
-    case glyph::hpItem: return 'h';
-    case glyph::mpItem: return 'm';
-    case glyph::treasure: return 't';
-    case glyph::mysticOrbGlyph: return 'o';
-    case glyph::snake: return 'S';
-    case glyph::orc: return 'O';
-    case glyph::viperess: return 'V';
-    case glyph::zombie: return 'Z';
-    case glyph::shadow: return 'W';
-    case glyph::shop: return '@';
-    default: return '?';
+    case 0:
+      return ' ';
+    case glyph::rock:
+      return '#';
+    case glyph::wall:
+      return '%';
+    case glyph::floor:
+      return '.';
+    case glyph::stairs:
+      return '>';
+    case glyph::openDoor:
+      return '-';
+    case glyph::lockedDoor:
+      return '+';
+    case glyph::gate:
+      return '=';
+    case glyph::blockWall:
+      return '|';
+    case glyph::goldPile:
+      return '$';
+    case glyph::hpItem:
+      return 'h';
+    case glyph::mpItem:
+      return 'm';
+    case glyph::treasure:
+      return 't';
+    case glyph::mysticOrbGlyph:
+      return 'o';
+    case glyph::snake:
+      return 'S';
+    case glyph::orc:
+      return 'O';
+    case glyph::viperess:
+      return 'V';
+    case glyph::zombie:
+      return 'Z';
+    case glyph::shadow:
+      return 'W';
+    case glyph::shop:
+      return '@';
+    default:
+      return '?';
   }
 }
 

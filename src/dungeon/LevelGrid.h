@@ -27,9 +27,9 @@ inline constexpr std::uint8_t orc = 240;
 inline constexpr std::uint8_t viperess = 243;
 inline constexpr std::uint8_t zombie = 224;
 inline constexpr std::uint8_t shadow = 227;
-inline constexpr std::uint8_t shop = 64;           // "@"
-inline constexpr std::uint8_t unseenGlyph = 249;   // drawn over cells not yet seen
-inline constexpr std::uint8_t hero = 120;          // "x", drawn over the hero's cell
+inline constexpr std::uint8_t shop = 64;          // "@"
+inline constexpr std::uint8_t unseenGlyph = 249;  // drawn over cells not yet seen
+inline constexpr std::uint8_t hero = 120;         // "x", drawn over the hero's cell
 }  // namespace glyph
 
 inline constexpr int gridRows = 26;  // rows 0..25
@@ -85,7 +85,9 @@ CellInfo classifyCell(const LevelGrid& grid, const CellClassTable& table, long l
                       long long col);
 
 // Rock, to the generator: any glyph of no class 1..3.
-inline bool isRock(const CellClassTable& table, std::uint8_t g) { return table.classOf[g] == 0; }
+inline bool isRock(const CellClassTable& table, std::uint8_t g) {
+  return table.classOf[g] == 0;
+}
 
 // One character per glyph, for readable golden files and bug reports.
 char glyphSymbol(std::uint8_t g);

@@ -21,7 +21,7 @@ std::string tileFileName(int g);
 struct TileFile {
   enum class Kind { picture, noImage, placeholder };
   Kind kind = Kind::noImage;
-  int width = 0;   // of the image it gives (25 x 25 files give 24 x 24)
+  int width = 0;  // of the image it gives (25 x 25 files give 24 x 24)
   int height = 0;
   int declaredWidth = 0;  // as the pixel data is laid out
   std::string bytes;      // the whole file, for pictures too large to keep decoded

@@ -17,7 +17,9 @@ constexpr int fmAddress = 0x388;
 constexpr int fmData = 0x389;
 const std::string dot(1, static_cast<char>(250));
 
-void put(Screen& screen, int row, int col, std::uint8_t code) { screen.putChar(row, col, code); }
+void put(Screen& screen, int row, int col, std::uint8_t code) {
+  screen.putChar(row, col, code);
+}
 
 }  // namespace
 

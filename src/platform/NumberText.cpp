@@ -9,7 +9,9 @@ namespace dw {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::size_t skipBlanks(std::string_view text) {
   std::size_t i = 0;
@@ -45,8 +47,10 @@ std::size_t numberLength(std::string_view text) {
 }
 
 std::int32_t clampToInt32(std::int64_t value) {
-  if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+  if (value > std::numeric_limits<std::int32_t>::max())
+    return std::numeric_limits<std::int32_t>::max();
+  if (value < std::numeric_limits<std::int32_t>::min())
+    return std::numeric_limits<std::int32_t>::min();
   return static_cast<std::int32_t>(value);
 }
 
@@ -65,27 +69,40 @@ double readReal(std::string_view text) {
   // locale's words ("inf", "nan") nor hexadecimal can slip in.
   std::string number(text.substr(0, length));
   double value = std::strtod(number.c_str(), nullptr);
-  return std::isfinite(value) ? value : (value > 0 ? std::numeric_limits<double>::max()
-                                                   : std::numeric_limits<double>::lowest());
+  return std::isfinite(value) ? value
+                              : (value > 0 ? std::numeric_limits<double>::max()
+                                           : std::numeric_limits<double>::lowest());
 }
 
-std::int32_t readNumber(std::string_view text) { return roundToInt32(readReal(text)); }
+std::int32_t readNumber(std::string_view text) {
+  return roundToInt32(readReal(text));
+}
 
 std::int32_t typedLineToInt(std::string_view text) {
   std::string_view rest = text.substr(skipBlanks(text));
   if (rest.size() >= 2 && rest[0] == '&') {
     int base = 0;
     switch (rest[1]) {
-      case 'H': case 'h': base = 16; break;
-      case 'O': case 'o': base = 8; break;
-      case 'B': case 'b': base = 2; break;
-      default: break;
+      case 'H':
+      case 'h':
+        base = 16;
+        break;
+      case 'O':
+      case 'o':
+        base = 8;
+        break;
+      case 'B':
+      case 'b':
+        base = 2;
+        break;
+      default:
+        break;
     }
     if (base != 0) {
       std::int64_t value = 0;
       for (std::size_t i = 2; i < rest.size(); ++i) {
         char c = rest[i];
-        int digit = isDigit(c) ? c - '0'
+        int digit = isDigit(c)               ? c - '0'
                     : (c >= 'a' && c <= 'f') ? c - 'a' + 10
                     : (c >= 'A' && c <= 'F') ? c - 'A' + 10
                                              : 99;

@@ -121,19 +121,37 @@ const Palette& defaultPalette() {
     const int greys[16] = {0, 5, 8, 11, 14, 17, 20, 24, 28, 32, 36, 40, 45, 50, 56, 63};
     for (int i = 0; i < 16; ++i) p[16 + i] = {six(greys[i]), six(greys[i]), six(greys[i])};
     // Nine rings of 24 hues: three brightnesses, each at three saturations.
-    const int levels[9][5] = {{0, 16, 31, 47, 63},  {31, 39, 47, 55, 63}, {45, 49, 54, 58, 63},
-                              {0, 7, 14, 21, 28},   {14, 17, 21, 24, 28}, {20, 22, 24, 26, 28},
-                              {0, 4, 8, 12, 16},    {8, 10, 12, 14, 16},  {11, 12, 13, 15, 16}};
+    const int levels[9][5] = {{0, 16, 31, 47, 63}, {31, 39, 47, 55, 63}, {45, 49, 54, 58, 63},
+                              {0, 7, 14, 21, 28},  {14, 17, 21, 24, 28}, {20, 22, 24, 26, 28},
+                              {0, 4, 8, 12, 16},   {8, 10, 12, 14, 16},  {11, 12, 13, 15, 16}};
     int index = 32;
     for (const auto& l : levels) {
       int r = l[0], g = l[0], b = l[4];
       auto put = [&] { p[index++] = {six(r), six(g), six(b)}; };
-      for (int i = 0; i <= 4; ++i) { r = l[i]; put(); }
-      for (int i = 3; i >= 0; --i) { b = l[i]; put(); }
-      for (int i = 1; i <= 4; ++i) { g = l[i]; put(); }
-      for (int i = 3; i >= 0; --i) { r = l[i]; put(); }
-      for (int i = 1; i <= 4; ++i) { b = l[i]; put(); }
-      for (int i = 3; i >= 1; --i) { g = l[i]; put(); }
+      for (int i = 0; i <= 4; ++i) {
+        r = l[i];
+        put();
+      }
+      for (int i = 3; i >= 0; --i) {
+        b = l[i];
+        put();
+      }
+      for (int i = 1; i <= 4; ++i) {
+        g = l[i];
+        put();
+      }
+      for (int i = 3; i >= 0; --i) {
+        r = l[i];
+        put();
+      }
+      for (int i = 1; i <= 4; ++i) {
+        b = l[i];
+        put();
+      }
+      for (int i = 3; i >= 1; --i) {
+        g = l[i];
+        put();
+      }
     }
     return p;  // 248..255 stay black
   }();
@@ -205,7 +223,9 @@ void Screen::putImage(int x, int y, const Image& image, RasterMode mode) {
   touched(work_);
 }
 
-void Screen::setTextColour(int foreground) { fg_ = foreground & 0xFF; }
+void Screen::setTextColour(int foreground) {
+  fg_ = foreground & 0xFF;
+}
 
 void Screen::setTextColour(int foreground, int background) {
   fg_ = foreground & 0xFF;

@@ -33,7 +33,9 @@ struct Canvas {
   int height;
 };
 
-inline Canvas canvasOf(Image& image) { return {image.pixels.data(), image.width, image.height}; }
+inline Canvas canvasOf(Image& image) {
+  return {image.pixels.data(), image.width, image.height};
+}
 
 enum class LineKind { line = 0, box = 1, filledBox = 2 };
 

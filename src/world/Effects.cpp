@@ -11,7 +11,9 @@ namespace dw {
 
 namespace {
 
-double distance(long long dr, long long dc) { return std::sqrt(double(dr * dr + dc * dc)); }
+double distance(long long dr, long long dc) {
+  return std::sqrt(double(dr * dr + dc * dc));
+}
 
 // Draws a visited cell and marks it seen.
 CellInfo revealVisited(Game& game, int row, int col) {
@@ -66,7 +68,9 @@ bool spellRoll(Game& game, std::int64_t level, std::int64_t maxLevel) {
   return a >= b;
 }
 
-void passageEffect(Game& game) { sideCellSpell(game, spell::passage, glyph::wall, glyph::floor); }
+void passageEffect(Game& game) {
+  sideCellSpell(game, spell::passage, glyph::wall, glyph::floor);
+}
 
 void tinkerEffect(Game& game) {
   sideCellSpell(game, spell::tinker, glyph::lockedDoor, glyph::openDoor);

@@ -46,8 +46,10 @@ void moveMonster(Game& game, int row, int col, int direction, int mode) {
   if (mode == 3) {
     int dr = std::abs(row - s.heroRow);
     int dc = std::abs(col - s.heroCol);
-    if (dr == dc) mode = static_cast<int>(game.random.pick(2, 1));
-    else mode = dr > dc ? 1 : 2;
+    if (dr == dc)
+      mode = static_cast<int>(game.random.pick(2, 1));
+    else
+      mode = dr > dc ? 1 : 2;
   }
   if (mode == 1) direction = chaseVertical(s, row, direction);
   if (mode == 2) direction = chaseHorizontal(s, col, direction);

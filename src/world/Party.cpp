@@ -6,7 +6,9 @@ namespace dw {
 
 namespace {
 
-bool alive(const GameState& s, int member) { return s.memberStats[member][stat::hp] > 0; }
+bool alive(const GameState& s, int member) {
+  return s.memberStats[member][stat::hp] > 0;
+}
 
 }  // namespace
 
@@ -47,7 +49,8 @@ JoinResult joinStep(Game& game) {
     while (s.memberStats[m][stat::hp] > 0);
     for (int t = 1; t <= statCount; ++t) {
       s.memberStats[m][t] = s.memberStatMax[m][t];
-      if (s.memberSpells[m][t] > 0 && s.memberSpellLevels[m][t] > 10) s.memberSpellLevels[m][t] = 10;
+      if (s.memberSpells[m][t] > 0 && s.memberSpellLevels[m][t] > 10)
+        s.memberSpellLevels[m][t] = 10;
     }
     s.messageLine += s.memberNames[m];
     result.lastJoined = m;

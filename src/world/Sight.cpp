@@ -10,7 +10,9 @@ namespace dw {
 
 namespace {
 
-double distance(long long dr, long long dc) { return std::sqrt(double(dr * dr + dc * dc)); }
+double distance(long long dr, long long dc) {
+  return std::sqrt(double(dr * dr + dc * dc));
+}
 
 // The square of half-width reach around (row, col), cut to the generated area.
 struct Square {

@@ -105,8 +105,7 @@ TEST(BrokenTiles, HugeTilesOnEveryCellSeenAtOnceCostNoMoreThanSmallOnes) {
   // Sight over the whole level draws every cell each cycle; with the map
   // tiles declaring 32767 x 32767 (and 210 rows of data, more than a page
   // shows) each draw must not decode a page's worth of pixels again.
-  const std::string party =
-      partyWithStatistics({"40", "5", "5", "30", "2000000000", "2000000000"});
+  const std::string party = partyWithStatistics({"40", "5", "5", "30", "2000000000", "2000000000"});
   const std::string keys = seedOneKeys("88662244886622448866224488662244");
   GameFolder small;
   small.write("res\\party.dat", party);

@@ -27,7 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path gamesDir() { return fs::path(DUSKWARREN_SOURCE_DIR) / "tests/golden/games"; }
+fs::path gamesDir() {
+  return fs::path(DUSKWARREN_SOURCE_DIR) / "tests/golden/games";
+}
 
 bool updating() {
   const char* flag = std::getenv("DUSKWARREN_UPDATE_GOLDEN");
@@ -148,7 +150,8 @@ TEST(GoldenTitle, TitlePictureOnPageTwoMatches) {
   const std::uint8_t* page = screen.page(2);
   for (int i = 0; i < Screen::pageSize; ++i) {
     const Rgb& c = screen.palette()[page[i]];
-    ASSERT_TRUE(c.r == image.rgb[3 * i] && c.g == image.rgb[3 * i + 1] && c.b == image.rgb[3 * i + 2])
+    ASSERT_TRUE(c.r == image.rgb[3 * i] && c.g == image.rgb[3 * i + 1] &&
+                c.b == image.rgb[3 * i + 2])
         << "title differs first at x " << i % Screen::width << ", y " << i / Screen::width;
   }
 }

@@ -8,7 +8,8 @@ namespace {
 
 std::uint8_t glyphForSymbol(char c) {
   for (int g = 0; g < 256; ++g) {
-    if (glyphSymbol(static_cast<std::uint8_t>(g)) == c && c != '?') return static_cast<std::uint8_t>(g);
+    if (glyphSymbol(static_cast<std::uint8_t>(g)) == c && c != '?')
+      return static_cast<std::uint8_t>(g);
   }
   return 0;
 }
@@ -52,6 +53,8 @@ void TestGame::setMember(int member, int hp, int ap, int dp, int mp, int sight, 
   }
 }
 
-std::string gameDir() { return DUSKWARREN_GAME_DIR; }
+std::string gameDir() {
+  return DUSKWARREN_GAME_DIR;
+}
 
 }  // namespace dw::test

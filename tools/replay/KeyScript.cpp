@@ -26,15 +26,24 @@ std::optional<std::string> parseKeyScript(const std::string& text, std::string& 
     }
     char e = text[++i];
     switch (e) {
-      case 'r': keys += '\r'; break;
-      case 'e': keys += '\x1b'; break;
-      case 'b': keys += '\b'; break;
-      case '\\': keys += '\\'; break;
+      case 'r':
+        keys += '\r';
+        break;
+      case 'e':
+        keys += '\x1b';
+        break;
+      case 'b':
+        keys += '\b';
+        break;
+      case '\\':
+        keys += '\\';
+        break;
       case 'x': {
         int hi = i + 1 < text.size() ? hexValue(text[i + 1]) : -1;
         int lo = i + 2 < text.size() ? hexValue(text[i + 2]) : -1;
         if (hi < 0 || lo < 0) {
-          error = "\\x needs two hexadecimal digits (at key text position " + std::to_string(i) + ")";
+          error =
+              "\\x needs two hexadecimal digits (at key text position " + std::to_string(i) + ")";
           return std::nullopt;
         }
         keys += static_cast<char>(hi * 16 + lo);

@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       errno = 0;
       timer = std::strtod(value.c_str(), &end);
-      if (value.empty() || *end != '\0' || errno == ERANGE) return fail("--timer needs a number of seconds");
+      if (value.empty() || *end != '\0' || errno == ERANGE)
+        return fail("--timer needs a number of seconds");
     } else if (arg == "--trace") {
       tracePath = value;
     } else if (arg == "--screenshot") {

@@ -89,7 +89,9 @@ std::string endLine(const std::string& reason) {
   return "{\"event\":\"end\",\"reason\":\"" + reason + "\"}";
 }
 
-void TraceRecorder::onLevel(const Game& game) { lines_.push_back(traceLine(game, "level", nullptr)); }
+void TraceRecorder::onLevel(const Game& game) {
+  lines_.push_back(traceLine(game, "level", nullptr));
+}
 
 void TraceRecorder::onCycle(const Game& game) {
   lines_.push_back(traceLine(game, "cycle", &game.state.lastKey));
@@ -221,8 +223,10 @@ std::string compareTraces(const std::vector<std::string>& golden,
                           const std::vector<std::string>& replayed) {
   int cycle = 0;
   for (std::size_t i = 0; i < golden.size() || i < replayed.size(); ++i) {
-    if (i >= golden.size()) return "line " + std::to_string(i + 1) + ": the replay goes on past the golden trace";
-    if (i >= replayed.size()) return "line " + std::to_string(i + 1) + ": the replay ends before the golden trace";
+    if (i >= golden.size())
+      return "line " + std::to_string(i + 1) + ": the replay goes on past the golden trace";
+    if (i >= replayed.size())
+      return "line " + std::to_string(i + 1) + ": the replay ends before the golden trace";
     auto want = flattenTraceLine(golden[i]);
     auto got = flattenTraceLine(replayed[i]);
     if (!want) return "line " + std::to_string(i + 1) + ": the golden line is not a trace line";
