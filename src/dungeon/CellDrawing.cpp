@@ -22,6 +22,15 @@ CellInfo drawCell(Game& game, int row, int col) {
   return info;
 }
 
+CellInfo revealCell(Game& game, int row, int col) {
+  CellInfo info = drawCell(game, row, col);
+  if (game.grid.seenAt(row, col) == 0) {
+    game.grid.setSeen(row, col, 1);
+    if (info.cellClass >= 1) ++game.state.exploredCells;
+  }
+  return info;
+}
+
 void drawTileText(Game& game, int x, int y, std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     long long px = x + 8LL * static_cast<long long>(i);

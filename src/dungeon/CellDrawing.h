@@ -15,6 +15,8 @@ void putTileFile(Game& game, int x, int y, const std::string& fileName, std::str
 void drawGlyph(Game& game, std::uint8_t g, int row, int col);
 // Draws the cell as its class glyph and returns its class.
 CellInfo drawCell(Game& game, int row, int col);
+// Draws a cell and marks it seen, counting it as explored when it is open.
+CellInfo revealCell(Game& game, int row, int col);
 // Draws a text as tiles from (x, y); blanks and control bytes draw nothing.
 void drawTileText(Game& game, int x, int y, std::string_view text);
 // Shows the 3 x 3 cells around the hero that are within half the sight, and

@@ -1,5 +1,7 @@
 #include "dungeon/LevelGrid.h"
 
+#include <algorithm>
+
 namespace dw {
 
 void CellClassTable::setStandard() {
@@ -38,6 +40,18 @@ CellInfo classifyGlyph(const CellClassTable& table, std::uint8_t g) {
 CellInfo classifyCell(const LevelGrid& grid, const CellClassTable& table, long long row,
                       long long col) {
   return classifyGlyph(table, grid.glyphAt(row, col));
+}
+
+GridSquare squareAround(int row, int col, long long reach) {
+  const long long top = std::max<long long>(firstRow, row - reach);
+  const long long bottom = std::min<long long>(lastRow, row + reach);
+  const long long left = std::max<long long>(firstCol, col - reach);
+  const long long right = std::min<long long>(lastCol, col + reach);
+  // Bounds of a negative reach may lie far outside the int range and must
+  // not wrap back into it.
+  if (top > bottom || left > right) return {firstRow, firstRow - 1, firstCol, firstCol - 1};
+  return {static_cast<int>(top), static_cast<int>(bottom), static_cast<int>(left),
+          static_cast<int>(right)};
 }
 
 char glyphSymbol(std::uint8_t g) {

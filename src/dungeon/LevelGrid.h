@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -88,6 +89,19 @@ CellInfo classifyCell(const LevelGrid& grid, const CellClassTable& table, long l
 inline bool isRock(const CellClassTable& table, std::uint8_t g) {
   return table.classOf[g] == 0;
 }
+
+// The distance between two cells, dr rows and dc columns apart.
+inline double cellDistance(long long dr, long long dc) {
+  return std::sqrt(static_cast<double>(dr * dr + dc * dc));
+}
+
+// The square of half-width reach around (row, col), cut to the generated
+// area; empty (top > bottom) when the reach is negative. Reaches come from
+// data, so they may be huge either way.
+struct GridSquare {
+  int top, bottom, left, right;
+};
+GridSquare squareAround(int row, int col, long long reach);
 
 // One character per glyph, for readable golden files and bug reports.
 char glyphSymbol(std::uint8_t g);

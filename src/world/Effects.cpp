@@ -11,32 +11,17 @@ namespace dw {
 
 namespace {
 
-double distance(long long dr, long long dc) {
-  return std::sqrt(double(dr * dr + dc * dc));
-}
-
-// Draws a visited cell and marks it seen.
-CellInfo revealVisited(Game& game, int row, int col) {
-  CellInfo info = drawCell(game, row, col);
-  if (game.grid.seenAt(row, col) == 0) {
-    game.grid.setSeen(row, col, 1);
-    if (info.cellClass >= 1) ++game.state.exploredCells;
-  }
-  return info;
-}
-
 // The hero's cell and its four side neighbours, each with its own roll; a
 // cell whose drawn glyph is `from` becomes `to` when the roll succeeds.
 void sideCellSpell(Game& game, int spellNumber, std::uint8_t from, std::uint8_t to) {
   GameState& s = game.state;
   const std::int64_t level = s.memberSpellLevels[s.currentMember][spellNumber];
   const std::int64_t maxLevel = s.spellMaxLevel[spellNumber];
-  const int left = std::max(firstCol, s.heroCol - 1), right = std::min(lastCol, s.heroCol + 1);
-  const int top = std::max(firstRow, s.heroRow - 1), bottom = std::min(lastRow, s.heroRow + 1);
-  for (int col = left; col <= right; ++col) {
-    for (int row = top; row <= bottom; ++row) {
-      if (distance(row - s.heroRow, col - s.heroCol) > 1.0) continue;
-      CellInfo info = revealVisited(game, row, col);
+  const GridSquare sq = squareAround(s.heroRow, s.heroCol, 1);
+  for (int col = sq.left; col <= sq.right; ++col) {
+    for (int row = sq.top; row <= sq.bottom; ++row) {
+      if (cellDistance(row - s.heroRow, col - s.heroCol) > 1.0) continue;
+      CellInfo info = revealCell(game, row, col);
       bool success = spellRoll(game, level, maxLevel);
       if (info.classGlyph == from && success) {
         game.grid.setGlyph(row, col, to);
@@ -112,10 +97,10 @@ void bombBlast(Game& game) {
   right = std::min(right, 2LL);
   for (long long dc = left; dc <= right; ++dc) {
     for (long long dr = top; dr <= bottom; ++dr) {
-      if (distance(dr, dc) > 2.0) continue;
+      if (cellDistance(dr, dc) > 2.0) continue;
       const int row = static_cast<int>(s.heroRow + dr);
       const int col = static_cast<int>(s.heroCol + dc);
-      CellInfo info = revealVisited(game, row, col);
+      CellInfo info = revealCell(game, row, col);
       if (game.grid.seenAt(row, col) == 1) {
         game.grid.setSeen(row, col, 2);
         if (info.cellClass >= 1) ++s.visionCells;

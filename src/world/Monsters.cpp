@@ -71,13 +71,9 @@ void moveMonster(Game& game, int row, int col, int direction, int mode) {
 
 void monsterTurn(Game& game) {
   const GameState& s = game.state;
-  const long long sense = s.statOf(stat::sense);
-  const int top = static_cast<int>(std::max<long long>(firstRow, s.heroRow - sense));
-  const int bottom = static_cast<int>(std::min<long long>(lastRow, s.heroRow + sense));
-  const int left = static_cast<int>(std::max<long long>(firstCol, s.heroCol - sense));
-  const int right = static_cast<int>(std::min<long long>(lastCol, s.heroCol + sense));
-  for (int col = left; col <= right; ++col) {
-    for (int row = top; row <= bottom; ++row) {
+  const GridSquare sq = squareAround(s.heroRow, s.heroCol, s.statOf(stat::sense));
+  for (int col = sq.left; col <= sq.right; ++col) {
+    for (int row = sq.top; row <= sq.bottom; ++row) {
       const MonsterKind* kind = monsterKindOf(game.classify(row, col).classGlyph);
       if (!kind) continue;
       int direction = static_cast<int>(game.random.pick(kind->directionRange, kind->directionBase));

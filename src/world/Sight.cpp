@@ -10,27 +10,6 @@ namespace dw {
 
 namespace {
 
-double distance(long long dr, long long dc) {
-  return std::sqrt(double(dr * dr + dc * dc));
-}
-
-// The square of half-width reach around (row, col), cut to the generated area.
-struct Square {
-  int top, bottom, left, right;
-};
-
-Square squareAround(int row, int col, long long reach) {
-  const long long top = std::max<long long>(firstRow, row - reach);
-  const long long bottom = std::min<long long>(lastRow, row + reach);
-  const long long left = std::max<long long>(firstCol, col - reach);
-  const long long right = std::min<long long>(lastCol, col + reach);
-  // A negative reach covers nothing; its bounds may lie far outside the int
-  // range and must not wrap back into it.
-  if (top > bottom || left > right) return {firstRow, firstRow - 1, firstCol, firstCol - 1};
-  return {static_cast<int>(top), static_cast<int>(bottom), static_cast<int>(left),
-          static_cast<int>(right)};
-}
-
 bool warpTarget(const Game& game, int row, int col) {
   int k = game.classify(row, col).cellClass;
   return game.grid.seenAt(row, col) != 1 && (k == 1 || k == 3);
@@ -55,15 +34,11 @@ void drawSightArea(Game& game) {
   GameState& s = game.state;
   const long long sight = s.statOf(stat::sight);
   const double reach = sight * 0.5;
-  const Square sq = squareAround(s.heroRow, s.heroCol, sight);
+  const GridSquare sq = squareAround(s.heroRow, s.heroCol, sight);
   for (int col = sq.left; col <= sq.right; ++col) {
     for (int row = sq.top; row <= sq.bottom; ++row) {
-      if (distance(row - s.heroRow, col - s.heroCol) > reach) continue;
-      CellInfo info = drawCell(game, row, col);
-      if (game.grid.seenAt(row, col) == 0) {
-        game.grid.setSeen(row, col, 1);
-        if (info.cellClass >= 1) ++s.exploredCells;
-      }
+      if (cellDistance(row - s.heroRow, col - s.heroCol) > reach) continue;
+      revealCell(game, row, col);
     }
   }
 }
@@ -92,10 +67,10 @@ void revealArea(Game& game) {
     r = static_cast<int>(game.random.pick(23, 2));
     c = static_cast<int>(game.random.pick(38, 2));
   } while (!openCell(game, r, c));
-  const Square sq = squareAround(r, c, 5);
+  const GridSquare sq = squareAround(r, c, 5);
   for (int col = sq.left; col <= sq.right; ++col) {
     for (int row = sq.top; row <= sq.bottom; ++row) {
-      if (distance(row - r, col - c) > 2.5) continue;
+      if (cellDistance(row - r, col - c) > 2.5) continue;
       CellInfo info = drawCell(game, row, col);
       if (game.grid.seenAt(row, col) == 0 && info.cellClass >= 1) {
         ++s.exploredCells;
