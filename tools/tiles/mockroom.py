@@ -18,9 +18,9 @@ import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import pngio  # noqa: E402
+from tilesheet import read_font  # noqa: E402
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
-FONT = ROOT / "assets/font/cp437-8x8.txt"
 
 # Map letters of the mock level below -> glyph codes.
 CELLS = {
@@ -55,19 +55,6 @@ LEVEL = """\
 ??????????????????????????????????????
 ??????????????????????????????????????
 """
-
-
-def read_font():
-    glyphs, current = {}, None
-    for line in FONT.read_text().splitlines():
-        if not line or line.startswith("#") and not set(line) <= {"#", "."}:
-            continue
-        if line.startswith("glyph "):
-            current = int(line.split()[1])
-            glyphs[current] = []
-            continue
-        glyphs[current].append(line)
-    return glyphs
 
 
 def decode_til(data):
