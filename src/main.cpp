@@ -1,26 +1,29 @@
 // The game in a desktop window.
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <string>
 
 #include "cli/CommandLine.h"
 #include "frame/Game.h"
+#include "platform/DataFolder.h"
 #include "platform/sdl/SdlPlatform.h"
+
+// Where the installed game data is, seen from the folder of the program.
+#ifndef DUSKWARREN_DATA_FROM_BIN
+#define DUSKWARREN_DATA_FROM_BIN "../share/duskwarren"
+#endif
 
 namespace {
 
 constexpr const char* usage =
-    "usage: duskwarren [--data DIR]\n"
-    "       duskwarren --help | --version\n"
+    "Usage: duskwarren [--data DIR]\n"
+    "  or:  duskwarren --help | --version\n"
     "\n"
     "Opens the game in a window. F11 or Alt+Enter switches to full screen.\n"
     "\n"
     "Options:\n"
     "  --data DIR   play from the game folder DIR (it holds res/, tiles/ and\n"
-    "               drivers/); default: the current folder\n"
+    "               drivers/); default: the current folder when it has res/,\n"
+    "               else the installed game data\n"
     "  -h, --help   this text\n"
     "  --version    the release\n"
     "\n"
@@ -35,13 +38,12 @@ int main(int argc, char* argv[]) {
   dw::cli::setUp(app, usage);
   app.add_option("--data", dataDir);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
-  if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
-    std::cerr << "duskwarren: cannot enter the game folder " << dataDir << ": "
-              << std::strerror(errno) << "\n";
+  std::string error;
+  if (!dw::enterDataFolder(dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren", error)) {
+    std::cerr << "duskwarren: " << error << "\n";
     return dw::cli::exitUsage;
   }
 
-  std::string error;
   auto platform = dw::SdlPlatform::open(error);
   if (!platform) {
     std::cerr << "duskwarren: cannot open the game window: " << error << "\n";

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -19,20 +18,38 @@
 #include "frame/Game.h"
 #include "headless/HeadlessPlatform.h"
 #include "headless/Png.h"
+#include "platform/DataFolder.h"
+
+// Where the installed game data is, seen from the folder of the program.
+#ifndef DUSKWARREN_DATA_FROM_BIN
+#define DUSKWARREN_DATA_FROM_BIN "../share/duskwarren"
+#endif
 
 namespace {
 
 constexpr const char* usage =
-    "usage: duskwarren-replay [--data DIR] (--keys TEXT | --keys-file FILE) [--timer SECONDS]\n"
-    "                         [--trace FILE] [--screenshot FILE.png] [--check GOLDEN.jsonl]\n"
-    "       duskwarren-replay --help | --version\n"
+    "Usage: duskwarren-replay [OPTIONS] (--keys TEXT | --keys-file FILE)\n"
+    "  or:  duskwarren-replay --help | --version\n"
     "\n"
-    "Runs the game without a window. Each key is one byte; in --keys, \\r is Enter,\n"
-    "\\e Escape, \\b Backspace, \\\\ a backslash and \\xNN any byte. The run ends when\n"
-    "the game quits or the keys run out. --check compares the trace with a golden\n"
-    "one and exits 1 at the first difference. Options take their value as\n"
-    "--opt VALUE or --opt=VALUE. Exit status: the game's own, 1 when --check\n"
-    "finds a difference, 2 for a bad command line or unreadable file.\n";
+    "Runs the game without a window on scripted keys and a fixed clock. The run\n"
+    "ends when the game quits or the keys run out.\n"
+    "\n"
+    "Options:\n"
+    "  --keys TEXT           the keys, one byte each: \\r is Enter, \\e Escape,\n"
+    "                        \\b Backspace, \\\\ a backslash and \\xNN any byte\n"
+    "  --keys-file FILE      the keys, the file's bytes as they are\n"
+    "  --data DIR            play from the game folder DIR; default: the current\n"
+    "                        folder when it has res/, else the installed game data\n"
+    "  --timer SECONDS       what the clock reads all along; default 0\n"
+    "  --trace FILE          write one JSON line per level and per command\n"
+    "  --screenshot FILE.png write the last screen\n"
+    "  --check GOLDEN.jsonl  compare the trace with a golden one\n"
+    "  -h, --help            this text\n"
+    "  --version             the release\n"
+    "\n"
+    "Options take their value as --opt VALUE or --opt=VALUE. Exit status: the\n"
+    "game's own, 1 when --check finds a difference, 2 for a bad command line or\n"
+    "unreadable file.\n";
 
 int fail(const std::string& message) {
   std::cerr << "duskwarren-replay: " << message << "\n" << usage;
@@ -108,8 +125,11 @@ int main(int argc, char** argv) {
   };
   tracePath = absolute(tracePath);
   screenshotPath = absolute(screenshotPath);
-  if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
-    return fail("cannot enter data folder " + dataDir + ": " + std::strerror(errno));
+  // Without --data, a folder with no res/ plays the installed game data.
+  std::string dataError;
+  if (!dw::enterDataFolder(dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren-replay",
+                           dataError)) {
+    return fail(dataError);
   }
 
   dw::HeadlessPlatform platform(keys, timer);
