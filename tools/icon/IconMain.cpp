@@ -1,14 +1,16 @@
-// duskwarren-icon TILE.til SIZE OUT.png
+// duskwarren-icon TILE.til SIZE OUT.png [FLOOR.til]
 //
 // Draws the tile as a SIZE x SIZE RGBA PNG, every tile pixel a square of
-// whole pixels, with colour 0 (the dungeon's darkness) transparent: the same
-// picture the game window shows as its icon.
+// whole pixels, with colour 0 (the dungeon's darkness) transparent. A thing
+// standing on the floor shows the floor tile's pixels around it; given that
+// floor tile, those pixels are transparent too, so only the thing remains.
 #include <png.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,11 +27,19 @@ int fail(const std::string& message) {
   return 2;
 }
 
+std::optional<dw::Image> readTile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return dw::tileImage(dw::parseTileFile(bytes.str()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: duskwarren-icon TILE.til SIZE OUT.png\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: duskwarren-icon TILE.til SIZE OUT.png [FLOOR.til]\n");
     return 2;
   }
   const std::string tilePath = argv[1], sizeText = argv[2], outPath = argv[3];
@@ -41,13 +51,15 @@ int main(int argc, char** argv) {
   size = std::stoi(sizeText);
   if (size < 1 || size > maxSide) return fail("the size must be 1.." + std::to_string(maxSide));
 
-  std::ifstream in(tilePath, std::ios::binary);
-  if (!in) return fail("cannot read '" + tilePath + "'");
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  auto image = dw::tileImage(dw::parseTileFile(bytes.str()));
+  auto image = readTile(tilePath);
   if (!image || image->width != image->height)
-    return fail("'" + tilePath + "' is not a square tile");
+    return fail("'" + tilePath + "' is not a readable square tile");
+  std::optional<dw::Image> floor;
+  if (argc == 5) {
+    floor = readTile(argv[4]);
+    if (!floor || floor->width != image->width || floor->height != image->height)
+      return fail(std::string("'") + argv[4] + "' is not a readable tile of the same size");
+  }
   if (size % image->width != 0)
     return fail(std::to_string(size) + " is not a whole multiple of the tile's " +
                 std::to_string(image->width) + " pixels");
@@ -59,6 +71,7 @@ int main(int argc, char** argv) {
     for (int x = 0; x < size; ++x) {
       int colour = dw::getPixel(*image, x / factor, y / factor);
       if (colour == 0) continue;
+      if (floor && colour == dw::getPixel(*floor, x / factor, y / factor)) continue;
       const dw::Rgb& c = palette[colour & 0xFF];
       std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * size + x) * 4];
       p[0] = c.r;
