@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "dungeon/Tiles.h"
+#include "core/Tiles.h"
 #include "platform/Screen.h"
 
 namespace {

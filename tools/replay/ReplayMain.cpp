@@ -15,10 +15,10 @@
 #include "KeyScript.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
-#include "headless/Png.h"
+#include "frame/RunGame.h"
 #include "platform/DataFolder.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/Png.h"
 
 // Where the installed game data is, seen from the folder of the program.
 #ifndef DUSKWARREN_DATA_FROM_BIN
