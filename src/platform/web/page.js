@@ -179,6 +179,12 @@ Module.duskwarren = (function () {
     element.addEventListener('mousedown', (event) => event.preventDefault());
   }
 
+  let pointerTimer = 0;
+  window.addEventListener('mousemove', () => {
+    document.body.classList.add('pointer');
+    clearTimeout(pointerTimer);
+    pointerTimer = setTimeout(() => document.body.classList.remove('pointer'), 2500);
+  });
   window.addEventListener('keydown', onKeyDown);
   window.addEventListener('resize', layout);
   document.addEventListener('fullscreenchange', layout);
