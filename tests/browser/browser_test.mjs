@@ -79,6 +79,19 @@ async function pageChecks(site, replay, out) {
             `at ${width} x ${height} the canvas is not centred: ${JSON.stringify(box)}`);
     }
   }
+  // Fullscreen from the keys and from the button.
+  const fullscreenIs = (on) => page.waitForFunction(
+      (want) => (document.fullscreenElement?.id === 'stage') === want, on, { timeout: 5000 });
+  await page.keyboard.press('Alt+Enter');
+  await fullscreenIs(true);
+  await page.keyboard.press('Alt+Enter');
+  await fullscreenIs(false);
+  await page.mouse.move(100, 100);
+  await page.locator('#fullscreen').click();
+  await fullscreenIs(true);
+  await page.keyboard.press('Alt+Enter');
+  await fullscreenIs(false);
+
   // The 4:3 view: whole page pixels up to the stage, smoothed to the area.
   await page.setViewportSize({ width: 1280, height: 1000 });
   await page.keyboard.press('F10');

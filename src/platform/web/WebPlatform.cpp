@@ -35,6 +35,8 @@ EM_JS(void, dw_web_local_time, (int* out), {
   for (let i = 0; i < 6; ++i) HEAP32[(out >> 2) + i] = fields[i];
 });
 
+EM_JS(void, dw_web_hide_mouse, (), { Module.duskwarren.hideMouse(); });
+
 // Shows the end of the game and resolves when the player starts a new one.
 EM_ASYNC_JS(void, dw_web_game_ended, (int code), { await Module.duskwarren.gameEnded(code); });
 
@@ -53,6 +55,10 @@ ClockTime WebPlatform::localTime() {
   int fields[6] = {};
   dw_web_local_time(fields);
   return {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]};
+}
+
+void WebPlatform::hideMouse() {
+  dw_web_hide_mouse();
 }
 
 void WebPlatform::present() {

@@ -16,6 +16,8 @@ class WebPlatform : public Platform {
   // The browser's clock, in the player's own time zone.
   double timer() override;
   ClockTime localTime() override;
+  // Hides the mouse pointer over the picture.
+  void hideMouse() override;
   // Draws the visible page on the canvas if it changed since it was last
   // drawn.
   void present() override;

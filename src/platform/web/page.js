@@ -219,6 +219,9 @@ Module.duskwarren = (function () {
       }
       drawView();
     },
+    hideMouse() {
+      stage.classList.add('no-pointer');
+    },
     gameEnded(code) {
       ended.hidden = false;
       setState('ended');
