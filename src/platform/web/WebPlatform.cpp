@@ -47,11 +47,11 @@ static_assert(Screen::pageSize == 64000, "the page script draws 320 x 200 pixels
 
 WebPlatform::WebPlatform() = default;
 
-double WebPlatform::timer() {
+double WebPlatform::readTimer() {
   return dw_web_timer();
 }
 
-ClockTime WebPlatform::localTime() {
+ClockTime WebPlatform::readLocalTime() {
   int fields[6] = {};
   dw_web_local_time(fields);
   return {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]};

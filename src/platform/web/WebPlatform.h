@@ -13,9 +13,6 @@ class WebPlatform : public Platform {
  public:
   WebPlatform();
 
-  // The browser's clock, in the player's own time zone.
-  double timer() override;
-  ClockTime localTime() override;
   // Hides the mouse pointer over the picture.
   void hideMouse() override;
   // Draws the visible page on the canvas if it changed since it was last
@@ -27,6 +24,9 @@ class WebPlatform : public Platform {
   static void waitForRestart(int exitCode);
 
  protected:
+  // The browser's clock, in the player's own time zone.
+  double readTimer() override;
+  ClockTime readLocalTime() override;
   void pumpEvents() override;
   // A page can always receive another key, so this only returns once one
   // has arrived.
