@@ -62,8 +62,10 @@ async function pageChecks(site, replay, out) {
   check(prevented[' '] && prevented.Backspace, `Space and Backspace keep their browser action: ${JSON.stringify(prevented)}`);
   check(!prevented.Tab && !prevented.ArrowDown && !prevented.F1 && !prevented.Shift,
         `keys the game does not use lost their browser action: ${JSON.stringify(prevented)}`);
-  // Space started a game; Backspace and the rest are no commands there.
+  // Space started a game; Backspace is the only other key the game took.
   await settled(page);
+  await expectSamePixels(page, replayScreenshot(replay, ' \\b', noon + 0.5, out, 'page-keys'), out,
+                         'page-keys');
 
   const sizes = [[960, 600, 3], [1000, 700, 3], [1400, 1000, 4], [641, 401, 2], [500, 900, 1],
                  [300, 150, 1]];
