@@ -7,8 +7,8 @@
 // The page script (page.js) keeps the keys typed into the page and owns the
 // canvas; these are the calls into it.
 
-// The next typed key: 0..255 for a one-byte key, 256 + code for a key without
-// a character, -1 when none is waiting.
+// The next typed key as its byte (the page passes on no key without a
+// character), -1 when none is waiting.
 EM_JS(int, dw_web_next_key, (), { return Module.duskwarren.nextKey(); });
 
 // Resolves once a key is waiting (at once if one already is).
@@ -72,11 +72,7 @@ void WebPlatform::present() {
 
 void WebPlatform::pumpEvents() {
   for (int key = dw_web_next_key(); key >= 0; key = dw_web_next_key()) {
-    if (key < 256) {
-      pushKey(std::string(1, static_cast<char>(key)));
-    } else {
-      pushKey(std::string{'\0', static_cast<char>(key - 256)});
-    }
+    pushKey(std::string(1, static_cast<char>(key & 0xFF)));
   }
 }
 
