@@ -140,6 +140,8 @@ async function idle(site, replay, out) {
   });
   check(firstFrame > 0, 'the page never drew a frame');
   console.log(`first frame ${firstFrame.toFixed(0)} ms after the page was opened`);
+  const icon = await page.evaluate(() => document.getElementById('icon').href);
+  check(icon.startsWith('data:image/png;base64,'), `the page has no game icon: ${icon.slice(0, 40)}`);
   const before = await canvasRgb(page);
 
   const session = await page.context().newCDPSession(page);

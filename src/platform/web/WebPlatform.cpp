@@ -37,6 +37,13 @@ EM_JS(void, dw_web_local_time, (int* out), {
 
 EM_JS(void, dw_web_hide_mouse, (), { Module.duskwarren.hideMouse(); });
 
+// An icon of width x height palette indices through 256 r, g, b triples.
+EM_JS(void, dw_web_set_icon,
+      (const std::uint8_t* pixels, int width, int height, const std::uint8_t* rgb), {
+        Module.duskwarren.setIcon(HEAPU8.subarray(pixels, pixels + width * height), width, height,
+                                  HEAPU8.subarray(rgb, rgb + 768));
+      });
+
 // Shows the end of the game and resolves when the player starts a new one.
 EM_ASYNC_JS(void, dw_web_game_ended, (int code), { await Module.duskwarren.gameEnded(code); });
 
@@ -59,6 +66,15 @@ ClockTime WebPlatform::readLocalTime() {
 
 void WebPlatform::hideMouse() {
   dw_web_hide_mouse();
+}
+
+void WebPlatform::setIcon(const Image& icon) {
+  if (icon.width <= 0 || icon.height <= 0 ||
+      icon.pixels.size() != static_cast<std::size_t>(icon.width) * icon.height) {
+    return;
+  }
+  dw_web_set_icon(icon.pixels.data(), icon.width, icon.height,
+                  reinterpret_cast<const std::uint8_t*>(screen().palette().data()));
 }
 
 void WebPlatform::present() {

@@ -15,6 +15,8 @@ class WebPlatform : public Platform {
 
   // Hides the mouse pointer over the picture.
   void hideMouse() override;
+  // Shows the picture (palette indices, colour 0 clear) as the page's icon.
+  void setIcon(const Image& icon);
   // Draws the visible page on the canvas if it changed since it was last
   // drawn.
   void present() override;

@@ -219,6 +219,19 @@ Module.duskwarren = (function () {
       }
       drawView();
     },
+    setIcon(indices, width, height, rgb) {
+      const icon = document.createElement('canvas');
+      icon.width = width;
+      icon.height = height;
+      const iconContext = icon.getContext('2d');
+      const picture = iconContext.createImageData(width, height);
+      for (let i = 0; i < width * height; ++i) {
+        const c = indices[i];
+        picture.data.set([rgb[3 * c], rgb[3 * c + 1], rgb[3 * c + 2], c === 0 ? 0 : 255], 4 * i);
+      }
+      iconContext.putImageData(picture, 0, 0);
+      document.getElementById('icon').href = icon.toDataURL('image/png');
+    },
     hideMouse() {
       stage.classList.add('no-pointer');
     },

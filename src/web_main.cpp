@@ -2,7 +2,7 @@
 // new one; the page never goes dead.
 #include <memory>
 
-#include "frame/Game.h"
+#include "frame/RunGame.h"
 #include "platform/web/WebPlatform.h"
 
 int main() {
@@ -10,6 +10,7 @@ int main() {
     int code = 0;
     {
       auto platform = std::make_unique<dw::WebPlatform>();
+      if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
       auto game = std::make_unique<dw::Game>(*platform);
       code = dw::runGame(*game);
       platform->present();
