@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cli/CommandLine.h"
-#include "frame/Game.h"
+#include "frame/RunGame.h"
 #include "platform/sdl/SdlPlatform.h"
 
 namespace {
@@ -47,6 +47,7 @@ int main(int argc, char* argv[]) {
     std::cerr << "duskwarren: cannot open the game window: " << error << "\n";
     return 1;
   }
+  if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
   dw::Game game(*platform);
   return dw::runGame(game);
 }

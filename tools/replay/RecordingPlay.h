@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
+#include "core/Game.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "recording/RecordedInput.h"
 #include "recording/Recording.h"
 
