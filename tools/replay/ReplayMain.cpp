@@ -8,17 +8,20 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "KeyScript.h"
+#include "RecordingPlay.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
 #include "frame/RunGame.h"
 #include "platform/DataFolder.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/headless/Png.h"
+#include "recording/Fingerprint.h"
 
 // Where the installed game data is, seen from the folder of the program.
 #ifndef DUSKWARREN_DATA_FROM_BIN
@@ -29,20 +32,28 @@ namespace {
 
 constexpr const char* usage =
     "Usage: duskwarren-replay [OPTIONS] (--keys TEXT | --keys-file FILE)\n"
+    "  or:  duskwarren-replay [OPTIONS] --recording FILE.dwrec [--force]\n"
     "  or:  duskwarren-replay --help | --version\n"
     "\n"
-    "Runs the game without a window on scripted keys and a fixed clock. The run\n"
-    "ends when the game quits or the keys run out.\n"
+    "Runs the game without a window on scripted keys and a fixed clock, or plays a\n"
+    "recording with its own keys and clock. The run ends when the game quits or\n"
+    "the keys run out.\n"
     "\n"
     "Options:\n"
     "  --keys TEXT           the keys, one byte each: \\r is Enter, \\e Escape,\n"
     "                        \\b Backspace, \\\\ a backslash and \\xNN any byte\n"
     "  --keys-file FILE      the keys, the file's bytes as they are\n"
+    "  --timer SECONDS       what the clock reads all along; default 0\n"
+    "  --record FILE.dwrec   write the run as a recording\n"
+    "  --recording FILE.dwrec\n"
+    "                        play a recording; one made with another version or\n"
+    "                        other data is refused\n"
+    "  --force               play such a recording all the same\n"
     "  --data DIR            play from the game folder DIR; default: the current\n"
     "                        folder when it has res/, else the installed game data\n"
-    "  --timer SECONDS       what the clock reads all along; default 0\n"
     "  --trace FILE          write one JSON line per level and per command\n"
-    "  --screenshot FILE.png write the last screen\n"
+    "  --screenshot FILE.png\n"
+    "                        write the last screen\n"
     "  --check GOLDEN.jsonl  compare the trace with a golden one\n"
     "  -h, --help            this text\n"
     "  --version             the release\n"
@@ -88,8 +99,14 @@ int main(int argc, char** argv) {
   app.add_option("--trace", tracePath);
   app.add_option("--screenshot", screenshotPath);
   app.add_option("--check", goldenPath);
+  std::string recordingPath, recordPath;
+  bool force = false;
+  auto* recordingOption = app.add_option("--recording", recordingPath);
+  app.add_option("--record", recordPath);
+  app.add_flag("--force", force);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
   bool haveKeys = keysOption->count() > 0, haveKeysFile = keysFileOption->count() > 0;
+  const bool haveRecording = recordingOption->count() > 0;
   double timer = 0.0;
   if (timerOption->count() > 0) {
     char* end = nullptr;
@@ -98,10 +115,19 @@ int main(int argc, char** argv) {
     if (timerText.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(timer))
       return fail("--timer needs a number of seconds");
   }
-  if (haveKeys == haveKeysFile) return fail("give exactly one of --keys and --keys-file");
+  if (int(haveKeys) + int(haveKeysFile) + int(haveRecording) != 1)
+    return fail("give exactly one of --keys, --keys-file and --recording");
+  if (haveRecording && timerOption->count() > 0)
+    return fail("--timer cannot change a recording's clock");
+  if (haveRecording && !recordPath.empty()) return fail("--record cannot record a recording");
+  if (force && !haveRecording) return fail("--force goes with --recording");
+  if (!recordPath.empty() && access(recordPath.c_str(), F_OK) == 0)
+    return fail(recordPath + " is there already; a recording is never written over");
 
   std::string keys;
-  if (haveKeys) {
+  if (haveRecording) {
+    // Read below, once the data folder it is checked against is entered.
+  } else if (haveKeys) {
     std::string error;
     auto parsed = dw::parseKeyScript(keysText, error);
     if (!parsed) return fail(error);
@@ -125,19 +151,47 @@ int main(int argc, char** argv) {
   };
   tracePath = absolute(tracePath);
   screenshotPath = absolute(screenshotPath);
-  // Without --data, a folder with no res/ plays the installed game data.
+  recordingPath = absolute(recordingPath);
+  recordPath = absolute(recordPath);
+  // A folder named with --data is checked as given; without --data, a folder
+  // with no res/ plays the installed game data, or says it has none.
+  std::string warning = dataDir.empty() ? std::string() : dw::missingDataWarning(dataDir);
   std::string dataError;
   if (!dw::enterDataFolder(dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren-replay",
                            dataError)) {
     return fail(dataError);
   }
+  if (!warning.empty()) std::cerr << "duskwarren-replay: " << warning << "\n";
 
   dw::HeadlessPlatform platform(keys, timer);
+  std::optional<dw::ReplayRecording> recording;
+  if (haveRecording) {
+    std::string error;
+    recording = dw::loadReplayRecording(recordingPath, "", force, error);
+    if (!recording) {
+      std::cerr << "duskwarren-replay: " << error << "\n";
+      return 2;
+    }
+    for (const auto& note : recording->notes) std::cerr << "duskwarren-replay: " << note << "\n";
+    dw::feedRecording(platform, *recording->input);
+  }
   dw::Game game(platform);
   dw::TraceRecorder recorder;
   game.observer = &recorder;
+  std::optional<dw::ReplayRecorder> writer;
+  if (!recordPath.empty()) {
+    writer.emplace(game, recordPath, dw::gameFilesFingerprint(""));
+    platform.setInputTap(&*writer);
+  }
   int code = dw::runGame(game);
   recorder.finish(game);
+  if (writer) {
+    platform.setInputTap(nullptr);
+    if (!writer->finish(game.endReason == dw::EndReason::quit ? "quit" : "keys")) {
+      std::cerr << "duskwarren-replay: cannot record: " << writer->error() << "\n";
+      return 2;
+    }
+  }
 
   if (!tracePath.empty()) {
     std::ofstream out(tracePath, std::ios::binary);
