@@ -101,6 +101,7 @@ bool SdlPlatform::create(std::string& error) {
 }
 
 SdlPlatform::~SdlPlatform() {
+  if (noticeTexture_ != nullptr) SDL_DestroyTexture(noticeTexture_);
   if (stage_ != nullptr) SDL_DestroyTexture(stage_);
   if (page_ != nullptr) SDL_DestroyTexture(page_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
@@ -158,6 +159,7 @@ bool SdlPlatform::fullscreen() const {
 }
 
 void SdlPlatform::pumpEvents() {
+  expireFlash();
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) handleEvent(event);
   for (std::string& key : typed_) pushKey(std::move(key));
@@ -169,7 +171,7 @@ bool SdlPlatform::waitEvents() {
   if (closed_) return false;
   if (dirty()) redraw();
   SDL_Event event;
-  if (SDL_WaitEvent(&event) == 0) {
+  if (!waitEvent(event)) {
     // The event system itself failed: no key can come any more.
     closed_ = true;
     return hasKeys();
@@ -202,6 +204,7 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
       }
       break;
     case SDL_KEYDOWN: {
+      if (panelKey(event.key)) break;
       const SDL_Keysym& key = event.key.keysym;
       apply(keys_.keyDown(key.scancode, key.sym, key.mod, event.key.repeat != 0, typed_));
       break;
@@ -210,6 +213,7 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
       keys_.keyUp();
       break;
     case SDL_TEXTINPUT:
+      if (swallowText_) break;
       keys_.textInput(event.text.text, typed_);
       break;
     case SDL_RENDER_TARGETS_RESET:
@@ -234,6 +238,13 @@ void SdlPlatform::apply(WindowAction action) {
       break;
     case WindowAction::toggleAspect:
       aspect_ = !aspect_;
+      break;
+    case WindowAction::keyHelp:
+    case WindowAction::messageLog:
+      openPanel(action);
+      break;
+    case WindowAction::screenshot:
+      takeScreenshot();
       break;
   }
   needsRedraw_ = true;
@@ -260,6 +271,7 @@ void SdlPlatform::redraw() {
   for (int i = 0; i < 256; ++i) colours[i] = argb(s.palette()[i]);
   const std::uint8_t* page = s.page(s.visiblePage());
   for (int i = 0; i < Screen::pageSize; ++i) pixels_[i] = colours[page[i]];
+  if (panel_.isOpen()) panel_.draw(pixels_.data(), s.palette());
   SDL_UpdateTexture(page_, nullptr, pixels_.data(), Screen::width * 4);
 
   int drawW = 0, drawH = 0;
@@ -278,6 +290,7 @@ void SdlPlatform::redraw() {
     SDL_RenderCopy(renderer_, page_, nullptr, &area);
     SDL_SetTextureScaleMode(page_, SDL_ScaleModeNearest);
   }
+  drawBarNotice(view, drawW, drawH);
   SDL_RenderPresent(renderer_);
 
   shownChanges_ = s.visibleChanges();

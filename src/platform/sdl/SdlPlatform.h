@@ -3,12 +3,14 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "platform/sdl/KeyTranslator.h"
+#include "platform/sdl/Overlay.h"
 #include "platform/sdl/ViewLayout.h"
 
 namespace dw {
@@ -37,6 +39,24 @@ class SdlPlatform : public Platform {
   // False once the player has closed the window.
   bool windowOpen() const { return !closed_; }
 
+  // --- around the game: panels, notices, screenshots ----------------------
+  // None of these reach the game: its keys, pages and state stay untouched.
+  // What F1 shows; the title names F1 once there is help to show.
+  void setKeyHelp(OverlayContent help);
+  // Asked for the message log each time F2 opens it.
+  void setMessageLog(std::function<OverlayContent()> source) { messageLog_ = std::move(source); }
+  // F12: saves the visible page (and, when scale > 1, an enlargement by that
+  // whole-number scale) and returns what the title tells the player.
+  using ScreenshotSaver = std::function<std::string(const Screen&, int scale)>;
+  void setScreenshotSaver(ScreenshotSaver saver) { screenshotSaver_ = std::move(saver); }
+  // A notice about the party (code-page-437 text, empty for none), shown in
+  // the title and in the black bars when the window has any.
+  void setNotice(const std::string& notice);
+  // Tells the player something in the title for a few seconds.
+  void flashTitle(const std::string& utf8);
+  // The window's title as it is now.
+  std::string title() const { return shownTitle_; }
+
  protected:
   void pumpEvents() override;
   bool waitEvents() override;
@@ -51,6 +71,15 @@ class SdlPlatform : public Platform {
   bool dirty() const;
   void redraw();
   bool drawStaged(const ViewLayout& view);
+
+  // Panels and notices (WindowPanels.cpp).
+  bool panelKey(const SDL_KeyboardEvent& key);
+  void openPanel(WindowAction which);
+  void takeScreenshot();
+  void updateTitle();
+  void expireFlash();
+  bool waitEvent(SDL_Event& event);
+  void drawBarNotice(const ViewLayout& view, int drawW, int drawH);
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -67,6 +96,21 @@ class SdlPlatform : public Platform {
   bool needsRedraw_ = true;
   std::uint64_t shownChanges_ = 0;
   std::uint64_t lastRedrawTicks_ = 0;
+
+  OverlayPanel panel_;
+  WindowAction panelShown_ = WindowAction::none;
+  OverlayContent help_;
+  bool haveHelp_ = false;
+  std::function<OverlayContent()> messageLog_;
+  ScreenshotSaver screenshotSaver_;
+  bool swallowText_ = false;  // the text of a key a panel took
+  SDL_Scancode closingKey_ = SDL_SCANCODE_UNKNOWN;
+  std::string notice_;
+  std::string flash_;
+  std::uint64_t flashUntil_ = 0;
+  std::string shownTitle_;
+  SDL_Texture* noticeTexture_ = nullptr;
+  std::vector<std::string> noticeLines_;
 };
 
 }  // namespace dw
