@@ -5,6 +5,7 @@
 #include <fstream>
 #include <map>
 
+#include "around/RecordingFiles.h"
 #include "around/UserFolders.h"
 #include "headless/Png.h"
 
@@ -103,6 +104,30 @@ TEST(Screenshots, SaveThePageAndItsEnlargementAndNeverWriteOverOne) {
   ScreenshotResult refused = saveScreenshot(screen, 2, temp.path / "blocker/duskwarren", "x");
   EXPECT_FALSE(refused.saved);
   EXPECT_NE(refused.error, "");
+}
+
+TEST(Recordings, TheNewestAreKeptAndNothingElseIsTouched) {
+  TempFolder temp;
+  EXPECT_EQ(recordingsFolder(fakeEnvironment({{"XDG_DATA_HOME", temp.path.string()}})),
+            temp.path / "duskwarren/recordings");
+  EXPECT_EQ(recordingName("2026-01-02-030405", 42), "2026-01-02-030405-seed42.dwrec");
+  EXPECT_EQ(recordingName("2026-01-02-030405", std::nullopt), "2026-01-02-030405.dwrec");
+
+  auto make = [&](const std::string& name) { std::ofstream(temp.path / name) << "dwrec"; };
+  for (int day = 10; day <= 20; ++day)
+    make("2026-01-" + std::to_string(day) + "-120000-seed7.dwrec");
+  make("notes.txt");
+  // The game being recorded now counts among those kept, whatever its name.
+  make("0000-current.dwrec");
+  EXPECT_EQ(pruneRecordings(temp.path, 4, temp.path / "0000-current.dwrec"), 8u);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(temp.path)) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"0000-current.dwrec", "2026-01-18-120000-seed7.dwrec",
+                                            "2026-01-19-120000-seed7.dwrec",
+                                            "2026-01-20-120000-seed7.dwrec", "notes.txt"}));
 }
 
 }  // namespace

@@ -162,16 +162,16 @@ void SdlPlatform::pumpEvents() {
   expireFlash();
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) handleEvent(event);
-  for (std::string& key : typed_) pushKey(std::move(key));
-  typed_.clear();
+  deliverTyped();
   present();
 }
 
 bool SdlPlatform::waitEvents() {
   if (closed_) return false;
   if (dirty()) redraw();
+  if (watching()) return waitWatching();
   SDL_Event event;
-  if (!waitEvent(event)) {
+  if (!waitEvent(event, 0)) {
     // The event system itself failed: no key can come any more.
     closed_ = true;
     return hasKeys();

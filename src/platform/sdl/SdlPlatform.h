@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,17 @@ class SdlPlatform : public Platform {
   // The window's title as it is now.
   std::string title() const { return shownTitle_; }
 
+  // --- watching a recording -----------------------------------------------
+  // From now on the game's keys come from next, one at a time at the
+  // watching pace, until it has none left; the player's own keys steer the
+  // watching instead: Space pauses, + and - change the speed, Escape stops
+  // (no key comes any more). name is what the title calls the recording.
+  using KeyFeed = std::function<std::optional<std::string>()>;
+  void watch(KeyFeed next, const std::string& name);
+  // Keys a second while watching.
+  int watchSpeed() const;
+  bool watchPaused() const { return watchPaused_; }
+
  protected:
   void pumpEvents() override;
   bool waitEvents() override;
@@ -78,7 +90,14 @@ class SdlPlatform : public Platform {
   void takeScreenshot();
   void updateTitle();
   void expireFlash();
-  bool waitEvent(SDL_Event& event);
+  bool waitEvent(SDL_Event& event, std::uint64_t until);
+  std::string watchStatus() const;
+
+  // Watching (WindowWatch.cpp).
+  bool watching() const { return static_cast<bool>(keyFeed_); }
+  void deliverTyped();
+  void watchControl(const std::string& key);
+  bool waitWatching();
   void drawBarNotice(const ViewLayout& view, int drawW, int drawH);
 
   SDL_Window* window_ = nullptr;
@@ -111,6 +130,14 @@ class SdlPlatform : public Platform {
   std::string shownTitle_;
   SDL_Texture* noticeTexture_ = nullptr;
   std::vector<std::string> noticeLines_;
+
+  KeyFeed keyFeed_;
+  std::string watchName_;
+  std::size_t watchSpeedIndex_ = 3;
+  bool watchPaused_ = false;
+  bool watchEnded_ = false;    // every recorded key has been given
+  bool watchStopped_ = false;  // the player stopped watching
+  std::uint64_t nextKeyDue_ = 0;
 };
 
 }  // namespace dw

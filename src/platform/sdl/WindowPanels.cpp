@@ -82,6 +82,7 @@ void SdlPlatform::expireFlash() {
 
 void SdlPlatform::updateTitle() {
   std::string title = gameName;
+  if (watching()) title += " - " + watchStatus();
   if (!flash_.empty()) {
     title += " - " + flash_;
   } else if (!notice_.empty()) {
@@ -93,18 +94,21 @@ void SdlPlatform::updateTitle() {
   SDL_SetWindowTitle(window_, title.c_str());
 }
 
-bool SdlPlatform::waitEvent(SDL_Event& event) {
-  // While the title tells something for a while, sleep no longer than that.
-  while (flashUntil_ != 0) {
+bool SdlPlatform::waitEvent(SDL_Event& event, std::uint64_t until) {
+  for (;;) {
+    expireFlash();
+    // While the title tells something for a while, sleep no longer than that.
+    std::uint64_t deadline = until;
+    if (flashUntil_ != 0 && (deadline == 0 || flashUntil_ < deadline)) deadline = flashUntil_;
+    if (deadline == 0) return SDL_WaitEvent(&event) != 0;
     std::uint64_t now = SDL_GetTicks64();
-    if (now >= flashUntil_) {
-      expireFlash();
-      break;
+    if (now >= deadline) {
+      if (until != 0 && now >= until) return false;
+      continue;  // the title's time is up: it is put back above
     }
-    auto wait = static_cast<int>(std::min<std::uint64_t>(flashUntil_ - now, 1000));
+    auto wait = static_cast<int>(std::min<std::uint64_t>(deadline - now, 1000));
     if (SDL_WaitEventTimeout(&event, wait) != 0) return true;
   }
-  return SDL_WaitEvent(&event) != 0;
 }
 
 bool SdlPlatform::panelKey(const SDL_KeyboardEvent& key) {
