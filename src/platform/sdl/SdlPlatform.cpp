@@ -222,6 +222,7 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
       // afresh each time anyway.
       if (stage_ != nullptr) SDL_DestroyTexture(stage_);
       stage_ = nullptr;
+      noticeLines_.clear();  // the notice's text is drawn again too
       needsRedraw_ = true;
       break;
     default:
