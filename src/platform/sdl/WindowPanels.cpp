@@ -140,6 +140,7 @@ bool SdlPlatform::panelKey(const SDL_KeyboardEvent& key) {
   // Any other key closes the panel, and the game never sees it.
   panel_.close();
   panelShown_ = WindowAction::none;
+  if (watching()) nextKeyDue_ = SDL_GetTicks64() + 1000 / watchSpeed();
   closingKey_ = key.keysym.scancode;
   swallowText_ = true;
   return true;

@@ -64,7 +64,8 @@ void SdlPlatform::watchControl(const std::string& key) {
 bool SdlPlatform::waitWatching() {
   for (;;) {
     if (watchStopped_ || closed_) return hasKeys();
-    bool running = !watchPaused_ && !watchEnded_;
+    // Nothing is missed behind a panel: the recording waits while one is open.
+    bool running = !watchPaused_ && !watchEnded_ && !panel_.isOpen();
     if (running && SDL_GetTicks64() >= nextKeyDue_) {
       if (auto key = keyFeed_()) {
         pushKey(std::move(*key));
