@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -44,6 +45,12 @@ int main(int argc, char* argv[]) {
   CLI::Option* watch = app.add_option("--watch", watchFile);
   app.add_flag("--force", force)->needs(watch);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
+  // The recording is named from where the command was given.
+  if (!watchFile.empty()) {
+    std::error_code ignored;
+    auto absolute = std::filesystem::absolute(watchFile, ignored);
+    if (!absolute.empty()) watchFile = absolute.string();
+  }
   if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
     std::cerr << "duskwarren: cannot enter the game folder " << dataDir << ": "
               << std::strerror(errno) << "\n";
