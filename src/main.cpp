@@ -7,9 +7,10 @@
 #include <iostream>
 #include <string>
 
-#include "around/WindowGame.h"
 #include "cli/CommandLine.h"
+#include "frame/RunGame.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "window/WindowGame.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ int main(int argc, char* argv[]) {
     std::cerr << "duskwarren: cannot open the game window: " << error << "\n";
     return 1;
   }
+  if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
   if (recording) return dw::watchInWindow(*platform, *recording);
   return dw::playInWindow(*platform);
 }

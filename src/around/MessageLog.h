@@ -6,7 +6,7 @@
 #include <deque>
 #include <string>
 
-#include "frame/Game.h"
+#include "core/Game.h"
 #include "platform/PanelText.h"
 
 namespace dw {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "headless/Png.h"
+#include "platform/headless/Png.h"
 
 namespace dw {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "frame/Game.h"
+#include "core/Game.h"
 #include "recording/Recording.h"
 
 namespace dw {

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "headless/HeadlessPlatform.h"
+#include "frame/RunGame.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "support/TestGame.h"
 
 namespace dw {

@@ -7,7 +7,7 @@
 
 #include "around/RecordingFiles.h"
 #include "around/UserFolders.h"
-#include "headless/Png.h"
+#include "platform/headless/Png.h"
 
 namespace dw {
 namespace {

@@ -5,7 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "headless/HeadlessPlatform.h"
+#include "frame/RunGame.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "recording/Recording.h"
 #include "support/TestGame.h"
 

@@ -16,9 +16,9 @@
 #include "KeyScript.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
-#include "headless/Png.h"
+#include "frame/RunGame.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/Png.h"
 
 namespace {
 

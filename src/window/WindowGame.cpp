@@ -1,4 +1,4 @@
-#include "around/WindowGame.h"
+#include "window/WindowGame.h"
 
 #include <filesystem>
 
@@ -8,7 +8,8 @@
 #include "around/Screenshots.h"
 #include "around/UserFolders.h"
 #include "around/WindowRecorder.h"
-#include "frame/Game.h"
+#include "core/Game.h"
+#include "frame/RunGame.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
