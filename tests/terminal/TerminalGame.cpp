@@ -94,10 +94,10 @@ int tileTable(const std::string& folder) {
   grid(true);
   std::printf(
       "\n## Colours of the drawn tiles\n\n"
-      "The main colour is the one of most pixels where the character is mostly ink\n"
-      "(such as the full block of the floor), else the one of most pixels after the\n"
-      "background. Codes not listed here show in light grey on black, as their tile is\n"
-      "the font's glyph.\n\n"
+      "The colours are the two of the tile's colours that make the character look most\n"
+      "like the tile: the colour of most pixels under the character's ink, on the\n"
+      "colour of most of the other pixels. Codes not listed here have the font's\n"
+      "glyph as their tile, and show in light grey on black.\n\n"
       "| Code | Shows | Colour on background |\n|---|---|---|\n");
   for (int g = 0; g < 256; ++g) {
     auto picture = dw::loadTileImage(platform, dw::tileFileName(g));
@@ -105,17 +105,24 @@ int tileTable(const std::string& folder) {
       std::printf("| %d | (no 8 x 8 tile: shows as the nearest character) | |\n", g);
       continue;
     }
-    // Read as the terminal reads it: a tile that is its font glyph in light
-    // grey on black reads as that glyph.
+    // The tiles of codes without art are their font glyph in light grey on black.
     auto code = static_cast<std::uint8_t>(g);
-    dw::CellMapper mapper;
-    mapper.addTile(code, *picture);
+    dw::Screen glyph;
+    glyph.openScreen();
+    glyph.drawChar(1, 1, code, 7, 0);
+    bool fontTile = true;
+    for (int i = 0; i < 64; ++i) {
+      if (glyph.page(0)[(i / 8) * dw::Screen::width + i % 8] != picture->pixels[i])
+        fontTile = false;
+    }
+    if (fontTile) continue;
     dw::Screen screen;
     screen.openScreen();
     screen.putImage(0, 0, *picture, dw::RasterMode::pset);
     dw::TextPage page;
+    dw::CellMapper mapper;
+    mapper.addTile(code, *picture);
     mapper.readPage(screen, page);
-    if (page[0] == dw::TextCell{code, 7, 0}) continue;
     std::printf("| %d | %s | %s on %s |\n", g, shown(page[0].code, true).c_str(),
                 colourName(page[0].fg).c_str(), colourName(page[0].bg).c_str());
   }

@@ -18,7 +18,7 @@ game_pid() { pgrep -P "$(pane_info '#{pane_pid}')" | head -n 1; }
 
 leave_by() {
   local way=$1 status=$2
-  keys -l "clear; echo before-$way; '$DUSKWARREN' --terminal; echo \"after-$way \$?\"; stty -g > '$WORK/stty-$way'"
+  keys -l "clear; echo before-$way; '$DUSKWARREN' --terminal"
   keys Enter
   wait_for_text "Press the spacebar" 20 "$way: the game's start-up report" || return
   [ "$(pane_info '#{alternate_on}')" = 1 ] || fail "$way: the game is not on the alternate screen"
@@ -29,6 +29,15 @@ leave_by() {
     ctrl-c) keys C-c ;;
     *) kill "-$way" "$pid" ;;
   esac
+  # The shell has the terminal again once the game is gone; only then is
+  # the next line typed (a shell drops the rest of a line after Ctrl+C).
+  for _ in $(seq 200); do
+    [ -z "$(game_pid)" ] && break
+    sleep 0.1
+  done
+  [ -z "$(game_pid)" ] || fail "$way: the game is still running"
+  keys -l "echo \"after-$way \$?\"; stty -g > '$WORK/stty-$way'"
+  keys Enter
   wait_for_text "^after-$way" 20 "$way: the shell after the game" || return
   capture | grep -q "^after-$way $status\$" ||
     fail "$way: wanted the shell to see status $status; the pane shows: $(capture | grep after-)"

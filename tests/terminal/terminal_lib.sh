@@ -129,8 +129,8 @@ expect_end() {
 
 # start_shell COLUMNS ROWS: a session running a plain interactive shell.
 start_shell() {
-  start_pane "$1" "$2" "PS1='$ ' exec bash --norc --noprofile -i"
-  wait_for_text '\$ $' 10 "the shell's prompt" || die "no shell prompt"
+  start_pane "$1" "$2" "exec env PS1='$ ' bash --norc --noprofile -i"
+  wait_for_text '^\$' 10 "the shell's prompt" || die "no shell prompt"
 }
 
 keys() { tm send-keys -t game "$@"; }

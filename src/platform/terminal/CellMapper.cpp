@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <vector>
 
 #include "platform/Cp437.h"
 #include "platform/Font.h"
@@ -87,15 +88,36 @@ CellMapper::CellMapper() {
 }
 
 TextCell CellMapper::tileCell(std::uint8_t code, const Image& picture) {
-  auto [main, mainCount] = commonest(picture.pixels, -1);
-  auto [second, secondCount] = commonest(picture.pixels, main);
-  (void)mainCount;
-  if (main < 0) main = 0;
-  if (secondCount == 0) second = main;
-  bool mostlyInk = std::popcount(glyphMasks()[code]) > 32;
-  auto fg = static_cast<std::uint8_t>(mostlyInk ? main : second);
-  auto bg = static_cast<std::uint8_t>(mostlyInk ? second : main);
-  return {code, fg, bg};
+  // The colours in which the character looks most like the picture: the most
+  // pixels under its ink in the ink colour, the most of the rest in the
+  // background colour.
+  std::array<int, 256> ink{}, paper{}, all{};
+  std::uint64_t mask = glyphMasks()[code];
+  for (std::size_t i = 0; i < picture.pixels.size() && i < 64; ++i) {
+    std::uint8_t p = picture.pixels[i];
+    ++all[p];
+    ++((mask >> i) & 1 ? ink : paper)[p];
+  }
+  std::vector<int> present;
+  for (int c = 0; c < 256; ++c) {
+    if (all[c] > 0) present.push_back(c);
+  }
+  int bestFg = 0, bestBg = 0, bestScore = -1, bestTie = -1;
+  for (int fg : present) {
+    for (int bg : present) {
+      if (bg == fg && present.size() > 1) continue;
+      // Where the character leaves a colour no place (a full block), the
+      // other is the picture's next commonest.
+      int score = ink[fg] + paper[bg], tie = all[bg];
+      if (score > bestScore || (score == bestScore && tie > bestTie)) {
+        bestFg = fg;
+        bestBg = bg;
+        bestScore = score;
+        bestTie = tie;
+      }
+    }
+  }
+  return {code, static_cast<std::uint8_t>(bestFg), static_cast<std::uint8_t>(bestBg)};
 }
 
 void CellMapper::addTile(std::uint8_t code, const Image& picture) {

@@ -41,8 +41,8 @@ class CellMapper {
   // Every cell of the screen's visible page, row by row.
   void readPage(const Screen& screen, TextPage& out);
 
-  // The colours a tile shows in: its most common colour and the next one,
-  // the commoner one as ink when the glyph is mostly ink.
+  // The tile as its code's character, in the two of its colours that make
+  // the character look most like the picture.
   static TextCell tileCell(std::uint8_t code, const Image& picture);
 
  private:
