@@ -8,7 +8,7 @@ source "$(dirname "$0")/terminal_lib.sh"
 require_tmux
 [ -x "${TERMINAL_ECHO:-}" ] || die "not built: '${TERMINAL_ECHO:-}' (run the tests through ctest)"
 
-start_pane 80 30 "exec '$TERMINAL_ECHO' --echo"
+start_game 80 30 "'$TERMINAL_ECHO' --echo"
 wait_for_text "^keys:" 20 "the key echo" || finish
 [ "$(pane_info '#{keypad_flag}')" = 1 ] || fail "the keypad is not in application mode"
 keys KP0 KP1 KP5 KP9 KP+ KP- KPEnter

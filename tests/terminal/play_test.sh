@@ -21,7 +21,7 @@ play() {
   cmp -s "$WORK/$name-level.txt" "$WORK/$name-turns.txt" &&
     die "$name: the turns change nothing on the screen: pick others"
 
-  start_pane 80 30 "exec '$DUSKWARREN' --terminal"
+  start_game 80 30
   # The start-up report shows the clock, so the first screen compared is the
   # world set-up's, after the seed entry has cleared the screen.
   wait_for_text "Press the spacebar" 20 "$name: the start-up report" || return

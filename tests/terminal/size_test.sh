@@ -9,9 +9,8 @@ require_replay
 
 replay_text '@42\r' "$WORK/compass.txt"
 
-start_pane 30 20 "exec '$DUSKWARREN' --terminal"
-wait_for_text "at least 40 x 25" 20 "the size message at 30 x 20" &&
-  capture | tr '\n' ' ' | grep -q "this one is 30 x 20" || fail "the message does not give the size"
+start_game 30 20
+JOINED=1 wait_for_text "at least 40 x 25 characters; this one is 30 x 20" 20 "the size message at 30 x 20"
 # What is typed while the game cannot be seen does not reach it.
 keys -l "@99"
 keys Enter
@@ -25,7 +24,8 @@ keys Enter
 expect_screen "$WORK/compass.txt" compass
 
 tm resize-window -t game -x 39 -y 30
-wait_for_text "at least 40 x 25" 20 "the size message after shrinking in play"
+JOINED=1 wait_for_text "at least 40 x 25 characters; this one is 39 x 30" 20 \
+  "the size message after shrinking in play"
 tm resize-window -t game -x 40 -y 25
 expect_screen "$WORK/compass.txt" compass-40x25
 keys Escape

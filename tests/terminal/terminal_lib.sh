@@ -99,11 +99,10 @@ require_replay() {
 start_pane() {
   local cols=$1 rows=$2
   shift 2
-  # The pane stays when its program ends, so the end can be looked at; keys
-  # go to the program as soon as they are typed.
+  # Keys go to the program as soon as they are typed.
   tm new-session -d -s game -x "$cols" -y "$rows" \
     "cd '$DUSKWARREN_RUNTIME_DIR' && export LC_ALL=C.UTF-8 TERM=tmux-256color && $*" \; \
-    set-option -g remain-on-exit on \; set-option -g escape-time 0 >/dev/null ||
+    set-option -g escape-time 0 >/dev/null ||
     die "tmux did not start"
   SERVER_STARTED=1
 }
@@ -111,19 +110,22 @@ start_pane() {
 # pane_info FORMAT: a tmux format of the pane, e.g. '#{alternate_on}'.
 pane_info() { tm display-message -p -t game "$1"; }
 
-# expect_end STATUS WHAT: the pane's program ends within 20 s with STATUS.
+# start_game COLUMNS ROWS [COMMAND]: a session of that size playing the game
+# (or COMMAND), which says how the game ended once it has.
+start_game() {
+  local command=${3:-"'$DUSKWARREN' --terminal"}
+  # The pane's program stays after the game (tmux may drop the last output
+  # of a program that ends); the server's end takes it away.
+  start_pane "$1" "$2" "$command; echo \"game ended with status \$?\"; exec sleep 1000"
+}
+
+# expect_end STATUS WHAT: the game ends within 20 s with STATUS. (The pane
+# itself says so: tmux does not always learn the status of its programs.)
 expect_end() {
-  local i
-  for i in $(seq 200); do
-    [ "$(pane_info '#{pane_dead}')" = 1 ] && break
-    sleep 0.1
-  done
-  local status
-  status=$(pane_info '#{pane_dead}:#{pane_dead_status}')
-  if [ "$status" = "1:$1" ]; then
+  if JOINED=1 wait_for_text "game ended with status $1 " 20 "$2: the end of the game"; then
     note "$2: the game ends with status $1"
   else
-    fail "$2: wanted the game to end with status $1, got (dead:status) $status"
+    fail "$2: wanted the game to end with status $1"
   fi
 }
 
@@ -138,13 +140,18 @@ keys() { tm send-keys -t game "$@"; }
 capture() { tm capture-pane -p -t game; }
 
 # screen_part: the top-left 40 x 25 characters of the pane, trailing blanks cut.
-screen_part() { capture | head -n 25 | cut -c1-40 | sed 's/ *$//'; }
+screen_part() { capture | head -n 25 | LC_ALL=C.UTF-8 sed -E 's/^(.{0,40}).*/\1/; s/ *$//'; }
 
-# wait_for_text REGEX SECONDS WHAT: the pane comes to show a line matching it.
+# wait_for_text REGEX SECONDS WHAT: the pane comes to show a line matching
+# it (or, with JOINED=1, its lines joined by spaces come to match it).
 wait_for_text() {
   local i
   for i in $(seq $(($2 * 10))); do
-    capture | grep -q -- "$1" && return 0
+    if [ -n "${JOINED:-}" ]; then
+      capture | tr '\n' ' ' | grep -q -- "$1" && return 0
+    else
+      capture | grep -q -- "$1" && return 0
+    fi
     sleep 0.1
   done
   fail "$3: not shown within $2 seconds; the pane shows:"

@@ -1,8 +1,10 @@
 // duskwarren-replay: runs the game headless on scripted keys and a fixed
-// clock, and writes a trace and a screenshot.
+// clock, and writes a trace and a screenshot (as a picture, or as the text a
+// terminal shows).
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,20 +16,28 @@
 
 #include "KeyScript.h"
 #include "Trace.h"
+#include "cli/CommandLine.h"
+#include "dungeon/Tiles.h"
 #include "frame/Game.h"
 #include "headless/HeadlessPlatform.h"
 #include "headless/Png.h"
+#include "platform/terminal/CellMapper.h"
 
 namespace {
 
 constexpr const char* usage =
     "usage: duskwarren-replay [--data DIR] (--keys TEXT | --keys-file FILE) [--timer SECONDS]\n"
-    "                         [--trace FILE] [--screenshot FILE.png] [--check GOLDEN.jsonl]\n"
+    "                         [--trace FILE] [--screenshot FILE.png] [--text-screenshot FILE]\n"
+    "                         [--check GOLDEN.jsonl]\n"
+    "       duskwarren-replay --help | --version\n"
     "\n"
     "Runs the game without a window. Each key is one byte; in --keys, \\r is Enter,\n"
     "\\e Escape, \\b Backspace, \\\\ a backslash and \\xNN any byte. The run ends when\n"
     "the game quits or the keys run out. --check compares the trace with a golden\n"
-    "one and exits 1 at the first difference.\n";
+    "one and exits 1 at the first difference. --text-screenshot writes the 25 lines\n"
+    "of 40 characters (UTF-8) that `duskwarren --terminal` shows. Options take their value as\n"
+    "--opt VALUE or --opt=VALUE. Exit status: the game's own, 1 when --check\n"
+    "finds a difference, 2 for a bad command line or unreadable file.\n";
 
 int fail(const std::string& message) {
   std::cerr << "duskwarren-replay: " << message << "\n" << usage;
@@ -43,6 +53,19 @@ bool readFile(const std::string& path, std::string& out) {
   return true;
 }
 
+// The screen as `duskwarren --terminal` shows it, with the game's tiles read
+// as their glyph codes.
+std::string textScreenshot(dw::Platform& platform) {
+  dw::CellMapper mapper;
+  for (int g = 0; g < 256; ++g) {
+    if (auto picture = dw::loadTileImage(platform, dw::tileFileName(g)))
+      mapper.addTile(static_cast<std::uint8_t>(g), *picture);
+  }
+  dw::TextPage page;
+  mapper.readPage(platform.screen(), page);
+  return dw::textOfPage(page);
+}
+
 std::vector<std::string> readLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -56,40 +79,27 @@ std::vector<std::string> readLines(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, goldenPath;
-  bool haveKeys = false, haveKeysFile = false;
+  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, textPath, goldenPath,
+      timerText;
+  CLI::App app("", "duskwarren-replay");
+  dw::cli::setUp(app, usage);
+  app.add_option("--data", dataDir);
+  auto* keysOption = app.add_option("--keys", keysText);
+  auto* keysFileOption = app.add_option("--keys-file", keysFile);
+  auto* timerOption = app.add_option("--timer", timerText);
+  app.add_option("--trace", tracePath);
+  app.add_option("--screenshot", screenshotPath);
+  app.add_option("--text-screenshot", textPath);
+  app.add_option("--check", goldenPath);
+  if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
+  bool haveKeys = keysOption->count() > 0, haveKeysFile = keysFileOption->count() > 0;
   double timer = 0.0;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::cout << usage;
-      return 0;
-    }
-    if (i + 1 >= argc) return fail("option " + arg + " needs a value");
-    std::string value = argv[++i];
-    if (arg == "--data") {
-      dataDir = value;
-    } else if (arg == "--keys") {
-      keysText = value;
-      haveKeys = true;
-    } else if (arg == "--keys-file") {
-      keysFile = value;
-      haveKeysFile = true;
-    } else if (arg == "--timer") {
-      char* end = nullptr;
-      errno = 0;
-      timer = std::strtod(value.c_str(), &end);
-      if (value.empty() || *end != '\0' || errno == ERANGE)
-        return fail("--timer needs a number of seconds");
-    } else if (arg == "--trace") {
-      tracePath = value;
-    } else if (arg == "--screenshot") {
-      screenshotPath = value;
-    } else if (arg == "--check") {
-      goldenPath = value;
-    } else {
-      return fail("unknown option " + arg);
-    }
+  if (timerOption->count() > 0) {
+    char* end = nullptr;
+    errno = 0;
+    timer = std::strtod(timerText.c_str(), &end);
+    if (timerText.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(timer))
+      return fail("--timer needs a number of seconds");
   }
   if (haveKeys == haveKeysFile) return fail("give exactly one of --keys and --keys-file");
 
@@ -118,6 +128,7 @@ int main(int argc, char** argv) {
   };
   tracePath = absolute(tracePath);
   screenshotPath = absolute(screenshotPath);
+  textPath = absolute(textPath);
   if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
     return fail("cannot enter data folder " + dataDir + ": " + std::strerror(errno));
   }
@@ -140,6 +151,14 @@ int main(int argc, char** argv) {
   if (!screenshotPath.empty() && !dw::writeScreenshot(screenshotPath, platform.screen())) {
     std::cerr << "duskwarren-replay: cannot write screenshot " << screenshotPath << "\n";
     return 2;
+  }
+  if (!textPath.empty()) {
+    std::ofstream out(textPath, std::ios::binary);
+    out << textScreenshot(platform);
+    if (!out) {
+      std::cerr << "duskwarren-replay: cannot write text screenshot " << textPath << "\n";
+      return 2;
+    }
   }
   if (!goldenPath.empty()) {
     std::string report = dw::compareTraces(golden, recorder.lines());

@@ -199,9 +199,11 @@ std::string TerminalPainter::update(const TextPage& page, const Palette& palette
 }
 
 std::string tooSmallMessage(int columns, int rows) {
-  std::string text = "Duskwarren needs a terminal of at least " + std::to_string(Screen::textCols) +
-                     " x " + std::to_string(Screen::textRows) + " characters; this one is " +
-                     std::to_string(columns) + " x " + std::to_string(rows) +
+  // A size stays on one line: its blanks are joined until the lines are made.
+  auto size = [](int w, int h) { return std::to_string(w) + "\x01x\x01" + std::to_string(h); };
+  std::string text = "Duskwarren needs a terminal of at least " +
+                     size(Screen::textCols, Screen::textRows) + " characters; this one is " +
+                     size(columns, rows) +
                      ". Make it larger to go on playing, or press Ctrl+C to quit.";
   std::size_t width = static_cast<std::size_t>(std::max(columns, 1));
   std::vector<std::string> lines{""};
@@ -220,6 +222,7 @@ std::string tooSmallMessage(int columns, int rows) {
     lines.back() += word;
   }
   if (lines.back().empty()) lines.pop_back();
+  for (auto& line : lines) std::replace(line.begin(), line.end(), '\x01', ' ');
   std::string out = "\x1b[0m\x1b[2J";
   int shown = std::min(static_cast<int>(lines.size()), std::max(rows, 1));
   for (int i = 0; i < shown; ++i) {
