@@ -8,6 +8,17 @@ source "$(dirname "$0")/terminal_lib.sh"
 require_tmux
 require_game
 
+# Without a display the window game names the terminal game; without a
+# terminal the terminal game says so.
+message=$(cd "$DUSKWARREN_RUNTIME_DIR" &&
+  env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 timeout -s KILL 10 "$DUSKWARREN" </dev/null 2>&1)
+echo "$message" | grep -q -- "duskwarren --terminal" ||
+  fail "the message without a display does not name --terminal: $message"
+message=$(cd "$DUSKWARREN_RUNTIME_DIR" && timeout -s KILL 10 "$DUSKWARREN" --terminal </dev/null 2>&1)
+status=$?
+[ "$status" = 1 ] && echo "$message" | grep -q "not a terminal" ||
+  fail "without a terminal: status $status, message: $message"
+
 start_shell 80 30
 keys -l "ulimit -c 0; stty -g > '$WORK/stty-before'; echo ready"
 keys Enter
