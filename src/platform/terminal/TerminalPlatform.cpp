@@ -348,7 +348,7 @@ void TerminalPlatform::suspend() {
   checkSize();
 }
 
-double TerminalPlatform::timer() {
+double TerminalPlatform::readTimer() {
   using namespace std::chrono;
   auto now = system_clock::now();
   auto whole = floor<seconds>(now);
@@ -357,7 +357,7 @@ double TerminalPlatform::timer() {
   return calendar.tm_hour * 3600.0 + calendar.tm_min * 60.0 + calendar.tm_sec + fraction;
 }
 
-ClockTime TerminalPlatform::localTime() {
+ClockTime TerminalPlatform::readLocalTime() {
   std::tm calendar = localCalendar(std::time(nullptr));
   return {calendar.tm_hour,    calendar.tm_min,  calendar.tm_sec,
           calendar.tm_mon + 1, calendar.tm_mday, calendar.tm_year + 1900};

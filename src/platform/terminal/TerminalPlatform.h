@@ -34,8 +34,6 @@ class TerminalPlatform : public Platform {
   // code in the tile's colours.
   void addTilePicture(std::uint8_t code, const Image& picture) { mapper_.addTile(code, picture); }
 
-  double timer() override;
-  ClockTime localTime() override;
   // Draws the cells that changed, at most every few milliseconds while the
   // game is busy; whatever shows when the game starts to wait is drawn.
   void present() override;
@@ -48,6 +46,8 @@ class TerminalPlatform : public Platform {
   void close();
 
  protected:
+  double readTimer() override;
+  ClockTime readLocalTime() override;
   void pumpEvents() override;
   bool waitEvents() override;
 
