@@ -9,11 +9,12 @@
 #include <string>
 
 #include "dungeon/Generator.h"
-#include "dungeon/Tiles.h"
-#include "frame/Game.h"
+#include "core/Tiles.h"
+#include "core/Game.h"
+#include "frame/RunGame.h"
 #include "frame/PlayLoop.h"
 #include "frame/StartUp.h"
-#include "headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/terminal/CellMapper.h"
 #include "platform/terminal/TerminalOutput.h"
 #include "world/WorldSetup.h"

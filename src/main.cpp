@@ -8,8 +8,8 @@
 #include <string>
 
 #include "cli/CommandLine.h"
-#include "dungeon/Tiles.h"
-#include "frame/Game.h"
+#include "core/Tiles.h"
+#include "frame/RunGame.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/terminal/TerminalPlatform.h"
 
@@ -83,6 +83,7 @@ int main(int argc, char* argv[]) {
               << "To play in this terminal instead: duskwarren --terminal\n";
     return 1;
   }
+  if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
   dw::Game game(*platform);
   return dw::runGame(game);
 }

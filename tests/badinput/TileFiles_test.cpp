@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "BadInputGame.h"
-#include "dungeon/Tiles.h"
+#include "core/Tiles.h"
 
 namespace dw::badinput {
 namespace {

@@ -11,7 +11,8 @@
 #include <sstream>
 
 #include "Trace.h"
-#include "headless/HeadlessPlatform.h"
+#include "frame/RunGame.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 

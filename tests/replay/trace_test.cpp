@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace dw {
 namespace {

@@ -9,9 +9,10 @@
 #include <cstdio>
 #include <string>
 
-#include "dungeon/Tiles.h"
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
+#include "core/Tiles.h"
+#include "core/Game.h"
+#include "frame/RunGame.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/Cp437.h"
 #include "platform/terminal/TerminalPlatform.h"
 

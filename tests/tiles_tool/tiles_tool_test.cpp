@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "TileConvert.h"
-#include "dungeon/Tiles.h"
+#include "core/Tiles.h"
 #include "platform/Font.h"
 #include "platform/Screen.h"
 

@@ -17,10 +17,10 @@
 #include "KeyScript.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
-#include "dungeon/Tiles.h"
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
-#include "headless/Png.h"
+#include "core/Tiles.h"
+#include "frame/RunGame.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/Png.h"
 #include "platform/terminal/CellMapper.h"
 
 namespace {

@@ -24,6 +24,10 @@ class SdlPlatform : public Platform {
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
+  // Shows an image of colours 0..15 as the window's icon, colour 0 clear.
+  // The game gives it: the backend knows nothing of tiles.
+  void setIcon(const Image& image);
+
   void hideMouse() override;
   // Shows the visible page if it changed, at most at display pace; whatever
   // is on it when the game starts to wait is always shown.
@@ -44,7 +48,6 @@ class SdlPlatform : public Platform {
  private:
   SdlPlatform() = default;
   bool create(std::string& error);
-  void setIcon();
   void handleEvent(const SDL_Event& event);
   void apply(WindowAction action);
   void close();
