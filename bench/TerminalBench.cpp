@@ -8,11 +8,11 @@
 #include <map>
 #include <string>
 
-#include "dungeon/Generator.h"
-#include "core/Tiles.h"
 #include "core/Game.h"
-#include "frame/RunGame.h"
+#include "core/Tiles.h"
+#include "dungeon/Generator.h"
 #include "frame/PlayLoop.h"
+#include "frame/RunGame.h"
 #include "frame/StartUp.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/terminal/CellMapper.h"

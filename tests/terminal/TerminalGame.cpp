@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <string>
 
-#include "core/Tiles.h"
 #include "core/Game.h"
+#include "core/Tiles.h"
 #include "frame/RunGame.h"
-#include "platform/headless/HeadlessPlatform.h"
 #include "platform/Cp437.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/terminal/TerminalPlatform.h"
 
 namespace {
