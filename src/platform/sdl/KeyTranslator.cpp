@@ -125,6 +125,16 @@ std::optional<char32_t> nextCodePoint(std::string_view& text) {
 
 }  // namespace
 
+std::string utf8FromCp437(std::string_view text) {
+  std::string out;
+  for (char ch : text) {
+    auto byte = static_cast<unsigned char>(ch);
+    // Control characters have no place in a desktop's text.
+    appendUtf8(out, byte < 0x20 || byte == 0x7F ? U'?' : unicodeOfCp437(byte));
+  }
+  return out;
+}
+
 WindowAction KeyTranslator::keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod, bool repeat,
                                     std::vector<std::string>& out) {
   dropNextText_ = false;
@@ -133,6 +143,10 @@ WindowAction KeyTranslator::keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint
     return repeat ? WindowAction::none : WindowAction::toggleFullscreen;
   }
   if (sym == SDLK_F10) return repeat ? WindowAction::none : WindowAction::toggleAspect;
+  // The window's own panels and screenshots: the game never sees these keys.
+  if (sym == SDLK_F1) return repeat ? WindowAction::none : WindowAction::keyHelp;
+  if (sym == SDLK_F2) return repeat ? WindowAction::none : WindowAction::messageLog;
+  if (sym == SDLK_F12) return repeat ? WindowAction::none : WindowAction::screenshot;
 
   if (auto c = controlChar(sym)) {
     out.emplace_back(1, *c);

@@ -12,7 +12,7 @@
 namespace dw {
 
 // What a key press asks of the window itself; the game never sees these.
-enum class WindowAction { none, toggleFullscreen, toggleAspect };
+enum class WindowAction { none, toggleFullscreen, toggleAspect, keyHelp, messageLog, screenshot };
 
 // Turns the window's keyboard events into the game's key strings.
 //
@@ -36,5 +36,8 @@ class KeyTranslator {
   // desktop may send for the same press (with NumLock on) is dropped.
   bool dropNextText_ = false;
 };
+
+// Code-page-437 text (a member's name, say) as UTF-8 for the desktop.
+std::string utf8FromCp437(std::string_view text);
 
 }  // namespace dw
