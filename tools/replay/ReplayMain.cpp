@@ -1,5 +1,6 @@
 // duskwarren-replay: runs the game headless on scripted keys and a fixed
-// clock, and writes a trace and a screenshot.
+// clock, and writes a trace and a screenshot (as a picture, or as the text a
+// terminal shows).
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,10 +18,12 @@
 #include "RecordingPlay.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
+#include "core/Tiles.h"
 #include "frame/RunGame.h"
 #include "platform/DataFolder.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/headless/Png.h"
+#include "platform/terminal/CellMapper.h"
 #include "recording/Fingerprint.h"
 
 // Where the installed game data is, seen from the folder of the program.
@@ -54,6 +57,9 @@ constexpr const char* usage =
     "  --trace FILE          write one JSON line per level and per command\n"
     "  --screenshot FILE.png\n"
     "                        write the last screen\n"
+    "  --text-screenshot FILE\n"
+    "                        write the last screen as the 25 lines of 40\n"
+    "                        characters (UTF-8) that duskwarren --terminal shows\n"
     "  --check GOLDEN.jsonl  compare the trace with a golden one\n"
     "  -h, --help            this text\n"
     "  --version             the release\n"
@@ -76,6 +82,19 @@ bool readFile(const std::string& path, std::string& out) {
   return true;
 }
 
+// The screen as `duskwarren --terminal` shows it, with the game's tiles read
+// as their glyph codes.
+std::string textScreenshot(dw::Platform& platform) {
+  dw::CellMapper mapper;
+  for (int g = 0; g < 256; ++g) {
+    if (auto picture = dw::loadTileImage(platform, dw::tileFileName(g)))
+      mapper.addTile(static_cast<std::uint8_t>(g), *picture);
+  }
+  dw::TextPage page;
+  mapper.readPage(platform.screen(), page);
+  return dw::textOfPage(page);
+}
+
 std::vector<std::string> readLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -89,7 +108,8 @@ std::vector<std::string> readLines(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, goldenPath, timerText;
+  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, textPath, goldenPath,
+      timerText;
   CLI::App app("", "duskwarren-replay");
   dw::cli::setUp(app, usage);
   app.add_option("--data", dataDir);
@@ -98,6 +118,7 @@ int main(int argc, char** argv) {
   auto* timerOption = app.add_option("--timer", timerText);
   app.add_option("--trace", tracePath);
   app.add_option("--screenshot", screenshotPath);
+  app.add_option("--text-screenshot", textPath);
   app.add_option("--check", goldenPath);
   std::string recordingPath, recordPath;
   bool force = false;
@@ -151,6 +172,7 @@ int main(int argc, char** argv) {
   };
   tracePath = absolute(tracePath);
   screenshotPath = absolute(screenshotPath);
+  textPath = absolute(textPath);
   recordingPath = absolute(recordingPath);
   recordPath = absolute(recordPath);
   // A folder named with --data is checked as given; without --data, a folder
@@ -204,6 +226,14 @@ int main(int argc, char** argv) {
   if (!screenshotPath.empty() && !dw::writeScreenshot(screenshotPath, platform.screen())) {
     std::cerr << "duskwarren-replay: cannot write screenshot " << screenshotPath << "\n";
     return 2;
+  }
+  if (!textPath.empty()) {
+    std::ofstream out(textPath, std::ios::binary);
+    out << textScreenshot(platform);
+    if (!out) {
+      std::cerr << "duskwarren-replay: cannot write text screenshot " << textPath << "\n";
+      return 2;
+    }
   }
   if (!goldenPath.empty()) {
     std::string report = dw::compareTraces(golden, recorder.lines());
