@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -27,6 +28,20 @@ constexpr const char* usage =
     "Exit status: 0 after the game, 1 when it cannot run, 2 for a bad command line\nor game "
     "folder.\n";
 
+// The one line for a machine without a desktop to show the window on.
+std::string noDisplayLine(const std::string& reason) {
+  const char* advice =
+      "set DISPLAY or WAYLAND_DISPLAY, or use duskwarren-replay for a game without a window";
+  auto named = [](const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && value[0] != '\0';
+  };
+  if (!named("DISPLAY") && !named("WAYLAND_DISPLAY")) {
+    return std::string("duskwarren: no display: ") + advice;
+  }
+  return "duskwarren: no usable display (" + reason + "): " + advice;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -41,10 +56,14 @@ int main(int argc, char* argv[]) {
     return dw::cli::exitUsage;
   }
 
-  std::string error;
-  auto platform = dw::SdlPlatform::open(error);
+  dw::SdlPlatform::OpenFailure failure;
+  auto platform = dw::SdlPlatform::open(failure);
   if (!platform) {
-    std::cerr << "duskwarren: cannot open the game window: " << error << "\n";
+    if (failure.noDisplay) {
+      std::cerr << noDisplayLine(failure.reason) << "\n";
+    } else {
+      std::cerr << "duskwarren: cannot open the game window: " << failure.reason << "\n";
+    }
     return 1;
   }
   dw::Game game(*platform);
