@@ -45,17 +45,20 @@ bool named(const char* variable) {
 // Whether video driver `name` may be tried when the player did not choose
 // one. Drivers that show nothing (offscreen, dummy, evdev) only run when
 // asked for by SDL_VIDEODRIVER: a game nobody sees would wait for keys
-// forever. Wayland is tried only where a compositor can be found, so that
-// a session without one is not told about its missing runtime folder.
+// forever. The others are tried only where they can find a screen, which
+// also keeps a session without a desktop quick and quiet (no complaint
+// about a missing runtime folder from Wayland's library).
 bool mayTry(const std::string& name) {
+  std::error_code ec;
   if (name == "offscreen" || name == "dummy" || name == "evdev") return false;
+  if (name == "x11") return named("DISPLAY");
   if (name == "wayland") {
     if (named("WAYLAND_DISPLAY")) return true;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::error_code ec;
     return runtime != nullptr && runtime[0] == '/' &&
            std::filesystem::exists(std::filesystem::path(runtime) / "wayland-0", ec);
   }
+  if (name == "KMSDRM") return std::filesystem::exists("/dev/dri", ec);
   return true;
 }
 
