@@ -10,16 +10,19 @@
 //   window-probe compare CAPTURE.png PAGE.png [--aspect]
 //   window-probe wm-ready SECONDS
 //   window-probe wait-window TITLE SECONDS
+//   window-probe deaf-wm SECONDS
 //
 // wm-ready waits until a window manager frames newly shown windows;
 // wait-window prints the id of the shown window with that title once there
-// is one (exit 1 when the time runs out).
+// is one (exit 1 when the time runs out); deaf-wm is a window manager that
+// drops every request to show a window.
 // match captures until the window shows the page (exit 0) or the time runs
 // out (exit 1, with the last capture saved when --save is given).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <png.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <chrono>
@@ -45,7 +48,8 @@ int usage() {
                "[--save OUT.png]\n"
                "       window-probe compare CAPTURE.png PAGE.png [--aspect]\n"
                "       window-probe wm-ready SECONDS\n"
-               "       window-probe wait-window TITLE SECONDS\n");
+               "       window-probe wait-window TITLE SECONDS\n"
+               "       window-probe deaf-wm SECONDS\n");
   return 2;
 }
 
@@ -303,6 +307,33 @@ Window findShown(Display* display, Window top, const std::string& title, int dep
   return found;
 }
 
+// A window manager that never shows a window: it takes every request to
+// show one and drops it, for `seconds`. Prints "ready" once it holds the
+// screen; false when another window manager holds it.
+bool deafWindowManager(Display* display, double seconds) {
+  XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
+  XSync(display, False);
+  // Taking over a screen that has a window manager fails with BadAccess,
+  // which ignoreErrors hides: look whether the selection held.
+  XWindowAttributes root;
+  if (XGetWindowAttributes(display, DefaultRootWindow(display), &root) == 0 ||
+      (root.your_event_mask & SubstructureRedirectMask) == 0) {
+    return false;
+  }
+  std::printf("ready\n");
+  std::fflush(stdout);
+  auto deadline = after(seconds);
+  pollfd connection{ConnectionNumber(display), POLLIN, 0};
+  while (Clock::now() < deadline) {
+    while (XPending(display) > 0) {
+      XEvent event;
+      XNextEvent(display, &event);
+    }
+    poll(&connection, 1, 100);
+  }
+  return true;
+}
+
 // Prints the id of the shown window titled `title` once there is one.
 bool waitForWindow(Display* display, const std::string& title, double timeout) {
   auto deadline = after(timeout);
@@ -378,6 +409,11 @@ int main(int argc, char** argv) {
     bool ready = waitForWindowManager(display, std::atof(argv[2]));
     XCloseDisplay(display);
     return ready ? 0 : 1;
+  }
+  if (command == "deaf-wm") {
+    bool held = deafWindowManager(display, std::atof(argv[2]));
+    XCloseDisplay(display);
+    return held ? 0 : 1;
   }
   if (command == "wait-window" && argc == 4) {
     bool found = waitForWindow(display, argv[2], std::atof(argv[3]));

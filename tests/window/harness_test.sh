@@ -1,5 +1,7 @@
 #!/bin/bash
-# The window tests cannot hang: a program stuck before its window (it ignores
+# The game never waits without end for its window: on a desktop that never
+# shows it, the game says so and exits 1. The window tests cannot hang: a
+# program stuck before its window (it ignores
 # SIGTERM, as a program stuck in its window system does) fails its test with
 # the program's stderr, the X server's windows and the window manager's log,
 # and is killed; a test that runs past its deadline is stopped, and what it
@@ -67,6 +69,32 @@ expect_gone() {
     note "$1 (pid $pid) is gone"
   fi
 }
+
+note "a desktop that never shows the window"
+WINDOW_TEST_NO_WM=1 start_x 640 480
+"$WINDOW_PROBE" deaf-wm 60 >"$WORK/deaf.out" &
+WM_PID=$!
+for _ in $(seq 100); do
+  grep -q ready "$WORK/deaf.out" 2>/dev/null && break
+  sleep 0.1
+done
+grep -q ready "$WORK/deaf.out" || die "the deaf window manager did not start"
+started=$SECONDS
+(cd "$DUSKWARREN_RUNTIME_DIR" && timeout -s KILL 40 "$DUSKWARREN") >/dev/null 2>"$WORK/deaf.err"
+code=$?
+took=$((SECONDS - started))
+if [ "$code" -eq 1 ] && [ "$took" -le 25 ] &&
+  grep -q "^duskwarren: cannot open the game window: the desktop did not show the window" \
+    "$WORK/deaf.err"; then
+  note "the game gave up after $took s: $(cat "$WORK/deaf.err")"
+else
+  fail "wanted exit code 1 within 25 s and the reason; got $code after $took s: $(cat "$WORK/deaf.err")"
+fi
+end_process "$WM_PID"
+end_process "$XVFB_PID"
+WM_PID=""
+XVFB_PID=""
+unset DISPLAY
 
 note "a program that never shows its window"
 run_child no_window "$WORK/no_window.sh" 60 WINDOW_START_TIMEOUT=3

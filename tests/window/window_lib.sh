@@ -156,7 +156,7 @@ require_replay() {
 }
 
 # start_x [WIDTH HEIGHT]: a fresh X server on a free display, with openbox
-# when it is installed.
+# when it is installed (and WINDOW_TEST_NO_WM is not set).
 start_x() {
   local size="${1:-1280}x${2:-1024}"
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
@@ -170,7 +170,7 @@ start_x() {
   export DISPLAY
   note "X server on $DISPLAY, screen $size"
   # A desktop has a window manager; fullscreen needs one.
-  if command -v openbox >/dev/null; then
+  if [ -z "${WINDOW_TEST_NO_WM:-}" ] && command -v openbox >/dev/null; then
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
     WM_PID=$!
     # Only once openbox frames a window of its own does it act on every
