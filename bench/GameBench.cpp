@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 
+#include "core/Game.h"
 #include "dungeon/Generator.h"
-#include "frame/Game.h"
 #include "frame/PlayLoop.h"
 #include "frame/StartUp.h"
-#include "headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "world/WorldSetup.h"
 
 namespace {

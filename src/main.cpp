@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/CommandLine.h"
-#include "frame/Game.h"
+#include "frame/RunGame.h"
 #include "platform/sdl/SdlPlatform.h"
 
 namespace {
@@ -66,6 +66,7 @@ int main(int argc, char* argv[]) {
     }
     return 1;
   }
+  if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
   dw::Game game(*platform);
   return dw::runGame(game);
 }

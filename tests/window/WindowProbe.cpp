@@ -32,7 +32,7 @@
 #include <thread>
 
 #include "WindowMatch.h"
-#include "headless/Png.h"
+#include "platform/headless/Png.h"
 
 namespace {
 

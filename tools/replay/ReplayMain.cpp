@@ -9,27 +9,36 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "KeyScript.h"
+#include "RecordingPlay.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
-#include "headless/Png.h"
+#include "frame/RunGame.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/Png.h"
+#include "recording/Fingerprint.h"
 
 namespace {
 
 constexpr const char* usage =
     "usage: duskwarren-replay [--data DIR] (--keys TEXT | --keys-file FILE) [--timer SECONDS]\n"
-    "                         [--trace FILE] [--screenshot FILE.png] [--check GOLDEN.jsonl]\n"
+    "                         [--record FILE.dwrec] [--trace FILE] [--screenshot FILE.png]\n"
+    "                         [--check GOLDEN.jsonl]\n"
+    "       duskwarren-replay [--data DIR] --recording FILE.dwrec [--force] [--trace FILE]\n"
+    "                         [--screenshot FILE.png] [--check GOLDEN.jsonl]\n"
     "       duskwarren-replay --help | --version\n"
     "\n"
     "Runs the game without a window. Each key is one byte; in --keys, \\r is Enter,\n"
     "\\e Escape, \\b Backspace, \\\\ a backslash and \\xNN any byte. The run ends when\n"
-    "the game quits or the keys run out. --check compares the trace with a golden\n"
+    "the game quits or the keys run out. --record writes the run as a recording.\n"
+    "--recording plays a recording (.dwrec) with its own keys and clock; one made\n"
+    "with another version or other data is refused unless --force is given.\n"
+    "--check compares the trace with a golden\n"
     "one and exits 1 at the first difference. Options take their value as\n"
     "--opt VALUE or --opt=VALUE. Exit status: the game's own, 1 when --check\n"
     "finds a difference, 2 for a bad command line or unreadable file.\n";
@@ -71,8 +80,14 @@ int main(int argc, char** argv) {
   app.add_option("--trace", tracePath);
   app.add_option("--screenshot", screenshotPath);
   app.add_option("--check", goldenPath);
+  std::string recordingPath, recordPath;
+  bool force = false;
+  auto* recordingOption = app.add_option("--recording", recordingPath);
+  app.add_option("--record", recordPath);
+  app.add_flag("--force", force);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
   bool haveKeys = keysOption->count() > 0, haveKeysFile = keysFileOption->count() > 0;
+  const bool haveRecording = recordingOption->count() > 0;
   double timer = 0.0;
   if (timerOption->count() > 0) {
     char* end = nullptr;
@@ -81,10 +96,19 @@ int main(int argc, char** argv) {
     if (timerText.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(timer))
       return fail("--timer needs a number of seconds");
   }
-  if (haveKeys == haveKeysFile) return fail("give exactly one of --keys and --keys-file");
+  if (int(haveKeys) + int(haveKeysFile) + int(haveRecording) != 1)
+    return fail("give exactly one of --keys, --keys-file and --recording");
+  if (haveRecording && timerOption->count() > 0)
+    return fail("--timer cannot change a recording's clock");
+  if (haveRecording && !recordPath.empty()) return fail("--record cannot record a recording");
+  if (force && !haveRecording) return fail("--force goes with --recording");
+  if (!recordPath.empty() && access(recordPath.c_str(), F_OK) == 0)
+    return fail(recordPath + " is there already; a recording is never written over");
 
   std::string keys;
-  if (haveKeys) {
+  if (haveRecording) {
+    // Read below, once the data folder it is checked against is entered.
+  } else if (haveKeys) {
     std::string error;
     auto parsed = dw::parseKeyScript(keysText, error);
     if (!parsed) return fail(error);
@@ -108,16 +132,43 @@ int main(int argc, char** argv) {
   };
   tracePath = absolute(tracePath);
   screenshotPath = absolute(screenshotPath);
+  recordingPath = absolute(recordingPath);
+  recordPath = absolute(recordPath);
   if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
     return fail("cannot enter data folder " + dataDir + ": " + std::strerror(errno));
   }
+  if (std::string warning = dw::missingDataWarning(dataDir); !warning.empty())
+    std::cerr << "duskwarren-replay: " << warning << "\n";
 
   dw::HeadlessPlatform platform(keys, timer);
+  std::optional<dw::ReplayRecording> recording;
+  if (haveRecording) {
+    std::string error;
+    recording = dw::loadReplayRecording(recordingPath, "", force, error);
+    if (!recording) {
+      std::cerr << "duskwarren-replay: " << error << "\n";
+      return 2;
+    }
+    for (const auto& note : recording->notes) std::cerr << "duskwarren-replay: " << note << "\n";
+    dw::feedRecording(platform, *recording->input);
+  }
   dw::Game game(platform);
   dw::TraceRecorder recorder;
   game.observer = &recorder;
+  std::optional<dw::ReplayRecorder> writer;
+  if (!recordPath.empty()) {
+    writer.emplace(game, recordPath, dw::gameFilesFingerprint(""));
+    platform.setInputTap(&*writer);
+  }
   int code = dw::runGame(game);
   recorder.finish(game);
+  if (writer) {
+    platform.setInputTap(nullptr);
+    if (!writer->finish(game.endReason == dw::EndReason::quit ? "quit" : "keys")) {
+      std::cerr << "duskwarren-replay: cannot record: " << writer->error() << "\n";
+      return 2;
+    }
+  }
 
   if (!tracePath.empty()) {
     std::ofstream out(tracePath, std::ios::binary);

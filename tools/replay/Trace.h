@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/Game.h"
+#include "core/Game.h"
 
 namespace dw {
 

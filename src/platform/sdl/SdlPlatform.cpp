@@ -9,8 +9,6 @@
 #include <ctime>
 #include <filesystem>
 
-#include "dungeon/Tiles.h"
-
 namespace dw {
 
 namespace {
@@ -19,8 +17,7 @@ namespace {
 // (milliseconds), so a long run of drawing is not slowed by showing each
 // step; the last picture is always shown before the game waits.
 constexpr std::uint64_t busyRedrawInterval = 15;
-// The hero's own tile makes the window icon.
-constexpr const char* iconTile = "tiles\\120b0808.til";
+// The window icon is enlarged by a whole factor to about this many pixels.
 constexpr int iconSide = 32;
 // How long the desktop has to show the window (milliseconds), and how often
 // the request to show it is repeated meanwhile.
@@ -151,7 +148,6 @@ bool SdlPlatform::create(OpenFailure& failure) {
   }
   SDL_SetTextureScaleMode(page_, SDL_ScaleModeNearest);
   pixels_.assign(Screen::pageSize, 0);
-  setIcon();
 
   // The pointer plays no part in the game: its events would only wake us.
   for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL,
@@ -208,17 +204,11 @@ SdlPlatform::~SdlPlatform() {
   SDL_Quit();
 }
 
-void SdlPlatform::setIcon() {
-  auto bytes = readFile(iconTile);
-  if (!bytes) return;
-  auto image = tileImage(parseTileFile(std::move(*bytes)));
-  if (!image || image->width < 1 || image->height < 1 || image->width > 256 ||
-      image->height > 256) {
-    return;
-  }
-  int factor = std::max(1, iconSide / std::max(image->width, image->height));
-  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(
-      0, image->width * factor, image->height * factor, 32, SDL_PIXELFORMAT_ARGB8888);
+void SdlPlatform::setIcon(const Image& image) {
+  if (image.width < 1 || image.height < 1 || image.width > 256 || image.height > 256) return;
+  int factor = std::max(1, iconSide / std::max(image.width, image.height));
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, image.width * factor, image.height * factor,
+                                                     32, SDL_PIXELFORMAT_ARGB8888);
   if (icon == nullptr) return;
   // Colour 0 is the dungeon's darkness: let the desktop show through it.
   const Palette& palette = defaultPalette();
@@ -226,7 +216,7 @@ void SdlPlatform::setIcon() {
     auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(icon->pixels) +
                                                  static_cast<std::ptrdiff_t>(y) * icon->pitch);
     for (int x = 0; x < icon->w; ++x) {
-      int colour = getPixel(*image, x / factor, y / factor);
+      int colour = getPixel(image, x / factor, y / factor);
       row[x] = colour == 0 ? 0u : argb(palette[colour & 0xFF]);
     }
   }

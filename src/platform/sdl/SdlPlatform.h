@@ -33,6 +33,10 @@ class SdlPlatform : public Platform {
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
+  // Shows an image of colours 0..15 as the window's icon, colour 0 clear.
+  // The game gives it: the backend knows nothing of tiles.
+  void setIcon(const Image& image);
+
   void hideMouse() override;
   // Shows the visible page if it changed, at most at display pace; whatever
   // is on it when the game starts to wait is always shown.
@@ -54,7 +58,6 @@ class SdlPlatform : public Platform {
   SdlPlatform() = default;
   bool create(OpenFailure& failure);
   bool show(std::string& error);
-  void setIcon();
   void handleEvent(const SDL_Event& event);
   void apply(WindowAction action);
   void close();

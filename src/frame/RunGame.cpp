@@ -1,4 +1,4 @@
-#include "frame/Game.h"
+#include "frame/RunGame.h"
 
 #include "dungeon/Generator.h"
 #include "frame/PlayLoop.h"
@@ -25,6 +25,12 @@ int runGame(Game& game) {
     next = runPlayLoop(game);
   }
   return game.exitCode;
+}
+
+std::optional<Image> gameIcon(Platform& platform) {
+  auto bytes = platform.readFile(tileFileName(glyph::hero));
+  if (!bytes) return std::nullopt;
+  return tileImage(parseTileFile(std::move(*bytes)));
 }
 
 }  // namespace dw

@@ -3,8 +3,8 @@
 #include <climits>
 #include <string>
 
+#include "core/NumberText.h"
 #include "frame/StartUp.h"
-#include "platform/NumberText.h"
 
 namespace dw {
 namespace {

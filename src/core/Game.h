@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "data/KeyValue.h"
-#include "dungeon/LevelGrid.h"
-#include "dungeon/Tiles.h"
-#include "frame/GameState.h"
+#include "core/GameState.h"
+#include "core/KeyValue.h"
+#include "core/LevelGrid.h"
+#include "core/Random.h"
+#include "core/Tiles.h"
 #include "platform/Platform.h"
-#include "platform/Random.h"
 
 namespace dw {
 
@@ -60,9 +60,5 @@ class Game {
     return classifyCell(grid, classes, row, col);
   }
 };
-
-// Runs the whole program: start-up, the start screen, then games, levels and
-// play cycles until the player quits or no key can come. Returns the exit code.
-int runGame(Game& game);
 
 }  // namespace dw

@@ -1,4 +1,4 @@
-#include "dungeon/LevelGrid.h"
+#include "core/LevelGrid.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "data/KeyValue.h"
+#include "core/KeyValue.h"
 
 namespace dw {
 

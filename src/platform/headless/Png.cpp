@@ -1,4 +1,4 @@
-#include "headless/Png.h"
+#include "platform/headless/Png.h"
 
 #include <png.h>
 

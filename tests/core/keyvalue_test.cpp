@@ -1,8 +1,8 @@
-#include "data/KeyValue.h"
+#include "core/KeyValue.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/Game.h"
+#include "core/Game.h"
 #include "support/MemoryTiles.h"
 
 namespace dw {

@@ -1,4 +1,4 @@
-#include "headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace dw {
 

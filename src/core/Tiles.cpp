@@ -1,4 +1,4 @@
-#include "dungeon/Tiles.h"
+#include "core/Tiles.h"
 
 #include <algorithm>
 
