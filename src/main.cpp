@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -74,6 +75,21 @@ int playInTerminal() {
   return code;
 }
 
+// The one line for a machine without a desktop to show the window on.
+std::string noDisplayLine(const std::string& reason) {
+  const char* advice =
+      "set DISPLAY or WAYLAND_DISPLAY, play in this terminal with duskwarren --terminal, or "
+      "use duskwarren-replay for a game without a window";
+  auto named = [](const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && value[0] != '\0';
+  };
+  if (!named("DISPLAY") && !named("WAYLAND_DISPLAY")) {
+    return std::string("duskwarren: no display: ") + advice;
+  }
+  return "duskwarren: no usable display (" + reason + "): " + advice;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -114,10 +130,15 @@ int main(int argc, char* argv[]) {
     for (const auto& note : recording->notes) std::cerr << "duskwarren: " << note << "\n";
   }
 
-  auto platform = dw::SdlPlatform::open(error);
+  dw::SdlPlatform::OpenFailure failure;
+  auto platform = dw::SdlPlatform::open(failure);
   if (!platform) {
-    std::cerr << "duskwarren: cannot open the game window: " << error << "\n"
-              << "To play in this terminal instead: duskwarren --terminal\n";
+    if (failure.noDisplay) {
+      std::cerr << noDisplayLine(failure.reason) << "\n";
+    } else {
+      std::cerr << "duskwarren: cannot open the game window: " << failure.reason
+                << " (to play in this terminal instead: duskwarren --terminal)\n";
+    }
     return 1;
   }
   if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);

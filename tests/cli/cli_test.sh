@@ -73,6 +73,22 @@ expect "duskwarren --data DIR that is not there" 2 "$WORK/nowhere"
 run duskwarren-tiles --tolerance=300 to-tile a.png b.til
 expect "tiles --tolerance=300" 2 "--tolerance needs a number 0..255"
 
+# No display: one line that says so, at once, instead of a game nobody sees.
+started=$(date +%s%N)
+run duskwarren
+took=$((($(date +%s%N) - started) / 1000000))
+expect "duskwarren without a display" 1 "duskwarren: no display: set DISPLAY or WAYLAND_DISPLAY"
+[ "$(printf '%s\n' "$ERR" | wc -l)" -eq 1 ] || fail "without a display, wanted one line; got: $ERR"
+[ "$took" -lt 5000 ] || fail "without a display, the game took $took ms to say so"
+echo "-- without a display: said so in $took ms"
+# A driver that shows nothing runs when asked for by name.
+run_dummy() {
+  (cd "$GAME_DIR" && env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=dummy \
+    timeout -s KILL 3 ./duskwarren) >/dev/null 2>&1
+}
+run_dummy
+[ $? -eq 137 ] || fail "SDL_VIDEODRIVER=dummy: the game did not run"
+
 if [ "$FAILURES" -gt 0 ]; then
   echo "$FAILURES check(s) failed"
   exit 1

@@ -9,13 +9,20 @@
 //   window-probe match WINDOW PAGE.png [--aspect] [--timeout SECONDS] [--save OUT.png]
 //   window-probe compare CAPTURE.png PAGE.png [--aspect]
 //   window-probe wm-ready SECONDS
+//   window-probe wait-window TITLE SECONDS
+//   window-probe deaf-wm SECONDS
 //
+// wm-ready waits until a window manager frames newly shown windows;
+// wait-window prints the id of the shown window with that title once there
+// is one (exit 1 when the time runs out); deaf-wm is a window manager that
+// drops every request to show a window.
 // match captures until the window shows the page (exit 0) or the time runs
 // out (exit 1, with the last capture saved when --save is given).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <png.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <chrono>
@@ -40,7 +47,9 @@ int usage() {
                "       window-probe match WINDOW PAGE.png [--aspect] [--timeout SECONDS] "
                "[--save OUT.png]\n"
                "       window-probe compare CAPTURE.png PAGE.png [--aspect]\n"
-               "       window-probe wm-ready SECONDS\n");
+               "       window-probe wm-ready SECONDS\n"
+               "       window-probe wait-window TITLE SECONDS\n"
+               "       window-probe deaf-wm SECONDS\n");
   return 2;
 }
 
@@ -186,21 +195,159 @@ bool printIcon(Display* display, Window window) {
   return found;
 }
 
-// True once a window manager runs (it announces itself on the root window).
+// X errors about windows that went away between two requests (a window
+// manager's frames come and go) are no reason to stop looking.
+int ignoreErrors(Display*, XErrorEvent*) {
+  return 0;
+}
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point after(double seconds) {
+  return Clock::now() +
+         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// The window's parent (None when it has gone).
+Window parentOf(Display* display, Window window) {
+  Window root = None, parent = None;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) return None;
+  if (children != nullptr) XFree(children);
+  return parent;
+}
+
+bool hasProperty(Display* display, Window window, const char* name) {
+  Atom atom = XInternAtom(display, name, False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, left = 0;
+  unsigned char* data = nullptr;
+  int status = XGetWindowProperty(display, window, atom, 0, 1, False, AnyPropertyType, &type,
+                                  &format, &count, &left, &data);
+  if (data != nullptr) XFree(data);
+  return status == Success && type != None;
+}
+
+// True once a window manager runs and acts on requests to show windows. It
+// announces itself on the root window before its start-up is done, and until
+// then it takes requests to show a window without acting on them; so a
+// small window is shown, once each try, until one try sees it framed.
 bool waitForWindowManager(Display* display, double timeout) {
-  Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+  auto deadline = after(timeout);
+  while (!hasProperty(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK")) {
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  Window root = DefaultRootWindow(display);
   for (;;) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
-                                    AnyPropertyType, &type, &format, &count, &after, &data);
-    if (data != nullptr) XFree(data);
-    if (status == Success && count > 0) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Window probe = XCreateSimpleWindow(display, root, 0, 0, 16, 16, 0, 0, 0);
+    XStoreName(display, probe, "window-probe wm-ready");
+    XMapWindow(display, probe);
+    XSync(display, False);
+    auto tryEnd = std::min(after(2), deadline);
+    bool framed = false;
+    while (!framed && Clock::now() < tryEnd) {
+      XWindowAttributes attributes;
+      framed = XGetWindowAttributes(display, probe, &attributes) != 0 &&
+               attributes.map_state == IsViewable && parentOf(display, probe) != root;
+      if (!framed) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    if (framed) return true;
+    if (Clock::now() >= deadline) return false;
+  }
+}
+
+// The window's own title (_NET_WM_NAME, else WM_NAME).
+std::string titleOf(Display* display, Window window) {
+  std::string title;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, left = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 256,
+                         False, XInternAtom(display, "UTF8_STRING", False), &type, &format, &count,
+                         &left, &data) == Success &&
+      data != nullptr && format == 8) {
+    title.assign(reinterpret_cast<const char*>(data), count);
+  }
+  if (data != nullptr) XFree(data);
+  if (!title.empty()) return title;
+  char* name = nullptr;
+  if (XFetchName(display, window, &name) != 0 && name != nullptr) {
+    title = name;
+    XFree(name);
+  }
+  return title;
+}
+
+// A shown window titled `title` at or below `top`, or None.
+Window findShown(Display* display, Window top, const std::string& title, int depth) {
+  Window root = None, parent = None;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display, top, &root, &parent, &children, &count) == 0) return None;
+  Window found = None;
+  for (unsigned int i = 0; i < count && found == None; ++i) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
+        attributes.map_state != IsViewable) {
+      continue;
+    }
+    // The title may go on after " - " (the game names F1 there, and says
+    // what it is doing while it shows a notice).
+    const std::string shown = titleOf(display, children[i]);
+    if (shown == title || shown.rfind(title + " - ", 0) == 0) {
+      found = children[i];
+    } else if (depth < 3) {
+      found = findShown(display, children[i], title, depth + 1);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+// A window manager that never shows a window: it takes every request to
+// show one and drops it, for `seconds`. Prints "ready" once it holds the
+// screen; false when another window manager holds it.
+bool deafWindowManager(Display* display, double seconds) {
+  XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
+  XSync(display, False);
+  // Taking over a screen that has a window manager fails with BadAccess,
+  // which ignoreErrors hides: look whether the selection held.
+  XWindowAttributes root;
+  if (XGetWindowAttributes(display, DefaultRootWindow(display), &root) == 0 ||
+      (root.your_event_mask & SubstructureRedirectMask) == 0) {
+    return false;
+  }
+  std::printf("ready\n");
+  std::fflush(stdout);
+  auto deadline = after(seconds);
+  pollfd connection{ConnectionNumber(display), POLLIN, 0};
+  while (Clock::now() < deadline) {
+    while (XPending(display) > 0) {
+      XEvent event;
+      XNextEvent(display, &event);
+    }
+    poll(&connection, 1, 100);
+  }
+  return true;
+}
+
+// Prints the id of the shown window titled `title` once there is one.
+bool waitForWindow(Display* display, const std::string& title, double timeout) {
+  auto deadline = after(timeout);
+  for (;;) {
+    Window window = findShown(display, DefaultRootWindow(display), title, 0);
+    if (window != None) {
+      std::printf("%lu\n", window);
+      return true;
+    }
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
 }
 
@@ -260,10 +407,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "window-probe: cannot open the X display\n");
     return 2;
   }
+  XSetErrorHandler(ignoreErrors);
   if (command == "wm-ready") {
     bool ready = waitForWindowManager(display, std::atof(argv[2]));
     XCloseDisplay(display);
     return ready ? 0 : 1;
+  }
+  if (command == "deaf-wm") {
+    bool held = deafWindowManager(display, std::atof(argv[2]));
+    XCloseDisplay(display);
+    return held ? 0 : 1;
+  }
+  if (command == "wait-window" && argc == 4) {
+    bool found = waitForWindow(display, argv[2], std::atof(argv[3]));
+    XCloseDisplay(display);
+    return found ? 0 : 1;
   }
   Window window = 0;
   if (!parseWindow(argv[2], window)) {

@@ -39,8 +39,8 @@ expect_page "$page" windowed-after-alt-enter
 note "covered, then hidden and shown again, while waiting"
 "$WINDOW_PROBE" cover "$WID" || fail "could not cover the window"
 expect_page "$page" uncovered
-xdotool windowminimize --sync "$WID"
-xdotool windowactivate --sync "$WID"
+timeout 10 xdotool windowminimize --sync "$WID"
+timeout 10 xdotool windowactivate --sync "$WID"
 expect_page "$page" restored
 
 resize 1200 900

@@ -5,7 +5,25 @@
 # Needs the Debian packages xvfb and xdotool (the tests skip without them);
 # openbox for the tests that go fullscreen. Set KEEP_WINDOW_TEST_FILES=1 to
 # keep the captures of a passing run too.
+#
+# No test can hang: each runs under its own deadline (WINDOW_TEST_DEADLINE
+# seconds, well under ctest's limit), after which it and everything it
+# started get SIGTERM and, WINDOW_TEST_GRACE seconds later, SIGKILL; each
+# step that waits has a limit of its own; a program that does not end on
+# SIGTERM is killed.
 set -u
+
+: "${WINDOW_TEST_DEADLINE:=100}"
+: "${WINDOW_TEST_GRACE:=10}"
+# How long a window may take to appear (the game gives up after 10 s).
+: "${WINDOW_START_TIMEOUT:=20}"
+# The deadline is kept by `timeout` around the whole test, in a process
+# group of its own, so that it reaches whatever the test started. Run by
+# hand from a terminal, Ctrl-C stops the test instead.
+if [ -z "${WINDOW_TEST_UNDER_DEADLINE:-}" ] && ! [ -t 0 ]; then
+  export WINDOW_TEST_UNDER_DEADLINE=$WINDOW_TEST_DEADLINE
+  exec timeout -k "$WINDOW_TEST_GRACE" "$WINDOW_TEST_DEADLINE" bash "$0" "$@"
+fi
 
 # Run by hand with the build folder given, e.g.
 #   DUSKWARREN_BUILD=build/window bash tests/window/cpu_test.sh
@@ -46,11 +64,60 @@ die() {
   exit 1
 }
 
+# end_process PID: SIGTERM, then SIGKILL when it is still there 3 s later;
+# returns once it has gone.
+end_process() {
+  local pid=$1
+  [ -n "$pid" ] || return 0
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -TERM "$pid" 2>/dev/null
+    for _ in $(seq 30); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+      echo "-- process $pid did not end on SIGTERM: killed"
+      kill -KILL "$pid" 2>/dev/null
+    fi
+  fi
+  wait "$pid" 2>/dev/null
+  return 0
+}
+
+# What is needed to see why a window did not come: the program's output, the
+# X server's windows and the window manager's log.
+diagnose() {
+  echo "---- the program's stderr:"
+  cat "$WORK/app.err" 2>/dev/null
+  if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then
+    echo "---- the program (pid $APP_PID) still runs, waiting in $(cat "/proc/$APP_PID/wchan" 2>/dev/null)"
+  fi
+  if [ -n "${DISPLAY:-}" ] && command -v xwininfo >/dev/null; then
+    echo "---- the X server's windows (xwininfo -root -tree):"
+    timeout 5 xwininfo -root -tree 2>&1 | head -n 60
+  fi
+  if [ -f "$WORK/openbox.log" ]; then
+    echo "---- the window manager's log:"
+    cat "$WORK/openbox.log"
+  fi
+  echo "---- the X server's log:"
+  cat "$WORK/xvfb.log" 2>/dev/null
+}
+
+past_deadline() {
+  trap - TERM
+  echo "FAIL: the test ran past its deadline of ${WINDOW_TEST_UNDER_DEADLINE:-$WINDOW_TEST_DEADLINE} s"
+  diagnose
+  exit 1
+}
+trap past_deadline TERM
+
 cleanup() {
   local status=$?
+  trap - TERM
   stop_app
-  [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  end_process "$WM_PID"
+  end_process "$XVFB_PID"
   if [ "$status" -ne 0 ] && [ "$status" -ne 77 ] || [ -n "${KEEP_WINDOW_TEST_FILES:-}" ]; then
     echo "captures and logs kept in $WORK"
   else
@@ -89,7 +156,7 @@ require_replay() {
 }
 
 # start_x [WIDTH HEIGHT]: a fresh X server on a free display, with openbox
-# when it is installed.
+# when it is installed (and WINDOW_TEST_NO_WM is not set).
 start_x() {
   local size="${1:-1280}x${2:-1024}"
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
@@ -103,28 +170,45 @@ start_x() {
   export DISPLAY
   note "X server on $DISPLAY, screen $size"
   # A desktop has a window manager; fullscreen needs one.
-  if command -v openbox >/dev/null; then
+  if [ -z "${WINDOW_TEST_NO_WM:-}" ] && command -v openbox >/dev/null; then
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
     WM_PID=$!
-    "$WINDOW_PROBE" wm-ready 10 || die "openbox did not start: $(cat "$WORK/openbox.log")"
+    # Only once openbox frames a window of its own does it act on every
+    # request to show one (before, it may drop the request).
+    timeout -k 2 30 "$WINDOW_PROBE" wm-ready 20 ||
+      die "openbox did not start: $(cat "$WORK/openbox.log")"
   fi
 }
 
 # start_app COMMAND...: runs it in the game's folder (or in APP_DIR) and
 # waits for its window.
+# Fails the test, with what is needed to see why, when no window appears
+# within WINDOW_START_TIMEOUT seconds or the program ends first.
 start_app() {
   (cd "${APP_DIR:-$DUSKWARREN_RUNTIME_DIR}" && exec "$@") >"$WORK/app.out" 2>"$WORK/app.err" &
   APP_PID=$!
-  WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Duskwarren( - .*)?$' 2>/dev/null | head -n 1)
-  [ -n "$WID" ] || die "no window appeared; $(cat "$WORK/app.err")"
-  xdotool windowactivate --sync "$WID" 2>/dev/null || xdotool windowfocus --sync "$WID"
+  WID=""
+  local started=$SECONDS
+  while [ -z "$WID" ] && [ $((SECONDS - started)) -lt "$WINDOW_START_TIMEOUT" ]; do
+    if ! kill -0 "$APP_PID" 2>/dev/null; then
+      wait "$APP_PID"
+      local code=$?
+      diagnose
+      APP_PID=""
+      die "no window appeared: the program ended with exit code $code"
+    fi
+    WID=$(timeout -k 1 3 "$WINDOW_PROBE" wait-window Duskwarren 1 2>/dev/null)
+  done
+  if [ -z "$WID" ]; then
+    diagnose
+    die "no window appeared within $WINDOW_START_TIMEOUT s"
+  fi
+  timeout 10 xdotool windowactivate --sync "$WID" 2>/dev/null ||
+    timeout 10 xdotool windowfocus --sync "$WID"
 }
 
 stop_app() {
-  if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then
-    kill "$APP_PID" 2>/dev/null
-    wait "$APP_PID" 2>/dev/null
-  fi
+  end_process "$APP_PID"
   APP_PID=""
 }
 

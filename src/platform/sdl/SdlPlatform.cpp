@@ -1,9 +1,13 @@
 #include "platform/sdl/SdlPlatform.h"
 
+#include <SDL_syswm.h>
+
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 namespace dw {
 
@@ -15,6 +19,10 @@ namespace {
 constexpr std::uint64_t busyRedrawInterval = 15;
 // The window icon is enlarged by a whole factor to about this many pixels.
 constexpr int iconSide = 32;
+// How long the desktop has to show the window (milliseconds), and how often
+// the request to show it is repeated meanwhile.
+constexpr std::uint64_t showLimit = 10000;
+constexpr std::uint64_t showRepeat = 1000;
 
 std::tm localCalendar(std::time_t t) {
   std::tm calendar{};
@@ -24,6 +32,56 @@ std::tm localCalendar(std::time_t t) {
   localtime_r(&t, &calendar);
 #endif
   return calendar;
+}
+
+bool named(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && value[0] != '\0';
+}
+
+// Whether video driver `name` may be tried when the player did not choose
+// one. Drivers that show nothing (offscreen, dummy, evdev) only run when
+// asked for by SDL_VIDEODRIVER: a game nobody sees would wait for keys
+// forever. The others are tried only where they can find a screen, which
+// also keeps a session without a desktop quick and quiet (no complaint
+// about a missing runtime folder from Wayland's library).
+bool mayTry(const std::string& name) {
+  std::error_code ec;
+  if (name == "offscreen" || name == "dummy" || name == "evdev") return false;
+  if (name == "x11") return named("DISPLAY");
+  if (name == "wayland") {
+    if (named("WAYLAND_DISPLAY")) return true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return runtime != nullptr && runtime[0] == '/' &&
+           std::filesystem::exists(std::filesystem::path(runtime) / "wayland-0", ec);
+  }
+  if (name == "KMSDRM") return std::filesystem::exists("/dev/dri", ec);
+  return true;
+}
+
+// Starts SDL's video on the player's choice of driver, or else on the first
+// one that shows a window.
+bool startVideo(SdlPlatform::OpenFailure& failure) {
+  if (named("SDL_VIDEODRIVER")) {
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+    failure.reason = SDL_GetError();
+    return false;
+  }
+  std::string tried;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const char* driver = SDL_GetVideoDriver(i);
+    if (driver == nullptr || !mayTry(driver)) continue;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) {
+      SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+      return true;
+    }
+    tried += std::string(tried.empty() ? "" : "; ") + driver + ": " + SDL_GetError();
+  }
+  SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+  failure.noDisplay = true;
+  failure.reason = tried.empty() ? "no video driver" : tried;
+  return false;
 }
 
 std::uint32_t argb(const Rgb& c) {
@@ -36,13 +94,21 @@ SDL_Rect sdlRect(const ViewRect& r) {
 
 }  // namespace
 
-std::unique_ptr<SdlPlatform> SdlPlatform::open(std::string& error) {
+std::unique_ptr<SdlPlatform> SdlPlatform::open(OpenFailure& failure) {
   std::unique_ptr<SdlPlatform> platform(new SdlPlatform());
-  if (!platform->create(error)) return nullptr;
+  if (!platform->create(failure)) return nullptr;
   return platform;
 }
 
-bool SdlPlatform::create(std::string& error) {
+std::unique_ptr<SdlPlatform> SdlPlatform::open(std::string& error) {
+  OpenFailure failure;
+  auto platform = open(failure);
+  if (!platform) error = (failure.noDisplay ? "no display: " : "") + failure.reason;
+  return platform;
+}
+
+bool SdlPlatform::create(OpenFailure& failure) {
+  std::string& error = failure.reason;
   // A game that sits waiting for a key should let the screen saver run, and
   // gains nothing from bypassing the desktop's compositor.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
@@ -50,16 +116,13 @@ bool SdlPlatform::create(std::string& error) {
 #ifdef SDL_HINT_WINDOWS_DPI_AWARENESS
   SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
 #endif
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    error = SDL_GetError();
-    return false;
-  }
+  if (!startVideo(failure)) return false;
   int scale = 2;
   SDL_DisplayMode desktop;
   if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) scale = startScale(desktop.w, desktop.h);
   window_ = SDL_CreateWindow("Duskwarren", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              Screen::width * scale, Screen::height * scale,
-                             SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+                             SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN);
   if (window_ == nullptr) {
     error = SDL_GetError();
     return false;
@@ -92,7 +155,44 @@ bool SdlPlatform::create(std::string& error) {
     SDL_EventState(type, SDL_IGNORE);
   }
   SDL_StartTextInput();
+  if (!show(error)) return false;
   redraw();
+  return true;
+}
+
+// The window is made hidden and shown here once it is ready to draw. On X,
+// the request to show it goes through the window manager, and one that is
+// still starting up takes such requests from the X server without ever
+// acting on them: the window would stay unseen, and SDL's own showing
+// would wait for it without end. So the request is repeated until the
+// window is shown, and after a while the game gives up and says so.
+bool SdlPlatform::show(std::string& error) {
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(DUSKWARREN_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+    const std::uint64_t start = SDL_GetTicks64();
+    std::uint64_t asked = 0;
+    for (int requests = 0;; SDL_Delay(10)) {
+      SDL_PumpEvents();
+      if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0) return true;
+      const std::uint64_t now = SDL_GetTicks64();
+      if (now - start >= showLimit) {
+        error = "the desktop did not show the window within " + std::to_string(showLimit / 1000) +
+                " seconds (" + std::to_string(requests) + " requests)";
+        return false;
+      }
+      if (requests == 0 || now - asked >= showRepeat) {
+        XMapRaised(info.info.x11.display, info.info.x11.window);
+        XFlush(info.info.x11.display);
+        asked = now;
+        ++requests;
+      }
+    }
+  }
+#endif
+  (void)error;
+  SDL_ShowWindow(window_);
   return true;
 }
 

@@ -20,8 +20,17 @@ namespace dw {
 // turns key presses into key strings and sleeps while the game waits.
 class SdlPlatform : public Platform {
  public:
-  // Opens the window; nothing (and the reason in error) when there is no
-  // display to open it on.
+  // Why the window could not be opened.
+  struct OpenFailure {
+    // No desktop to show a window on (no display named, or none that
+    // answers); reason says which.
+    bool noDisplay = false;
+    std::string reason;
+  };
+  // Opens the window and waits until the desktop shows it; nothing (and why
+  // in failure) when there is no display to open it on or the desktop does
+  // not show it in time.
+  static std::unique_ptr<SdlPlatform> open(OpenFailure& failure);
   static std::unique_ptr<SdlPlatform> open(std::string& error);
   ~SdlPlatform() override;
   SdlPlatform(const SdlPlatform&) = delete;
@@ -79,7 +88,8 @@ class SdlPlatform : public Platform {
 
  private:
   SdlPlatform() = default;
-  bool create(std::string& error);
+  bool create(OpenFailure& failure);
+  bool show(std::string& error);
   void handleEvent(const SDL_Event& event);
   void apply(WindowAction action);
   void close();
