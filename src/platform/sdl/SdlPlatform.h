@@ -28,8 +28,6 @@ class SdlPlatform : public Platform {
   // The game gives it: the backend knows nothing of tiles.
   void setIcon(const Image& image);
 
-  double timer() override;
-  ClockTime localTime() override;
   void hideMouse() override;
   // Shows the visible page if it changed, at most at display pace; whatever
   // is on it when the game starts to wait is always shown.
@@ -42,6 +40,8 @@ class SdlPlatform : public Platform {
   bool windowOpen() const { return !closed_; }
 
  protected:
+  double readTimer() override;
+  ClockTime readLocalTime() override;
   void pumpEvents() override;
   bool waitEvents() override;
 
