@@ -22,7 +22,6 @@ std::string shopDescription(const std::string& article, std::int32_t quantity) {
 
 void shopOffer(Game& game) {
   GameState& s = game.state;
-  if (!s.messageLine.empty()) return;
   const std::string record = "m0i/" + std::to_string(1700LL + s.levelShop) + "/";
   const std::string title = lookupValue(record + "m0s$", game.shopTable);
   const std::string article = lookupValue(record + "m1s$", game.shopTable);

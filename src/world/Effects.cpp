@@ -121,4 +121,13 @@ void bombBlast(Game& game) {
   }
 }
 
+bool useBomb(Game& game) {
+  GameState& s = game.state;
+  if (s.bombs <= 0) return false;
+  bombBlast(game);
+  --s.bombs;
+  s.messageLine = "[Used Bomb][Bomb -1]";
+  return true;
+}
+
 }  // namespace dw

@@ -5,6 +5,7 @@
 
 #include "core/Game.h"
 #include "dungeon/CellDrawing.h"
+#include "world/Spells.h"
 
 namespace dw {
 
@@ -55,7 +56,7 @@ bool castWarp(Game& game, std::int64_t cost) {
   s.heroCol = col;
   s.heroRow = row;
   addClamped(s.stat(stat::mp), -cost);
-  s.messageLine = "[Cast 'Warp'][Mp -" + std::to_string(cost) + "]";
+  s.messageLine = castMessage("Warp", cost);
   return true;
 }
 
