@@ -169,25 +169,28 @@ bool takeWhatLiesHere(Game& game) {
   }
 }
 
-void pickUpMpItem(Game& game) {
-  long long a = game.random.pick(3, 5);
-  addClamped(game.state.stat(stat::mp), a);
-  game.state.messageLine = amount("[Mp +", a);
+namespace {
+
+// An item adds INT(RND * range) + base to its value and leaves floor behind.
+void pickUp(Game& game, std::int32_t& value, int range, int base, const char* label) {
+  long long a = game.random.pick(range, base);
+  addClamped(value, a);
+  game.state.messageLine = amount(label, a);
   takeItem(game);
+}
+
+}  // namespace
+
+void pickUpMpItem(Game& game) {
+  pickUp(game, game.state.stat(stat::mp), 3, 5, "[Mp +");
 }
 
 void pickUpGold(Game& game) {
-  long long a = game.random.pick(15, 1);
-  addClamped(game.state.gold, a);
-  game.state.messageLine = amount("[Gold +", a);
-  takeItem(game);
+  pickUp(game, game.state.gold, 15, 1, "[Gold +");
 }
 
 void pickUpHpItem(Game& game) {
-  long long a = game.random.pick(5, 8);
-  addClamped(game.state.stat(stat::hp), a);
-  game.state.messageLine = amount("[Hp +", a);
-  takeItem(game);
+  pickUp(game, game.state.stat(stat::hp), 5, 8, "[Hp +");
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -58,6 +59,42 @@ std::vector<std::string> readLines(const std::string& text) {
   return lines;
 }
 
+// Output paths are taken as given, before the game's own directory is set.
+std::string absolutePath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char cwd[4096];
+  if (!getcwd(cwd, sizeof cwd)) return path;
+  return std::string(cwd) + "/" + path;
+}
+
+// Writes the trace and the screenshot asked for and compares the trace with
+// the golden one. Returns the exit status, or nothing when all went well.
+std::optional<int> finishRun(const std::string& tracePath, const std::string& screenshotPath,
+                             const std::string& goldenPath, const std::vector<std::string>& golden,
+                             const std::vector<std::string>& lines, const dw::Screen& screen) {
+  if (!tracePath.empty()) {
+    std::ofstream out(tracePath, std::ios::binary);
+    for (const auto& line : lines) out << line << "\n";
+    if (!out) {
+      std::cerr << "duskwarren-replay: cannot write trace " << tracePath << "\n";
+      return 2;
+    }
+  }
+  if (!screenshotPath.empty() && !dw::writeScreenshot(screenshotPath, screen)) {
+    std::cerr << "duskwarren-replay: cannot write screenshot " << screenshotPath << "\n";
+    return 2;
+  }
+  if (!goldenPath.empty()) {
+    std::string report = dw::compareTraces(golden, lines);
+    if (!report.empty()) {
+      std::cout << "out of step with " << goldenPath << ": " << report;
+      return 1;
+    }
+    std::cout << "matches " << goldenPath << " (" << lines.size() << " lines)\n";
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,15 +136,8 @@ int main(int argc, char** argv) {
     if (!readFile(goldenPath, text)) return fail("cannot read golden trace " + goldenPath);
     golden = readLines(text);
   }
-  // Output paths are taken as given, before the game's own directory is set.
-  auto absolute = [](const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
-    char cwd[4096];
-    if (!getcwd(cwd, sizeof cwd)) return path;
-    return std::string(cwd) + "/" + path;
-  };
-  tracePath = absolute(tracePath);
-  screenshotPath = absolute(screenshotPath);
+  tracePath = absolutePath(tracePath);
+  screenshotPath = absolutePath(screenshotPath);
   if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
     return fail("cannot enter data folder " + dataDir + ": " + std::strerror(errno));
   }
@@ -118,26 +148,7 @@ int main(int argc, char** argv) {
   game.observer = &recorder;
   int code = dw::runGame(game);
   recorder.finish(game);
-
-  if (!tracePath.empty()) {
-    std::ofstream out(tracePath, std::ios::binary);
-    for (const auto& line : recorder.lines()) out << line << "\n";
-    if (!out) {
-      std::cerr << "duskwarren-replay: cannot write trace " << tracePath << "\n";
-      return 2;
-    }
-  }
-  if (!screenshotPath.empty() && !dw::writeScreenshot(screenshotPath, platform.screen())) {
-    std::cerr << "duskwarren-replay: cannot write screenshot " << screenshotPath << "\n";
-    return 2;
-  }
-  if (!goldenPath.empty()) {
-    std::string report = dw::compareTraces(golden, recorder.lines());
-    if (!report.empty()) {
-      std::cout << "out of step with " << goldenPath << ": " << report;
-      return 1;
-    }
-    std::cout << "matches " << goldenPath << " (" << recorder.lines().size() << " lines)\n";
-  }
-  return code;
+  return finishRun(tracePath, screenshotPath, goldenPath, golden, recorder.lines(),
+                   platform.screen())
+      .value_or(code);
 }
