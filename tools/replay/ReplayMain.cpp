@@ -15,22 +15,30 @@
 #include <vector>
 
 #include "KeyScript.h"
+#include "RecordingPlay.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
 #include "frame/RunGame.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/headless/Png.h"
+#include "recording/Fingerprint.h"
 
 namespace {
 
 constexpr const char* usage =
     "usage: duskwarren-replay [--data DIR] (--keys TEXT | --keys-file FILE) [--timer SECONDS]\n"
-    "                         [--trace FILE] [--screenshot FILE.png] [--check GOLDEN.jsonl]\n"
+    "                         [--record FILE.dwrec] [--trace FILE] [--screenshot FILE.png]\n"
+    "                         [--check GOLDEN.jsonl]\n"
+    "       duskwarren-replay [--data DIR] --recording FILE.dwrec [--force] [--trace FILE]\n"
+    "                         [--screenshot FILE.png] [--check GOLDEN.jsonl]\n"
     "       duskwarren-replay --help | --version\n"
     "\n"
     "Runs the game without a window. Each key is one byte; in --keys, \\r is Enter,\n"
     "\\e Escape, \\b Backspace, \\\\ a backslash and \\xNN any byte. The run ends when\n"
-    "the game quits or the keys run out. --check compares the trace with a golden\n"
+    "the game quits or the keys run out. --record writes the run as a recording.\n"
+    "--recording plays a recording (.dwrec) with its own keys and clock; one made\n"
+    "with another version or other data is refused unless --force is given.\n"
+    "--check compares the trace with a golden\n"
     "one and exits 1 at the first difference. Options take their value as\n"
     "--opt VALUE or --opt=VALUE. Exit status: the game's own, 1 when --check\n"
     "finds a difference, 2 for a bad command line or unreadable file.\n";
@@ -59,6 +67,71 @@ std::vector<std::string> readLines(const std::string& text) {
   return lines;
 }
 
+struct Options {
+  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, goldenPath, timerText;
+  std::string recordingPath, recordPath;
+  bool force = false, haveKeys = false, haveKeysFile = false, haveRecording = false;
+  double timer = 0.0;
+};
+
+// Reads and checks the command line. Returns the exit status when the run
+// ends here (help, version, a refused command line).
+std::optional<int> readOptions(int argc, char** argv, Options& o) {
+  CLI::App app("", "duskwarren-replay");
+  dw::cli::setUp(app, usage);
+  app.add_option("--data", o.dataDir);
+  auto* keysOption = app.add_option("--keys", o.keysText);
+  auto* keysFileOption = app.add_option("--keys-file", o.keysFile);
+  auto* timerOption = app.add_option("--timer", o.timerText);
+  app.add_option("--trace", o.tracePath);
+  app.add_option("--screenshot", o.screenshotPath);
+  app.add_option("--check", o.goldenPath);
+  auto* recordingOption = app.add_option("--recording", o.recordingPath);
+  app.add_option("--record", o.recordPath);
+  app.add_flag("--force", o.force);
+  if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
+  o.haveKeys = keysOption->count() > 0;
+  o.haveKeysFile = keysFileOption->count() > 0;
+  o.haveRecording = recordingOption->count() > 0;
+  if (timerOption->count() > 0) {
+    char* end = nullptr;
+    errno = 0;
+    o.timer = std::strtod(o.timerText.c_str(), &end);
+    if (o.timerText.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(o.timer))
+      return fail("--timer needs a number of seconds");
+  }
+  if (int(o.haveKeys) + int(o.haveKeysFile) + int(o.haveRecording) != 1)
+    return fail("give exactly one of --keys, --keys-file and --recording");
+  if (o.haveRecording && timerOption->count() > 0)
+    return fail("--timer cannot change a recording's clock");
+  if (o.haveRecording && !o.recordPath.empty()) return fail("--record cannot record a recording");
+  if (o.force && !o.haveRecording) return fail("--force goes with --recording");
+  if (!o.recordPath.empty() && access(o.recordPath.c_str(), F_OK) == 0)
+    return fail(o.recordPath + " is there already; a recording is never written over");
+  return std::nullopt;
+}
+
+// The keys of --keys or --keys-file, and the golden trace of --check. A
+// recording is read later, once the data folder it is checked against is
+// entered. Returns the exit status when they cannot be read.
+std::optional<int> readInputs(const Options& o, std::string& keys,
+                              std::vector<std::string>& golden) {
+  if (o.haveKeys) {
+    std::string error;
+    auto parsed = dw::parseKeyScript(o.keysText, error);
+    if (!parsed) return fail(error);
+    keys = *parsed;
+  } else if (o.haveKeysFile && !readFile(o.keysFile, keys)) {
+    return fail("cannot read keys file " + o.keysFile);
+  }
+  if (!o.goldenPath.empty()) {
+    std::string text;
+    if (!readFile(o.goldenPath, text)) return fail("cannot read golden trace " + o.goldenPath);
+    golden = readLines(text);
+  }
+  return std::nullopt;
+}
+
 // Output paths are taken as given, before the game's own directory is set.
 std::string absolutePath(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
@@ -69,28 +142,27 @@ std::string absolutePath(const std::string& path) {
 
 // Writes the trace and the screenshot asked for and compares the trace with
 // the golden one. Returns the exit status, or nothing when all went well.
-std::optional<int> finishRun(const std::string& tracePath, const std::string& screenshotPath,
-                             const std::string& goldenPath, const std::vector<std::string>& golden,
+std::optional<int> finishRun(const Options& o, const std::vector<std::string>& golden,
                              const std::vector<std::string>& lines, const dw::Screen& screen) {
-  if (!tracePath.empty()) {
-    std::ofstream out(tracePath, std::ios::binary);
+  if (!o.tracePath.empty()) {
+    std::ofstream out(o.tracePath, std::ios::binary);
     for (const auto& line : lines) out << line << "\n";
     if (!out) {
-      std::cerr << "duskwarren-replay: cannot write trace " << tracePath << "\n";
+      std::cerr << "duskwarren-replay: cannot write trace " << o.tracePath << "\n";
       return 2;
     }
   }
-  if (!screenshotPath.empty() && !dw::writeScreenshot(screenshotPath, screen)) {
-    std::cerr << "duskwarren-replay: cannot write screenshot " << screenshotPath << "\n";
+  if (!o.screenshotPath.empty() && !dw::writeScreenshot(o.screenshotPath, screen)) {
+    std::cerr << "duskwarren-replay: cannot write screenshot " << o.screenshotPath << "\n";
     return 2;
   }
-  if (!goldenPath.empty()) {
+  if (!o.goldenPath.empty()) {
     std::string report = dw::compareTraces(golden, lines);
     if (!report.empty()) {
-      std::cout << "out of step with " << goldenPath << ": " << report;
+      std::cout << "out of step with " << o.goldenPath << ": " << report;
       return 1;
     }
-    std::cout << "matches " << goldenPath << " (" << lines.size() << " lines)\n";
+    std::cout << "matches " << o.goldenPath << " (" << lines.size() << " lines)\n";
   }
   return std::nullopt;
 }
@@ -98,57 +170,47 @@ std::optional<int> finishRun(const std::string& tracePath, const std::string& sc
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, goldenPath, timerText;
-  CLI::App app("", "duskwarren-replay");
-  dw::cli::setUp(app, usage);
-  app.add_option("--data", dataDir);
-  auto* keysOption = app.add_option("--keys", keysText);
-  auto* keysFileOption = app.add_option("--keys-file", keysFile);
-  auto* timerOption = app.add_option("--timer", timerText);
-  app.add_option("--trace", tracePath);
-  app.add_option("--screenshot", screenshotPath);
-  app.add_option("--check", goldenPath);
-  if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
-  bool haveKeys = keysOption->count() > 0, haveKeysFile = keysFileOption->count() > 0;
-  double timer = 0.0;
-  if (timerOption->count() > 0) {
-    char* end = nullptr;
-    errno = 0;
-    timer = std::strtod(timerText.c_str(), &end);
-    if (timerText.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(timer))
-      return fail("--timer needs a number of seconds");
-  }
-  if (haveKeys == haveKeysFile) return fail("give exactly one of --keys and --keys-file");
-
+  Options o;
+  if (auto done = readOptions(argc, argv, o)) return *done;
   std::string keys;
-  if (haveKeys) {
-    std::string error;
-    auto parsed = dw::parseKeyScript(keysText, error);
-    if (!parsed) return fail(error);
-    keys = *parsed;
-  } else if (!readFile(keysFile, keys)) {
-    return fail("cannot read keys file " + keysFile);
-  }
-
   std::vector<std::string> golden;
-  if (!goldenPath.empty()) {
-    std::string text;
-    if (!readFile(goldenPath, text)) return fail("cannot read golden trace " + goldenPath);
-    golden = readLines(text);
+  if (auto done = readInputs(o, keys, golden)) return *done;
+  for (std::string* path : {&o.tracePath, &o.screenshotPath, &o.recordingPath, &o.recordPath})
+    *path = absolutePath(*path);
+  if (!o.dataDir.empty() && chdir(o.dataDir.c_str()) != 0) {
+    return fail("cannot enter data folder " + o.dataDir + ": " + std::strerror(errno));
   }
-  tracePath = absolutePath(tracePath);
-  screenshotPath = absolutePath(screenshotPath);
-  if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
-    return fail("cannot enter data folder " + dataDir + ": " + std::strerror(errno));
-  }
+  if (std::string warning = dw::missingDataWarning(o.dataDir); !warning.empty())
+    std::cerr << "duskwarren-replay: " << warning << "\n";
 
-  dw::HeadlessPlatform platform(keys, timer);
+  dw::HeadlessPlatform platform(keys, o.timer);
+  std::optional<dw::ReplayRecording> recording;
+  if (o.haveRecording) {
+    std::string error;
+    recording = dw::loadReplayRecording(o.recordingPath, "", o.force, error);
+    if (!recording) {
+      std::cerr << "duskwarren-replay: " << error << "\n";
+      return 2;
+    }
+    for (const auto& note : recording->notes) std::cerr << "duskwarren-replay: " << note << "\n";
+    dw::feedRecording(platform, *recording->input);
+  }
   dw::Game game(platform);
   dw::TraceRecorder recorder;
   game.observer = &recorder;
+  std::optional<dw::ReplayRecorder> writer;
+  if (!o.recordPath.empty()) {
+    writer.emplace(game, o.recordPath, dw::gameFilesFingerprint(""));
+    platform.setInputTap(&*writer);
+  }
   int code = dw::runGame(game);
   recorder.finish(game);
-  return finishRun(tracePath, screenshotPath, goldenPath, golden, recorder.lines(),
-                   platform.screen())
-      .value_or(code);
+  if (writer) {
+    platform.setInputTap(nullptr);
+    if (!writer->finish(game.endReason == dw::EndReason::quit ? "quit" : "keys")) {
+      std::cerr << "duskwarren-replay: cannot record: " << writer->error() << "\n";
+      return 2;
+    }
+  }
+  return finishRun(o, golden, recorder.lines(), platform.screen()).value_or(code);
 }
