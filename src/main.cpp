@@ -1,53 +1,120 @@
-// The game in a desktop window.
+// The game in a desktop window, or in the terminal it was started from.
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
 #include "cli/CommandLine.h"
+#include "core/Tiles.h"
 #include "frame/RunGame.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "platform/terminal/TerminalPlatform.h"
+#include "window/WindowGame.h"
 
 namespace {
 
 constexpr const char* usage =
-    "usage: duskwarren [--data DIR]\n"
+    "usage: duskwarren [--data DIR] [--watch FILE.dwrec [--force]]\n"
+    "       duskwarren [--data DIR] --terminal\n"
     "       duskwarren --help | --version\n"
     "\n"
-    "Opens the game in a window. F11 or Alt+Enter switches to full screen.\n"
+    "Opens the game in a window. F1 lists the keys, F2 shows the message log,\n"
+    "F11 or Alt+Enter switches to full screen and F12 saves a screenshot in\n"
+    "$XDG_PICTURES_DIR/duskwarren/. Every game is recorded in\n"
+    "$XDG_DATA_HOME/duskwarren/recordings/ (the newest 100 are kept).\n"
     "\n"
     "Options:\n"
     "  --data DIR   play from the game folder DIR (it holds res/, tiles/ and\n"
     "               drivers/); default: the current folder\n"
+    "  --watch FILE plays a recording in the window: Space pauses, + and -\n"
+    "               change the speed, Escape stops\n"
+    "  --force      watch a recording made with another version or other data\n"
+    "  --terminal   play in this terminal instead of a window (at least 40 x 25\n"
+    "               characters), also over ssh or without a display\n"
     "  -h, --help   this text\n"
     "  --version    the release\n"
     "\n"
-    "Exit status: 0 after the game, 1 when it cannot run, 2 for a bad command line\nor game "
-    "folder.\n";
+    "Exit status: 0 after the game, 1 when it cannot run, 2 for a bad command line,\ngame "
+    "folder or recording.\n";
+
+// The game as text in the terminal it was started from.
+int playInTerminal() {
+  std::string error;
+  auto platform = dw::TerminalPlatform::open(error);
+  if (!platform) {
+    std::cerr << "duskwarren: cannot play in this terminal: " << error << "\n";
+    return 1;
+  }
+  // Cells that show a tile read as its glyph code.
+  for (int g = 0; g < 256; ++g) {
+    if (auto picture = dw::loadTileImage(*platform, dw::tileFileName(g)))
+      platform->addTilePicture(static_cast<std::uint8_t>(g), *picture);
+  }
+  int code;
+  {
+    dw::Game game(*platform);
+    code = dw::runGame(game);
+  }
+  int sig = platform->endingSignal();
+  platform.reset();  // the terminal as it was
+  // Ended by Ctrl+C, a hang-up or a termination request: end the way the
+  // shell expects of such an ending.
+  if (sig != 0) std::raise(sig);
+  return code;
+}
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  std::string dataDir;
+  std::string dataDir, watchFile;
+  bool force = false;
   CLI::App app("", "duskwarren");
   dw::cli::setUp(app, usage);
+  bool terminal = false;
   app.add_option("--data", dataDir);
+  CLI::Option* watch = app.add_option("--watch", watchFile);
+  app.add_flag("--force", force)->needs(watch);
+  app.add_flag("--terminal", terminal)->excludes(watch);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
+  // The recording is named from where the command was given.
+  if (!watchFile.empty()) {
+    std::error_code ignored;
+    auto absolute = std::filesystem::absolute(watchFile, ignored);
+    if (!absolute.empty()) watchFile = absolute.string();
+  }
   if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
     std::cerr << "duskwarren: cannot enter the game folder " << dataDir << ": "
               << std::strerror(errno) << "\n";
     return dw::cli::exitUsage;
   }
 
+  if (terminal) return playInTerminal();
+
+  // A recording is read before the window opens, so one that cannot be
+  // watched is refused without a window flashing up.
+  std::optional<dw::RecordingToWatch> recording;
+  if (!watchFile.empty()) {
+    std::string why;
+    recording = dw::readRecordingToWatch(watchFile, force, why);
+    if (!recording) {
+      std::cerr << "duskwarren: " << why << "\n";
+      return dw::cli::exitUsage;
+    }
+    for (const auto& note : recording->notes) std::cerr << "duskwarren: " << note << "\n";
+  }
+
   std::string error;
   auto platform = dw::SdlPlatform::open(error);
   if (!platform) {
-    std::cerr << "duskwarren: cannot open the game window: " << error << "\n";
+    std::cerr << "duskwarren: cannot open the game window: " << error << "\n"
+              << "To play in this terminal instead: duskwarren --terminal\n";
     return 1;
   }
   if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
-  dw::Game game(*platform);
-  return dw::runGame(game);
+  if (recording) return dw::watchInWindow(*platform, *recording);
+  return dw::playInWindow(*platform);
 }

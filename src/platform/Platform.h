@@ -16,6 +16,13 @@ inline constexpr char escapeKey = 27;
 inline constexpr char enterKey = 13;
 inline constexpr char backspaceKey = 8;
 
+// Codes of keys without a character (the byte after the 0).
+namespace extendedKey {
+inline constexpr char home = 71, up = 72, pageUp = 73, left = 75, right = 77, end = 79, down = 80,
+                      pageDown = 81, insert = 82, del = 83, f1 = 59, f11 = static_cast<char>(133),
+                      f12 = static_cast<char>(134);
+}
+
 struct ClockTime {
   int hour = 12, minute = 0, second = 0;
   int month = 1, day = 1, year = 1990;

@@ -1,5 +1,6 @@
 // duskwarren-replay: runs the game headless on scripted keys and a fixed
-// clock, and writes a trace and a screenshot.
+// clock, and writes a trace and a screenshot (as a picture, or as the text a
+// terminal shows).
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,9 +19,11 @@
 #include "RecordingPlay.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
+#include "core/Tiles.h"
 #include "frame/RunGame.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/headless/Png.h"
+#include "platform/terminal/CellMapper.h"
 #include "recording/Fingerprint.h"
 
 namespace {
@@ -28,9 +31,10 @@ namespace {
 constexpr const char* usage =
     "usage: duskwarren-replay [--data DIR] (--keys TEXT | --keys-file FILE) [--timer SECONDS]\n"
     "                         [--record FILE.dwrec] [--trace FILE] [--screenshot FILE.png]\n"
-    "                         [--check GOLDEN.jsonl]\n"
+    "                         [--text-screenshot FILE] [--check GOLDEN.jsonl]\n"
     "       duskwarren-replay [--data DIR] --recording FILE.dwrec [--force] [--trace FILE]\n"
-    "                         [--screenshot FILE.png] [--check GOLDEN.jsonl]\n"
+    "                         [--screenshot FILE.png] [--text-screenshot FILE]\n"
+    "                         [--check GOLDEN.jsonl]\n"
     "       duskwarren-replay --help | --version\n"
     "\n"
     "Runs the game without a window. Each key is one byte; in --keys, \\r is Enter,\n"
@@ -38,7 +42,8 @@ constexpr const char* usage =
     "the game quits or the keys run out. --record writes the run as a recording.\n"
     "--recording plays a recording (.dwrec) with its own keys and clock; one made\n"
     "with another version or other data is refused unless --force is given.\n"
-    "--check compares the trace with a golden\n"
+    "--text-screenshot writes the 25 lines of 40 characters (UTF-8) that\n"
+    "`duskwarren --terminal` shows. --check compares the trace with a golden\n"
     "one and exits 1 at the first difference. Options take their value as\n"
     "--opt VALUE or --opt=VALUE. Exit status: the game's own, 1 when --check\n"
     "finds a difference, 2 for a bad command line or unreadable file.\n";
@@ -57,6 +62,19 @@ bool readFile(const std::string& path, std::string& out) {
   return true;
 }
 
+// The screen as `duskwarren --terminal` shows it, with the game's tiles read
+// as their glyph codes.
+std::string textScreenshot(dw::Platform& platform) {
+  dw::CellMapper mapper;
+  for (int g = 0; g < 256; ++g) {
+    if (auto picture = dw::loadTileImage(platform, dw::tileFileName(g)))
+      mapper.addTile(static_cast<std::uint8_t>(g), *picture);
+  }
+  dw::TextPage page;
+  mapper.readPage(platform.screen(), page);
+  return dw::textOfPage(page);
+}
+
 std::vector<std::string> readLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -68,8 +86,8 @@ std::vector<std::string> readLines(const std::string& text) {
 }
 
 struct Options {
-  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, goldenPath, timerText;
-  std::string recordingPath, recordPath;
+  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, textPath, goldenPath;
+  std::string timerText, recordingPath, recordPath;
   bool force = false, haveKeys = false, haveKeysFile = false, haveRecording = false;
   double timer = 0.0;
 };
@@ -85,6 +103,7 @@ std::optional<int> readOptions(int argc, char** argv, Options& o) {
   auto* timerOption = app.add_option("--timer", o.timerText);
   app.add_option("--trace", o.tracePath);
   app.add_option("--screenshot", o.screenshotPath);
+  app.add_option("--text-screenshot", o.textPath);
   app.add_option("--check", o.goldenPath);
   auto* recordingOption = app.add_option("--recording", o.recordingPath);
   app.add_option("--record", o.recordPath);
@@ -140,10 +159,10 @@ std::string absolutePath(const std::string& path) {
   return std::string(cwd) + "/" + path;
 }
 
-// Writes the trace and the screenshot asked for and compares the trace with
+// Writes the trace and the screenshots asked for and compares the trace with
 // the golden one. Returns the exit status, or nothing when all went well.
 std::optional<int> finishRun(const Options& o, const std::vector<std::string>& golden,
-                             const std::vector<std::string>& lines, const dw::Screen& screen) {
+                             const std::vector<std::string>& lines, dw::Platform& platform) {
   if (!o.tracePath.empty()) {
     std::ofstream out(o.tracePath, std::ios::binary);
     for (const auto& line : lines) out << line << "\n";
@@ -152,9 +171,17 @@ std::optional<int> finishRun(const Options& o, const std::vector<std::string>& g
       return 2;
     }
   }
-  if (!o.screenshotPath.empty() && !dw::writeScreenshot(o.screenshotPath, screen)) {
+  if (!o.screenshotPath.empty() && !dw::writeScreenshot(o.screenshotPath, platform.screen())) {
     std::cerr << "duskwarren-replay: cannot write screenshot " << o.screenshotPath << "\n";
     return 2;
+  }
+  if (!o.textPath.empty()) {
+    std::ofstream out(o.textPath, std::ios::binary);
+    out << textScreenshot(platform);
+    if (!out) {
+      std::cerr << "duskwarren-replay: cannot write text screenshot " << o.textPath << "\n";
+      return 2;
+    }
   }
   if (!o.goldenPath.empty()) {
     std::string report = dw::compareTraces(golden, lines);
@@ -175,7 +202,8 @@ int main(int argc, char** argv) {
   std::string keys;
   std::vector<std::string> golden;
   if (auto done = readInputs(o, keys, golden)) return *done;
-  for (std::string* path : {&o.tracePath, &o.screenshotPath, &o.recordingPath, &o.recordPath})
+  for (std::string* path :
+       {&o.tracePath, &o.screenshotPath, &o.textPath, &o.recordingPath, &o.recordPath})
     *path = absolutePath(*path);
   if (!o.dataDir.empty() && chdir(o.dataDir.c_str()) != 0) {
     return fail("cannot enter data folder " + o.dataDir + ": " + std::strerror(errno));
@@ -212,5 +240,5 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  return finishRun(o, golden, recorder.lines(), platform.screen()).value_or(code);
+  return finishRun(o, golden, recorder.lines(), platform).value_or(code);
 }

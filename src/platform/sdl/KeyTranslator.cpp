@@ -1,27 +1,13 @@
 #include "platform/sdl/KeyTranslator.h"
 
-#include <array>
 #include <optional>
 
+#include "platform/Cp437.h"
 #include "platform/Platform.h"
 
 namespace dw {
 
 namespace {
-
-// Unicode of code-page-437 bytes 128..255.
-constexpr std::array<char16_t, 128> cp437High = {
-    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
-    0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
-    0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA,
-    0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
-    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557,
-    0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
-    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559,
-    0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
-    0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4,
-    0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
-    0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
 
 // The character a keypad key stands for, NumLock or not.
 std::optional<char> keypadChar(SDL_Scancode scancode) {
@@ -139,12 +125,14 @@ std::optional<char32_t> nextCodePoint(std::string_view& text) {
 
 }  // namespace
 
-int cp437FromUnicode(char32_t c) {
-  if (c >= 0x20 && c < 0x7F) return static_cast<int>(c);
-  for (std::size_t i = 0; i < cp437High.size(); ++i) {
-    if (cp437High[i] == c) return static_cast<int>(128 + i);
+std::string utf8FromCp437(std::string_view text) {
+  std::string out;
+  for (char ch : text) {
+    auto byte = static_cast<unsigned char>(ch);
+    // Control characters have no place in a desktop's text.
+    appendUtf8(out, byte < 0x20 || byte == 0x7F ? U'?' : unicodeOfCp437(byte));
   }
-  return -1;
+  return out;
 }
 
 WindowAction KeyTranslator::keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod, bool repeat,
@@ -155,6 +143,10 @@ WindowAction KeyTranslator::keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint
     return repeat ? WindowAction::none : WindowAction::toggleFullscreen;
   }
   if (sym == SDLK_F10) return repeat ? WindowAction::none : WindowAction::toggleAspect;
+  // The window's own panels and screenshots: the game never sees these keys.
+  if (sym == SDLK_F1) return repeat ? WindowAction::none : WindowAction::keyHelp;
+  if (sym == SDLK_F2) return repeat ? WindowAction::none : WindowAction::messageLog;
+  if (sym == SDLK_F12) return repeat ? WindowAction::none : WindowAction::screenshot;
 
   if (auto c = controlChar(sym)) {
     out.emplace_back(1, *c);

@@ -6,10 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Cp437.h"
+#include "platform/Platform.h"
+
 namespace dw {
 
 // What a key press asks of the window itself; the game never sees these.
-enum class WindowAction { none, toggleFullscreen, toggleAspect };
+enum class WindowAction { none, toggleFullscreen, toggleAspect, keyHelp, messageLog, screenshot };
 
 // Turns the window's keyboard events into the game's key strings.
 //
@@ -34,14 +37,7 @@ class KeyTranslator {
   bool dropNextText_ = false;
 };
 
-// The code-page-437 byte of a Unicode character, or -1 when the game's
-// character set has none. Control characters have none.
-int cp437FromUnicode(char32_t c);
-
-// Extended key codes (the byte after the 0).
-namespace extendedKey {
-inline constexpr char home = 71, up = 72, pageUp = 73, left = 75, right = 77, end = 79, down = 80,
-                      pageDown = 81, insert = 82, del = 83, f1 = 59, f12 = static_cast<char>(134);
-}
+// Code-page-437 text (a member's name, say) as UTF-8 for the desktop.
+std::string utf8FromCp437(std::string_view text);
 
 }  // namespace dw

@@ -97,6 +97,7 @@ bool SdlPlatform::create(std::string& error) {
 }
 
 SdlPlatform::~SdlPlatform() {
+  if (noticeTexture_ != nullptr) SDL_DestroyTexture(noticeTexture_);
   if (stage_ != nullptr) SDL_DestroyTexture(stage_);
   if (page_ != nullptr) SDL_DestroyTexture(page_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
@@ -148,18 +149,19 @@ bool SdlPlatform::fullscreen() const {
 }
 
 void SdlPlatform::pumpEvents() {
+  expireFlash();
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) handleEvent(event);
-  for (std::string& key : typed_) pushKey(std::move(key));
-  typed_.clear();
+  deliverTyped();
   present();
 }
 
 bool SdlPlatform::waitEvents() {
   if (closed_) return false;
   if (dirty()) redraw();
+  if (watching()) return waitWatching();
   SDL_Event event;
-  if (SDL_WaitEvent(&event) == 0) {
+  if (!waitEvent(event, 0)) {
     // The event system itself failed: no key can come any more.
     closed_ = true;
     return hasKeys();
@@ -192,6 +194,7 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
       }
       break;
     case SDL_KEYDOWN: {
+      if (panelKey(event.key)) break;
       const SDL_Keysym& key = event.key.keysym;
       apply(keys_.keyDown(key.scancode, key.sym, key.mod, event.key.repeat != 0, typed_));
       break;
@@ -200,6 +203,7 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
       keys_.keyUp();
       break;
     case SDL_TEXTINPUT:
+      if (swallowText_) break;
       keys_.textInput(event.text.text, typed_);
       break;
     case SDL_RENDER_TARGETS_RESET:
@@ -208,6 +212,7 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
       // afresh each time anyway.
       if (stage_ != nullptr) SDL_DestroyTexture(stage_);
       stage_ = nullptr;
+      noticeLines_.clear();  // the notice's text is drawn again too
       needsRedraw_ = true;
       break;
     default:
@@ -224,6 +229,13 @@ void SdlPlatform::apply(WindowAction action) {
       break;
     case WindowAction::toggleAspect:
       aspect_ = !aspect_;
+      break;
+    case WindowAction::keyHelp:
+    case WindowAction::messageLog:
+      openPanel(action);
+      break;
+    case WindowAction::screenshot:
+      takeScreenshot();
       break;
   }
   needsRedraw_ = true;
@@ -250,6 +262,7 @@ void SdlPlatform::redraw() {
   for (int i = 0; i < 256; ++i) colours[i] = argb(s.palette()[i]);
   const std::uint8_t* page = s.page(s.visiblePage());
   for (int i = 0; i < Screen::pageSize; ++i) pixels_[i] = colours[page[i]];
+  if (panel_.isOpen()) panel_.draw(pixels_.data(), s.palette());
   SDL_UpdateTexture(page_, nullptr, pixels_.data(), Screen::width * 4);
 
   int drawW = 0, drawH = 0;
@@ -268,6 +281,7 @@ void SdlPlatform::redraw() {
     SDL_RenderCopy(renderer_, page_, nullptr, &area);
     SDL_SetTextureScaleMode(page_, SDL_ScaleModeNearest);
   }
+  drawBarNotice(view, drawW, drawH);
   SDL_RenderPresent(renderer_);
 
   shownChanges_ = s.visibleChanges();

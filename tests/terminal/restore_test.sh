@@ -1,0 +1,77 @@
+#!/bin/bash
+# The terminal is given back as it was on every way out of the game: Escape,
+# Ctrl+C, a termination request, a hang-up and a crash. After each, the pane
+# shows the shell's own screen again (off the alternate screen, cursor shown,
+# keypad in its normal mode), with the terminal settings the shell had, and
+# the shell learns how the game ended.
+source "$(dirname "$0")/terminal_lib.sh"
+require_tmux
+require_game
+
+# Without a display the window game names the terminal game; without a
+# terminal the terminal game says so.
+message=$(cd "$DUSKWARREN_RUNTIME_DIR" &&
+  env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 timeout -s KILL 10 "$DUSKWARREN" </dev/null 2>&1)
+echo "$message" | grep -q -- "duskwarren --terminal" ||
+  fail "the message without a display does not name --terminal: $message"
+message=$(cd "$DUSKWARREN_RUNTIME_DIR" && timeout -s KILL 10 "$DUSKWARREN" --terminal </dev/null 2>&1)
+status=$?
+[ "$status" = 1 ] && echo "$message" | grep -q "not a terminal" ||
+  fail "without a terminal: status $status, message: $message"
+
+start_shell 80 30
+keys -l "ulimit -c 0; stty -g > '$WORK/stty-before'; echo ready"
+keys Enter
+wait_for_text '^ready' 10 "the shell" || die "the shell does not answer"
+
+# game_pid: the game, the shell's only child.
+game_pid() { pgrep -P "$(pane_info '#{pane_pid}')" | head -n 1; }
+
+leave_by() {
+  local way=$1 status=$2
+  keys -l "clear; echo before-$way; '$DUSKWARREN' --terminal"
+  keys Enter
+  wait_for_text "Press the spacebar" 20 "$way: the game's start-up report" || return
+  [ "$(pane_info '#{alternate_on}')" = 1 ] || fail "$way: the game is not on the alternate screen"
+  local pid
+  pid=$(game_pid)
+  case $way in
+    escape) keys Escape ;;
+    ctrl-c) keys C-c ;;
+    *) kill "-$way" "$pid" ;;
+  esac
+  # The shell has the terminal again once the game is gone; only then is
+  # the next line typed (a shell drops the rest of a line after Ctrl+C).
+  for _ in $(seq 200); do
+    [ -z "$(game_pid)" ] && break
+    sleep 0.1
+  done
+  [ -z "$(game_pid)" ] || fail "$way: the game is still running"
+  keys -l "echo \"after-$way \$?\"; stty -g > '$WORK/stty-$way'"
+  keys Enter
+  wait_for_text "^after-$way" 20 "$way: the shell after the game" || return
+  capture | grep -q "^after-$way $status\$" ||
+    fail "$way: wanted the shell to see status $status; the pane shows: $(capture | grep after-)"
+  capture | grep -q "^before-$way\$" || fail "$way: the shell's screen is not back"
+  capture | grep -q "Press the spacebar" && fail "$way: the game's screen is still shown"
+  local flags
+  flags=$(pane_info '#{alternate_on}#{cursor_flag}#{keypad_flag}')
+  [ "$flags" = "010" ] ||
+    fail "$way: alternate screen, cursor shown, application keypad are $flags, wanted 010"
+  for _ in $(seq 50); do
+    [ -s "$WORK/stty-$way" ] && break
+    sleep 0.1
+  done
+  if cmp -s "$WORK/stty-before" "$WORK/stty-$way"; then
+    note "$way: screen and terminal settings are the shell's again (status $status)"
+  else
+    fail "$way: the terminal settings differ: $(cat "$WORK/stty-before") / $(cat "$WORK/stty-$way")"
+  fi
+}
+
+leave_by escape 0
+leave_by ctrl-c 130
+leave_by TERM 143
+leave_by HUP 129
+leave_by SEGV 139
+finish
