@@ -11,16 +11,22 @@
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
 #include "frame/RunGame.h"
+#include "platform/DataFolder.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/terminal/TerminalPlatform.h"
 #include "window/WindowGame.h"
 
+// Where the installed game data is, seen from the folder of the program.
+#ifndef DUSKWARREN_DATA_FROM_BIN
+#define DUSKWARREN_DATA_FROM_BIN "../share/duskwarren"
+#endif
+
 namespace {
 
 constexpr const char* usage =
-    "usage: duskwarren [--data DIR] [--watch FILE.dwrec [--force]]\n"
-    "       duskwarren [--data DIR] --terminal\n"
-    "       duskwarren --help | --version\n"
+    "Usage: duskwarren [--data DIR] [--watch FILE.dwrec [--force]]\n"
+    "  or:  duskwarren [--data DIR] --terminal\n"
+    "  or:  duskwarren --help | --version\n"
     "\n"
     "Opens the game in a window. F1 lists the keys, F2 shows the message log,\n"
     "F11 or Alt+Enter switches to full screen and F12 saves a screenshot in\n"
@@ -29,7 +35,8 @@ constexpr const char* usage =
     "\n"
     "Options:\n"
     "  --data DIR   play from the game folder DIR (it holds res/, tiles/ and\n"
-    "               drivers/); default: the current folder\n"
+    "               drivers/); default: the current folder when it has res/,\n"
+    "               else the installed game data\n"
     "  --watch FILE plays a recording in the window: Space pauses, + and -\n"
     "               change the speed, Escape stops\n"
     "  --force      watch a recording made with another version or other data\n"
@@ -86,9 +93,9 @@ int main(int argc, char* argv[]) {
     auto absolute = std::filesystem::absolute(watchFile, ignored);
     if (!absolute.empty()) watchFile = absolute.string();
   }
-  if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
-    std::cerr << "duskwarren: cannot enter the game folder " << dataDir << ": "
-              << std::strerror(errno) << "\n";
+  std::string error;
+  if (!dw::enterDataFolder(dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren", error)) {
+    std::cerr << "duskwarren: " << error << "\n";
     return dw::cli::exitUsage;
   }
 
@@ -107,7 +114,6 @@ int main(int argc, char* argv[]) {
     for (const auto& note : recording->notes) std::cerr << "duskwarren: " << note << "\n";
   }
 
-  std::string error;
   auto platform = dw::SdlPlatform::open(error);
   if (!platform) {
     std::cerr << "duskwarren: cannot open the game window: " << error << "\n"

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -21,32 +20,53 @@
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
 #include "frame/RunGame.h"
+#include "platform/DataFolder.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/headless/Png.h"
 #include "platform/terminal/CellMapper.h"
 #include "recording/Fingerprint.h"
 
+// Where the installed game data is, seen from the folder of the program.
+#ifndef DUSKWARREN_DATA_FROM_BIN
+#define DUSKWARREN_DATA_FROM_BIN "../share/duskwarren"
+#endif
+
 namespace {
 
 constexpr const char* usage =
-    "usage: duskwarren-replay [--data DIR] (--keys TEXT | --keys-file FILE) [--timer SECONDS]\n"
-    "                         [--record FILE.dwrec] [--trace FILE] [--screenshot FILE.png]\n"
-    "                         [--text-screenshot FILE] [--check GOLDEN.jsonl]\n"
-    "       duskwarren-replay [--data DIR] --recording FILE.dwrec [--force] [--trace FILE]\n"
-    "                         [--screenshot FILE.png] [--text-screenshot FILE]\n"
-    "                         [--check GOLDEN.jsonl]\n"
-    "       duskwarren-replay --help | --version\n"
+    "Usage: duskwarren-replay [OPTIONS] (--keys TEXT | --keys-file FILE)\n"
+    "  or:  duskwarren-replay [OPTIONS] --recording FILE.dwrec [--force]\n"
+    "  or:  duskwarren-replay --help | --version\n"
     "\n"
-    "Runs the game without a window. Each key is one byte; in --keys, \\r is Enter,\n"
-    "\\e Escape, \\b Backspace, \\\\ a backslash and \\xNN any byte. The run ends when\n"
-    "the game quits or the keys run out. --record writes the run as a recording.\n"
-    "--recording plays a recording (.dwrec) with its own keys and clock; one made\n"
-    "with another version or other data is refused unless --force is given.\n"
-    "--text-screenshot writes the 25 lines of 40 characters (UTF-8) that\n"
-    "`duskwarren --terminal` shows. --check compares the trace with a golden\n"
-    "one and exits 1 at the first difference. Options take their value as\n"
-    "--opt VALUE or --opt=VALUE. Exit status: the game's own, 1 when --check\n"
-    "finds a difference, 2 for a bad command line or unreadable file.\n";
+    "Runs the game without a window on scripted keys and a fixed clock, or plays a\n"
+    "recording with its own keys and clock. The run ends when the game quits or\n"
+    "the keys run out.\n"
+    "\n"
+    "Options:\n"
+    "  --keys TEXT           the keys, one byte each: \\r is Enter, \\e Escape,\n"
+    "                        \\b Backspace, \\\\ a backslash and \\xNN any byte\n"
+    "  --keys-file FILE      the keys, the file's bytes as they are\n"
+    "  --timer SECONDS       what the clock reads all along; default 0\n"
+    "  --record FILE.dwrec   write the run as a recording\n"
+    "  --recording FILE.dwrec\n"
+    "                        play a recording; one made with another version or\n"
+    "                        other data is refused\n"
+    "  --force               play such a recording all the same\n"
+    "  --data DIR            play from the game folder DIR; default: the current\n"
+    "                        folder when it has res/, else the installed game data\n"
+    "  --trace FILE          write one JSON line per level and per command\n"
+    "  --screenshot FILE.png\n"
+    "                        write the last screen\n"
+    "  --text-screenshot FILE\n"
+    "                        write the last screen as the 25 lines of 40\n"
+    "                        characters (UTF-8) that duskwarren --terminal shows\n"
+    "  --check GOLDEN.jsonl  compare the trace with a golden one\n"
+    "  -h, --help            this text\n"
+    "  --version             the release\n"
+    "\n"
+    "Options take their value as --opt VALUE or --opt=VALUE. Exit status: the\n"
+    "game's own, 1 when --check finds a difference, 2 for a bad command line or\n"
+    "unreadable file.\n";
 
 int fail(const std::string& message) {
   std::cerr << "duskwarren-replay: " << message << "\n" << usage;
@@ -205,11 +225,15 @@ int main(int argc, char** argv) {
   for (std::string* path :
        {&o.tracePath, &o.screenshotPath, &o.textPath, &o.recordingPath, &o.recordPath})
     *path = absolutePath(*path);
-  if (!o.dataDir.empty() && chdir(o.dataDir.c_str()) != 0) {
-    return fail("cannot enter data folder " + o.dataDir + ": " + std::strerror(errno));
+  // A folder named with --data is checked as given; without --data, a folder
+  // with no res/ plays the installed game data, or says it has none.
+  std::string warning = o.dataDir.empty() ? std::string() : dw::missingDataWarning(o.dataDir);
+  std::string dataError;
+  if (!dw::enterDataFolder(o.dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren-replay",
+                           dataError)) {
+    return fail(dataError);
   }
-  if (std::string warning = dw::missingDataWarning(o.dataDir); !warning.empty())
-    std::cerr << "duskwarren-replay: " << warning << "\n";
+  if (!warning.empty()) std::cerr << "duskwarren-replay: " << warning << "\n";
 
   dw::HeadlessPlatform platform(keys, o.timer);
   std::optional<dw::ReplayRecording> recording;

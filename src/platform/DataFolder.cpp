@@ -1,0 +1,64 @@
+#include "platform/DataFolder.h"
+
+#include <cstring>
+#include <iostream>
+#include <system_error>
+
+namespace dw {
+
+namespace fs = std::filesystem;
+
+bool isGameFolder(const fs::path& folder) {
+  std::error_code ec;
+  return !folder.empty() && fs::is_directory(folder / "res", ec);
+}
+
+DataFolderChoice chooseDataFolder(const std::string& given, const fs::path& workingDir,
+                                  const fs::path& programFolder, const fs::path& installedData) {
+  if (!given.empty()) return {fs::path(given), ""};
+  if (isGameFolder(workingDir)) return {};
+
+  fs::path installed;
+  if (!programFolder.empty()) {
+    installed = (programFolder / installedData).lexically_normal();
+    if (isGameFolder(installed)) {
+      return {installed, "no res/ folder here: using the game data in " + installed.string()};
+    }
+    if (isGameFolder(programFolder)) {
+      return {programFolder, "no res/ folder here: using the game data beside the program in " +
+                                 programFolder.string()};
+    }
+  }
+  std::string where = workingDir.string();
+  if (!installed.empty()) where += ", " + installed.string() + " or " + programFolder.string();
+  return {{}, "no game data (a res/ folder) in " + where + ": the game starts without it"};
+}
+
+fs::path programFolder(const char* argv0) {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec && self.is_absolute()) return self.parent_path();
+  if (argv0 == nullptr || std::strchr(argv0, '/') == nullptr) return {};
+  fs::path path = fs::absolute(argv0, ec);
+  if (ec) return {};
+  fs::path canonical = fs::weakly_canonical(path, ec);
+  return (ec ? path : canonical).parent_path();
+}
+
+bool enterDataFolder(const std::string& given, const char* argv0, const fs::path& installedData,
+                     const std::string& programName, std::string& error) {
+  std::error_code ec;
+  fs::path here = fs::current_path(ec);
+  if (ec) here.clear();
+  DataFolderChoice choice = chooseDataFolder(given, here, programFolder(argv0), installedData);
+  if (!choice.note.empty()) std::cerr << programName << ": " << choice.note << "\n";
+  if (choice.folder.empty()) return true;
+  fs::current_path(choice.folder, ec);
+  if (ec) {
+    error = "cannot enter the game folder " + choice.folder.string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace dw
