@@ -2,20 +2,16 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string>
+
+#include "core/NumberText.h"
 
 namespace dw {
 
 // Adds to a 32-bit game value without overflow: values read from data files
 // may sit at the limits, so sums are taken in 64 bits and held in range.
 inline void addClamped(std::int32_t& value, std::int64_t delta) {
-  std::int64_t sum = static_cast<std::int64_t>(value) + delta;
-  if (sum > std::numeric_limits<std::int32_t>::max())
-    sum = std::numeric_limits<std::int32_t>::max();
-  if (sum < std::numeric_limits<std::int32_t>::min())
-    sum = std::numeric_limits<std::int32_t>::min();
-  value = static_cast<std::int32_t>(sum);
+  value = clampToInt32(static_cast<std::int64_t>(value) + delta);
 }
 
 inline constexpr int maxMembers = 7;

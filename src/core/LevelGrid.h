@@ -37,6 +37,7 @@ inline constexpr int gridRows = 26;  // rows 0..25
 inline constexpr int gridCols = 41;  // columns 0..40
 // The generated area.
 inline constexpr int firstRow = 2, lastRow = 24, firstCol = 2, lastCol = 39;
+inline constexpr int areaRows = lastRow - firstRow + 1, areaCols = lastCol - firstCol + 1;
 
 // The two layers of the level: each cell's glyph and whether it was seen
 // (0 not yet, 1 shown, 2 also covered by an area reveal).

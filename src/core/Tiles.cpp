@@ -154,11 +154,9 @@ void TileSet::put(Platform& platform, int x, int y, const TileFile& tile, Raster
     return;
   }
   // Only the part of a huge picture that can land on the page is decoded.
-  long long left = std::max<long long>(0, -static_cast<long long>(x));
-  long long top = std::max<long long>(0, -static_cast<long long>(y));
-  long long right = std::min<long long>(tile.width, static_cast<long long>(Screen::width) - x);
-  long long bottom = std::min<long long>(tile.height, static_cast<long long>(Screen::height) - y);
-  if (left >= right || top >= bottom) return;
+  const PageClip clip = clipToPage(x, y, tile.width, tile.height);
+  if (clip.empty()) return;
+  const long long left = clip.left, top = clip.top, right = clip.right, bottom = clip.bottom;
   Image window = decodeTileWindow(tile, static_cast<int>(left), static_cast<int>(top),
                                   static_cast<int>(right - left), static_cast<int>(bottom - top));
   screen.putImage(static_cast<int>(x + left), static_cast<int>(y + top), window, mode);

@@ -28,18 +28,18 @@ char iconGlyph(char pictureByte) {
   switch (pictureByte) {
     case 'm':
     case 'M':
-      return static_cast<char>(244);
+      return static_cast<char>(glyph::mpItem);
     case 'g':
     case 'G':
-      return static_cast<char>(248);
+      return static_cast<char>(glyph::goldPile);
     case 'h':
     case 'H':
-      return static_cast<char>(236);
+      return static_cast<char>(glyph::hpItem);
     case 'k':
     case 'K':
     case 'b':
     case 'B':
-      return static_cast<char>(231);
+      return static_cast<char>(glyph::treasure);
     default:
       return pictureByte;
   }

@@ -2,6 +2,7 @@
 
 #include "core/Game.h"
 #include "core/NumberText.h"
+#include "data/DataKeys.h"
 
 namespace dw {
 
@@ -9,10 +10,10 @@ namespace {
 
 // A level or a "knows it" flag: the first key must be there, and the value
 // is read from the second.
-std::int32_t presentThenValue(const std::string& presenceKey, const std::string& valueKey,
-                              const KeyValueTable& table) {
-  if (lookupValue(presenceKey, table) == missingValue) return 0;
-  return readNumber(lookupValue(valueKey, table));
+std::int32_t presentThenValue(const std::string& prefix, std::string_view presence,
+                              std::string_view value, const KeyValueTable& table) {
+  if (lookupValue(prefix + std::string(presence), table) == missingValue) return 0;
+  return readNumber(lookupValue(prefix + std::string(value), table));
 }
 
 }  // namespace
@@ -22,22 +23,20 @@ void loadParty(Game& game) {
   game.loadTable("res\\party.dat", game.partyTable);
   game.loadTable("res\\spells.dat", game.spellTable);
   for (int i = 1; i <= spellCount; ++i) {
-    std::string base = "spell/906/" + std::to_string(i);
-    s.spellNames[i] = lookupValue(base + "/sas", game.spellTable);
-    s.spellMaxLevel[i] = readNumber(lookupValue(base + "/s", game.spellTable));
+    s.spellNames[i] = lookupValue(datakey::spellWord(i), game.spellTable);
+    s.spellMaxLevel[i] = readNumber(lookupValue(datakey::spellFirstMax(i), game.spellTable));
   }
   for (int j = 1; j <= s.partySize && j <= maxMembers; ++j) {
-    std::string member = "party/8" + std::to_string(j);
-    s.memberNames[j] = unquoteName(lookupValue(member + "0/nas", game.partyTable));
+    s.memberNames[j] = unquoteName(lookupValue(datakey::memberName(j), game.partyTable));
     for (int k = 1; k <= statCount; ++k) {
-      s.memberStatMax[j][k] =
-          readNumber(lookupValue(member + "/Stat/" + std::to_string(k), game.partyTable));
+      s.memberStatMax[j][k] = readNumber(lookupValue(datakey::memberStat(j, k), game.partyTable));
     }
     for (int i = 1; i <= spellCount; ++i) {
-      // The spell digit in these keys is one above the spell's number.
-      std::string p = member + std::to_string(i + 1) + "/" + s.spellNames[i];
-      s.memberSpellLevels[j][i] = presentThenValue(p + "/e", p + "+/e", game.partyTable);
-      s.memberSpells[j][i] = presentThenValue(p + "/k", p + "+/k", game.partyTable);
+      const std::string p = datakey::memberSpell(j, i, s.spellNames[i]);
+      s.memberSpellLevels[j][i] =
+          presentThenValue(p, datakey::levelPresent, datakey::levelValue, game.partyTable);
+      s.memberSpells[j][i] =
+          presentThenValue(p, datakey::knownPresent, datakey::knownValue, game.partyTable);
     }
   }
 }
@@ -47,7 +46,7 @@ void loadSpells(Game& game) {
   game.loadTable("res\\spells.dat", game.spellTable);
   for (int i = 1; i <= spellCount; ++i) {
     // The record value is both the maximum level and the key of the name.
-    std::string record = lookupValue("spell/" + std::to_string(900 + i) + "/sas", game.spellTable);
+    std::string record = lookupValue(datakey::spellRecord(i), game.spellTable);
     s.spellNames[i] = unquoteName(lookupValue(record, game.spellTable));
     s.spellMaxLevel[i] = readNumber(record);
   }

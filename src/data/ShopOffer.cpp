@@ -2,6 +2,7 @@
 
 #include "core/Game.h"
 #include "core/NumberText.h"
+#include "data/DataKeys.h"
 
 namespace dw {
 
@@ -22,12 +23,13 @@ std::string shopDescription(const std::string& article, std::int32_t quantity) {
 
 void shopOffer(Game& game) {
   GameState& s = game.state;
-  if (!s.messageLine.empty()) return;
-  const std::string record = "m0i/" + std::to_string(1700LL + s.levelShop) + "/";
-  const std::string title = lookupValue(record + "m0s$", game.shopTable);
-  const std::string article = lookupValue(record + "m1s$", game.shopTable);
-  const std::int32_t price = readNumber(lookupValue(record + "m1i", game.shopTable));
-  const std::int32_t quantity = readNumber(lookupValue(record + "m2i", game.shopTable));
+  auto field = [&](std::string_view name) {
+    return lookupValue(datakey::shopField(s.levelShop, name), game.shopTable);
+  };
+  const std::string title = field(datakey::shopTitle);
+  const std::string article = field(datakey::shopArticle);
+  const std::int32_t price = readNumber(field(datakey::shopPrice));
+  const std::int32_t quantity = readNumber(field(datakey::shopQuantity));
   s.messageLine = "{" + title + ": " + std::to_string(price) + "GP for " +
                   shopDescription(article, quantity) + "}";
 }

@@ -11,8 +11,7 @@ class Game;
 // end of the article ("'+", "+", a final "x").
 std::string shopDescription(const std::string& article, std::int32_t quantity);
 
-// Puts the offer of the level's shop on the message line, unless a message
-// is already there.
+// Puts the offer of the level's shop on the message line.
 void shopOffer(Game& game);
 
 }  // namespace dw

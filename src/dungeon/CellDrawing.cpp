@@ -47,12 +47,21 @@ CellInfo drawCell(Game& game, int row, int col) {
   return info;
 }
 
+void markSeen(Game& game, int row, int col, const CellInfo& info) {
+  if (game.grid.seenAt(row, col) != 0) return;
+  game.grid.setSeen(row, col, 1);
+  if (info.cellClass >= 1) ++game.state.exploredCells;
+}
+
+void markCovered(Game& game, int row, int col, const CellInfo& info) {
+  if (game.grid.seenAt(row, col) != 1) return;
+  game.grid.setSeen(row, col, 2);
+  if (info.cellClass >= 1) ++game.state.visionCells;
+}
+
 CellInfo revealCell(Game& game, int row, int col) {
   CellInfo info = drawCell(game, row, col);
-  if (game.grid.seenAt(row, col) == 0) {
-    game.grid.setSeen(row, col, 1);
-    if (info.cellClass >= 1) ++game.state.exploredCells;
-  }
+  markSeen(game, row, col, info);
   return info;
 }
 
@@ -78,11 +87,11 @@ void revealNeighbours(Game& game) {
   double reach = s.statOf(stat::sight) * 0.5;
   for (int col = s.heroCol - 1; col <= s.heroCol + 1; ++col) {
     for (int row = s.heroRow - 1; row <= s.heroRow + 1; ++row) {
-      double d = std::sqrt(
-          double((row - s.heroRow) * (row - s.heroRow) + (col - s.heroCol) * (col - s.heroCol)));
+      const double d = cellDistance(row - s.heroRow, col - s.heroCol);
       if (d > reach && game.grid.seenAt(row, col) == 0) continue;
-      CellInfo info = drawCell(game, row, col);
-      if (info.cellClass >= 1 && game.grid.seenAt(row, col) == 0) ++s.exploredCells;
+      revealCell(game, row, col);
+      // Kept on purpose: a cell an area reveal had covered (2) goes back to
+      // plain seen (1), so a later Vision or Flare counts it again.
       game.grid.setSeen(row, col, 1);
     }
   }

@@ -19,7 +19,13 @@ void putTileFile(Game& game, int x, int y, const std::string& fileName, std::str
 void drawGlyph(Game& game, std::uint8_t g, int row, int col);
 // Draws the cell as its class glyph and returns its class.
 CellInfo drawCell(Game& game, int row, int col);
-// Draws a cell and marks it seen, counting it as explored when it is open.
+// The seen marks of a cell of the given class (the bookkeeping of every
+// reveal): a cell not seen before becomes seen (1) and counts as explored
+// when open; a seen cell becomes covered by an area reveal (2) and counts
+// toward vision when open.
+void markSeen(Game& game, int row, int col, const CellInfo& info);
+void markCovered(Game& game, int row, int col, const CellInfo& info);
+// Draws a cell and marks it seen.
 CellInfo revealCell(Game& game, int row, int col);
 // Draws a text as tiles from (x, y); blanks and control bytes draw nothing.
 void drawTileText(Game& game, int x, int y, std::string_view text);

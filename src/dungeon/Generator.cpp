@@ -169,22 +169,14 @@ void placeCell(Game& game, int k, int row, int col) {
   game.grid.setGlyph(row, col, g);
 }
 
-void generateLevel(Game& game) {
+namespace {
+
+// The generated area becomes rock (class 0 always gives rock, but each cell
+// still takes its draw), unseen, and the counts start again.
+void fillWithRock(Game& game) {
   GameState& s = game.state;
-  Random& rng = game.random;
-  Screen& screen = game.screen;
-
-  const int roomCount = static_cast<int>(rng.pick(10, 26));
-  const int stairsRoom = static_cast<int>(rng.pick(roomCount, 1));
-  int shopsLeft = static_cast<int>(rng.below(3));
-  s.levelShop = static_cast<std::int32_t>(rng.pick(18, 1));
-  const int itemDivisor = static_cast<int>(rng.pick(8, 8));
-
-  frameBorder(screen);
-  ++s.levelNumber;
-
   for (int row = firstRow; row <= lastRow; ++row) {
-    showProgress(game, 18, 152, 159, row - 1, 23);
+    showProgress(game, 18, 152, 159, row - 1, areaRows);
     for (int col = firstCol; col <= lastCol; ++col) {
       game.grid.setGlyph(row, col, glyph::rock);
       game.grid.setSeen(row, col, 0);
@@ -193,58 +185,98 @@ void generateLevel(Game& game) {
       placeCell(game, 0, row, col);
     }
   }
+}
 
+struct LevelPlan {
+  int roomCount, stairsRoom, shopsLeft, itemDivisor;
+};
+
+// Cuts the rooms with their passages, items, stairs and shops. Returns
+// whether the stairs were placed.
+bool cutRooms(Game& game, LevelPlan& plan) {
   bool stairsPlaced = false;
-  for (int i = 1; i <= roomCount; ++i) {
-    screen.setTextColour(15, 0);
+  for (int i = 1; i <= plan.roomCount; ++i) {
+    game.screen.setTextColour(15, 0);
     std::optional<Room> room = chooseRoom(game);
     if (!room) break;  // the level is full: no further room could ever fit
     const Room& r = *room;
     carveAndConnect(game, r);
-    placeItems(game, r, itemDivisor);
-    if (i == stairsRoom) {
+    placeItems(game, r, plan.itemDivisor);
+    if (i == plan.stairsRoom) {
       int row, col;
       pickCellIn(game, r, row, col);
       game.grid.setGlyph(row, col, glyph::stairs);
       stairsPlaced = true;
     }
-    placeShops(game, r, i, shopsLeft);
+    placeShops(game, r, i, plan.shopsLeft);
   }
-  // Only a level whose rooms ran out before the stairs room gets here
-  // without stairs; they go onto a floor cell so the way down stays open.
+  return stairsPlaced;
+}
+
+// Only a level whose rooms ran out before the stairs room has no stairs;
+// they go onto a floor cell so the way down stays open.
+void placeStairsOnFloor(Game& game) {
   bool anyFloor = false;
-  for (int row = 3; row <= 23; ++row) {
-    for (int col = 3; col <= 38; ++col)
+  for (int row = firstRow + 1; row <= lastRow - 1; ++row) {
+    for (int col = firstCol + 1; col <= lastCol - 1; ++col)
       anyFloor = anyFloor || game.grid.glyphAt(row, col) == glyph::floor;
   }
+  bool stairsPlaced = false;
   while (!stairsPlaced && anyFloor) {
-    int col = static_cast<int>(rng.pick(36, 3));
-    int row = static_cast<int>(rng.pick(21, 3));
+    int col = static_cast<int>(game.random.pick(areaCols - 2, firstCol + 1));
+    int row = static_cast<int>(game.random.pick(areaRows - 2, firstRow + 1));
     if (game.grid.glyphAt(row, col) == glyph::floor) {
       game.grid.setGlyph(row, col, glyph::stairs);
       stairsPlaced = true;
     }
   }
+}
 
+void cleanUpAndCount(Game& game) {
   for (int col = firstCol; col <= lastCol; ++col) {
     for (int row = firstRow; row <= lastRow; ++row) {
       if (game.classify(row, col).cellClass == 2) cleanUpPassage(game, row, col);
-      if (game.classify(row, col).cellClass >= 1) ++s.openCells;
+      if (game.classify(row, col).cellClass >= 1) ++game.state.openCells;
     }
-    showProgress(game, 19, 160, 167, col - 1, 38);
+    showProgress(game, 19, 160, 167, col - 1, areaCols);
   }
+}
 
+void coverUnseen(Game& game) {
   for (int row = firstRow; row <= lastRow; ++row) {
-    showProgress(game, 20, 168, 175, row - 1, 23);
+    showProgress(game, 20, 168, 175, row - 1, areaRows);
     for (int col = firstCol; col <= lastCol; ++col) drawGlyph(game, glyph::unseenGlyph, row, col);
   }
+}
 
-  frameBorder(screen);
-
+void placeHero(Game& game) {
+  GameState& s = game.state;
   do {
-    s.heroCol = static_cast<int>(rng.pick(38, 2));
-    s.heroRow = static_cast<int>(rng.pick(23, 2));
+    s.heroCol = static_cast<int>(game.random.pick(areaCols, firstCol));
+    s.heroRow = static_cast<int>(game.random.pick(areaRows, firstRow));
   } while (game.classify(s.heroRow, s.heroCol).classGlyph != glyph::floor);
+}
+
+}  // namespace
+
+void generateLevel(Game& game) {
+  GameState& s = game.state;
+  Random& rng = game.random;
+  LevelPlan plan{};
+  plan.roomCount = static_cast<int>(rng.pick(10, 26));
+  plan.stairsRoom = static_cast<int>(rng.pick(plan.roomCount, 1));
+  plan.shopsLeft = static_cast<int>(rng.below(3));
+  s.levelShop = static_cast<std::int32_t>(rng.pick(18, 1));
+  plan.itemDivisor = static_cast<int>(rng.pick(8, 8));
+
+  frameBorder(game.screen);
+  ++s.levelNumber;
+  fillWithRock(game);
+  if (!cutRooms(game, plan)) placeStairsOnFloor(game);
+  cleanUpAndCount(game);
+  coverUnseen(game);
+  frameBorder(game.screen);
+  placeHero(game);
 }
 
 }  // namespace dw

@@ -4,40 +4,21 @@
 #include "data/ShopOffer.h"
 #include "data/StatusDisplay.h"
 #include "dungeon/CellDrawing.h"
+#include "frame/Command.h"
 #include "frame/StartUp.h"
 #include "world/Effects.h"
 #include "world/Monsters.h"
 #include "world/Moves.h"
-#include "world/MysticOrb.h"
 #include "world/Party.h"
 #include "world/Sight.h"
+#include "world/Spells.h"
 
 namespace dw {
 
 namespace {
 
-bool knows(const GameState& s, int spellNumber) {
-  return s.memberSpells[s.currentMember][spellNumber] > 0;
-}
-
 std::uint8_t heroGlyph(const Game& game) {
   return game.grid.glyphAt(game.state.heroRow, game.state.heroCol);
-}
-
-std::string castMessage(const char* name, std::int64_t cost) {
-  return std::string("[Cast '") + name + "'][Mp -" + std::to_string(cost) + "]";
-}
-
-// A spell with an effect routine: the cost is drawn as soon as the key and
-// the spell allow the cast, and a cast refused for lack of Mp still uses up
-// that draw, so seeds replay the same.
-void castSpell(Game& game, const char* name, int costRange, int costBase, void (*effect)(Game&)) {
-  GameState& s = game.state;
-  std::int64_t cost = game.random.pick(costRange, costBase);
-  if (s.statOf(stat::mp) < cost) return;
-  effect(game);
-  addClamped(s.stat(stat::mp), -cost);
-  s.messageLine = castMessage(name, cost);
 }
 
 void drawPlayScreen(Game& game) {
@@ -45,6 +26,10 @@ void drawPlayScreen(Game& game) {
   frameBorder(game.screen);
   drawSightArea(game);
   revealNeighbours(game);
+  // Kept on purpose: the hero's cell is classified and the result dropped,
+  // and the 3 x 3 reveal runs again after the page copy. The second reveal
+  // only redraws the work page under the hero; what the player sees and every
+  // count stay as the first reveal left them.
   (void)game.classify(s.heroRow, s.heroCol);
   drawGlyph(game, glyph::hero, s.heroRow, s.heroCol);
   statusDisplay(game);
@@ -52,49 +37,50 @@ void drawPlayScreen(Game& game) {
   revealNeighbours(game);
 }
 
+// The commands a living current member can give. Returns whether the
+// command told the player anything on the message line.
+bool carryOutAction(Game& game, const Command& command) {
+  switch (command.action) {
+    case Action::step:
+      return stepHero(game, command.direction).told();
+    case Action::cast:
+      return castSpell(game, command.spellNumber);
+    case Action::bomb:
+      return useBomb(game);
+    case Action::space:
+      return takeWhatLiesHere(game);
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
-std::optional<LoopExit> carryOutCommand(Game& game) {
+std::optional<LoopExit> carryOutCommand(Game& game, const Command& command) {
   GameState& s = game.state;
-  const std::string& key = s.lastKey;
-
-  if (key == std::string(1, escapeKey)) {
+  if (command.action == Action::quit) {
     game.screen.openScreen();
     game.screen.setPages(0, 0);
     game.endReason = EndReason::quit;
     game.exitCode = 0;
     return LoopExit::stop;
   }
-  if (key == "~") return LoopExit::newGame;
-  if (key == "+" || key == "-") switchMember(game);
+  if (command.action == Action::restart) return LoopExit::newGame;
+  bool told = false;
+  if (command.action == Action::nextMember) told = switchMember(game, SwitchWay::next);
+  if (command.action == Action::previousMember) told = switchMember(game, SwitchWay::previous);
 
   // A fallen member can only quit, restart and switch; the world waits.
   if (s.statOf(stat::hp) > 0) {
-    if (key == " " && heroGlyph(game) == glyph::stairs) return LoopExit::newLevel;
-    if (key == "8" || key == "6" || key == "2" || key == "4") stepHero(game);
-    if (key == "w" && knows(s, spell::warp) && s.exploredCells < s.openCells) {
-      std::int64_t cost = game.random.pick(3, 6);
-      if (s.statOf(stat::mp) >= cost) castWarp(game, cost);
+    if (command.action == Action::space && heroGlyph(game) == glyph::stairs) {
+      return LoopExit::newLevel;
     }
-    if (key == "v" && knows(s, spell::vision) && s.visionCells < s.openCells) {
-      castSpell(game, "Vision", 3, 4, revealArea);
-    }
-    if (key == "t" && knows(s, spell::tinker)) castSpell(game, "Tinker", 6, 4, tinkerEffect);
-    if (key == "p" && knows(s, spell::passage)) castSpell(game, "Passage", 3, 5, passageEffect);
-    if (key == "h" && knows(s, spell::heal)) castSpell(game, "Heal", 2, 4, healEffect);
-    if (key == "f" && knows(s, spell::flare)) castSpell(game, "Flare", 5, 4, revealArea);
-    if (key == "b" && s.bombs > 0) {
-      bombBlast(game);
-      --s.bombs;
-      s.messageLine = "[Used Bomb][Bomb -1]";
-    }
-    if (key == " " && heroGlyph(game) == glyph::mpItem) pickUpMpItem(game);
-    if (key == " " && heroGlyph(game) == glyph::goldPile) pickUpGold(game);
-    if (key == " " && heroGlyph(game) == glyph::hpItem) pickUpHpItem(game);
-    if (key == " " && heroGlyph(game) == glyph::treasure) pickUpTreasure(game);
-    if (key == " " && heroGlyph(game) == glyph::mysticOrbGlyph) useMysticOrb(game);
+    told = carryOutAction(game, command) || told;
     monsterTurn(game);
-    if (heroGlyph(game) == glyph::shop) shopOffer(game);
+    // The shop offer shows only in a cycle that told nothing else. Kept on
+    // purpose: shop cells read as rock to every move, so the hero never
+    // stands on one and the offer never shows in play.
+    if (heroGlyph(game) == glyph::shop && !told) shopOffer(game);
   }
 
   clampCurrentMember(s);
@@ -112,8 +98,8 @@ std::optional<LoopExit> playCycle(Game& game) {
     game.endReason = EndReason::inputClosed;
     return LoopExit::stop;
   }
-  s.lastKey = *key;
-  auto exit = carryOutCommand(game);
+  s.lastKey = *key;  // for observers: the trace records the key of each cycle
+  auto exit = carryOutCommand(game, commandOfKey(*key));
   if (game.observer && exit != LoopExit::stop) game.observer->onCycle(game);
   return exit;
 }

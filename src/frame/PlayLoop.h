@@ -5,6 +5,7 @@
 namespace dw {
 
 class Game;
+struct Command;
 
 // What ends a run of the play loop.
 enum class LoopExit { newLevel, newGame, stop };
@@ -15,8 +16,9 @@ std::optional<LoopExit> playCycle(Game& game);
 // Cycles until a new level, a new game, or the end of the program.
 LoopExit runPlayLoop(Game& game);
 
-// The command dispatch of one key in lastKey (the cycle without its drawing
-// and key read). Returns how the loop ends, or nothing to go on.
-std::optional<LoopExit> carryOutCommand(Game& game);
+// Carries out one command and lets the world take its turn (the cycle
+// without its drawing and key read). Returns how the loop ends, or nothing to
+// go on.
+std::optional<LoopExit> carryOutCommand(Game& game, const Command& command);
 
 }  // namespace dw

@@ -1,6 +1,8 @@
 #include "platform/Platform.h"
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -105,6 +107,35 @@ std::optional<std::string> Platform::readFile(const std::string& path) {
   }
   if (data.size() > maxFileBytes) data.resize(maxFileBytes);
   return data;
+}
+
+namespace {
+
+std::tm localCalendar(std::time_t t) {
+  std::tm calendar{};
+#ifdef _WIN32
+  localtime_s(&calendar, &t);
+#else
+  localtime_r(&t, &calendar);
+#endif
+  return calendar;
+}
+
+}  // namespace
+
+double hostTimer() {
+  using namespace std::chrono;
+  auto now = system_clock::now();
+  auto whole = floor<seconds>(now);
+  std::tm calendar = localCalendar(system_clock::to_time_t(whole));
+  double fraction = duration<double>(now - whole).count();
+  return calendar.tm_hour * 3600.0 + calendar.tm_min * 60.0 + calendar.tm_sec + fraction;
+}
+
+ClockTime hostLocalTime() {
+  std::tm calendar = localCalendar(std::time(nullptr));
+  return {calendar.tm_hour,    calendar.tm_min,  calendar.tm_sec,
+          calendar.tm_mon + 1, calendar.tm_mday, calendar.tm_year + 1900};
 }
 
 }  // namespace dw

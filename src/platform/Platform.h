@@ -120,4 +120,9 @@ class Platform {
 // Maps a game path ("res\party.dat") to the host's ("res/party.dat").
 std::string hostPath(const std::string& gamePath);
 
+// The machine's own clock, for backends that run on one: seconds since local
+// midnight (with their fraction) and the local date and time.
+double hostTimer();
+ClockTime hostLocalTime();
+
 }  // namespace dw

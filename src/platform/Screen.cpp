@@ -191,13 +191,17 @@ void Screen::drawLine(int x1, int y1, int x2, int y2, int colour, LineKind kind,
   touched(work_);
 }
 
+PageClip clipToPage(int x, int y, long long w, long long h) {
+  return {std::max<long long>(0, -static_cast<long long>(x)),
+          std::max<long long>(0, -static_cast<long long>(y)),
+          std::min<long long>(w, static_cast<long long>(Screen::width) - x),
+          std::min<long long>(h, static_cast<long long>(Screen::height) - y)};
+}
+
 void Screen::putImage(int x, int y, const Image& image, RasterMode mode) {
-  // Clip in 64 bits: positions far off the page must not overflow.
-  long long left = std::max<long long>(0, -static_cast<long long>(x));
-  long long top = std::max<long long>(0, -static_cast<long long>(y));
-  long long right = std::min<long long>(image.width, static_cast<long long>(width) - x);
-  long long bottom = std::min<long long>(image.height, static_cast<long long>(height) - y);
-  if (left >= right || top >= bottom) return;
+  const PageClip clip = clipToPage(x, y, image.width, image.height);
+  if (clip.empty()) return;
+  const long long left = clip.left, top = clip.top, right = clip.right, bottom = clip.bottom;
   std::uint8_t* dest = page(work_);
   for (long long iy = top; iy < bottom; ++iy) {
     const std::uint8_t* src = image.pixels.data() + iy * image.width;

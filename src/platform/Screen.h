@@ -53,6 +53,15 @@ const Palette& defaultPalette();
 
 // The 320 x 200 screen with eight pages and a 40 x 25 text grid. Every
 // backend shows the visible page of this one model.
+// The part of a w x h picture, put with its top-left corner at (x, y), that
+// lands on a page: its own columns left..right-1 and rows top..bottom-1.
+// Worked out in 64 bits, so positions far off the page cannot overflow.
+struct PageClip {
+  long long left, top, right, bottom;
+  bool empty() const { return left >= right || top >= bottom; }
+};
+PageClip clipToPage(int x, int y, long long w, long long h);
+
 class Screen {
  public:
   static constexpr int width = 320;

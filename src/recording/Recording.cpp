@@ -220,6 +220,23 @@ std::string eventText(const RecordedEvent& event) {
   return "e unknown";
 }
 
+namespace {
+
+// The header entry, kept only when its checksum holds (a header that reads
+// but fails it is damaged all the same) and it reads back in exactly the
+// words the writer writes.
+std::optional<RecordingHeader> checkedHeader(std::string_view text, bool checksumHolds,
+                                             std::string& why) {
+  auto header = parseHeader(text, why);
+  if (header && (!checksumHolds || headerText(*header) != text)) {
+    header.reset();
+    why = "the recording's header is damaged";
+  }
+  return header;
+}
+
+}  // namespace
+
 RecordingRead parseRecording(std::string_view bytes) {
   RecordingRead read;
   bool cut = false;
@@ -254,17 +271,7 @@ RecordingRead parseRecording(std::string_view bytes) {
     std::uint32_t expected = chainChecksum(chain, text);
     if (entry == 0) {
       std::string why;
-      auto header = parseHeader(text, why);
-      // A header that reads but fails its checksum is damaged all the same.
-      if (header && (!sum || *sum != expected)) {
-        header.reset();
-        why = "the recording's header is damaged";
-      }
-      // Every entry reads in exactly one way: the way the writer writes it.
-      if (header && headerText(*header) != text) {
-        header.reset();
-        why = "the recording's header is damaged";
-      }
+      auto header = checkedHeader(text, sum && *sum == expected, why);
       if (!header) return stop(why);
       read.header = header;
     } else {

@@ -101,10 +101,7 @@ void bombBlast(Game& game) {
       const int row = static_cast<int>(s.heroRow + dr);
       const int col = static_cast<int>(s.heroCol + dc);
       CellInfo info = revealCell(game, row, col);
-      if (game.grid.seenAt(row, col) == 1) {
-        game.grid.setSeen(row, col, 2);
-        if (info.cellClass >= 1) ++s.visionCells;
-      }
+      markCovered(game, row, col, info);
       if (clearedByBomb(info.classGlyph)) {
         game.grid.setGlyph(row, col, glyph::floor);
         info = drawCell(game, row, col);
@@ -119,6 +116,15 @@ void bombBlast(Game& game) {
       }
     }
   }
+}
+
+bool useBomb(Game& game) {
+  GameState& s = game.state;
+  if (s.bombs <= 0) return false;
+  bombBlast(game);
+  --s.bombs;
+  s.messageLine = "[Used Bomb][Bomb -1]";
+  return true;
 }
 
 }  // namespace dw

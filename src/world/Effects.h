@@ -18,5 +18,8 @@ void healEffect(Game& game);
 // A Bomb clears monsters and open doors, opens locked doors and breaks walls
 // within two cells of the hero.
 void bombBlast(Game& game);
+// The "b" key: sets off one of the party's Bombs, if it has any. Returns
+// whether one went off (and so was told).
+bool useBomb(Game& game);
 
 }  // namespace dw

@@ -69,6 +69,9 @@ void moveMonster(Game& game, int row, int col, int direction, int mode) {
   if (game.grid.seenAt(row, col) > 0) drawCell(game, row, col);
 }
 
+// The square is scanned column by column, each from the top. Kept on
+// purpose: a monster that steps right or down lands in a cell the scan has
+// not reached yet, so it can move (and draw its numbers) twice in one turn.
 void monsterTurn(Game& game) {
   const GameState& s = game.state;
   const GridSquare sq = squareAround(s.heroRow, s.heroCol, s.statOf(stat::sense));

@@ -12,23 +12,24 @@ bool alive(const GameState& s, int member) {
 
 }  // namespace
 
-void switchMember(Game& game) {
+bool switchMember(Game& game, SwitchWay way) {
   GameState& s = game.state;
   const int n0 = s.currentMember;
   const int size = s.partySize;
-  if (size < 1) return;
+  if (size < 1) return false;
   int n = n0;
-  if (s.lastKey == "+") {
+  if (way == SwitchWay::next) {
     do n = (n % size) + 1;
     while (!(alive(s, n) || n == n0));
-  } else if (s.lastKey == "-") {
+  } else {
     do n = size - ((size + 1 - n) % size);
     while (!(alive(s, n) || n == n0));
   }
-  if (n == n0) return;
+  if (n == n0) return false;
   s.messageLine = "[Switched to " + s.memberNames[n] + "]";
   if (s.memberStats[n0][stat::hp] == 0) s.messageLine += "[Lost " + s.memberNames[n0] + "]";
   s.currentMember = n;
+  return true;
 }
 
 JoinResult joinStep(Game& game) {

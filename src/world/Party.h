@@ -5,7 +5,10 @@ namespace dw {
 class Game;
 
 // "+" and "-": the next or previous living member becomes current.
-void switchMember(Game& game);
+enum class SwitchWay { next, previous };
+// Returns whether another member became current (and so was named on the
+// message line).
+bool switchMember(Game& game, SwitchWay way);
 
 struct JoinResult {
   int count = 0;       // every member when all were alive, else how many came back

@@ -5,6 +5,7 @@
 
 #include "core/Game.h"
 #include "dungeon/CellDrawing.h"
+#include "world/Spells.h"
 
 namespace dw {
 
@@ -49,37 +50,32 @@ bool castWarp(Game& game, std::int64_t cost) {
   if (!anyCell(game, warpTarget)) return false;
   int row, col;
   do {
-    col = static_cast<int>(game.random.pick(38, 2));
-    row = static_cast<int>(game.random.pick(23, 2));
+    col = static_cast<int>(game.random.pick(areaCols, firstCol));
+    row = static_cast<int>(game.random.pick(areaRows, firstRow));
   } while (!warpTarget(game, row, col));
   s.heroCol = col;
   s.heroRow = row;
   addClamped(s.stat(stat::mp), -cost);
-  s.messageLine = "[Cast 'Warp'][Mp -" + std::to_string(cost) + "]";
+  s.messageLine = castMessage("Warp", cost);
   return true;
 }
 
 void revealArea(Game& game) {
-  GameState& s = game.state;
   if (!anyCell(game, openCell)) return;
   int r, c;
   do {
-    r = static_cast<int>(game.random.pick(23, 2));
-    c = static_cast<int>(game.random.pick(38, 2));
+    r = static_cast<int>(game.random.pick(areaRows, firstRow));
+    c = static_cast<int>(game.random.pick(areaCols, firstCol));
   } while (!openCell(game, r, c));
   const GridSquare sq = squareAround(r, c, 5);
   for (int col = sq.left; col <= sq.right; ++col) {
     for (int row = sq.top; row <= sq.bottom; ++row) {
       if (cellDistance(row - r, col - c) > 2.5) continue;
-      CellInfo info = drawCell(game, row, col);
-      if (game.grid.seenAt(row, col) == 0 && info.cellClass >= 1) {
-        ++s.exploredCells;
-        game.grid.setSeen(row, col, 1);
-      }
-      if (game.grid.seenAt(row, col) == 1 && info.cellClass >= 1) {
-        ++s.visionCells;
-        game.grid.setSeen(row, col, 2);
-      }
+      // Only open cells are marked: rock is drawn and stays unseen.
+      const CellInfo info = drawCell(game, row, col);
+      if (info.cellClass < 1) continue;
+      markSeen(game, row, col, info);
+      markCovered(game, row, col, info);
     }
   }
 }

@@ -2,6 +2,7 @@
 
 #include "core/Game.h"
 #include "core/NumberText.h"
+#include "data/DataKeys.h"
 #include "data/PartyFiles.h"
 
 namespace dw {
@@ -12,7 +13,7 @@ void worldSetup(Game& game) {
   game.loadTable("res\\rose.dat", game.compassTable);
   for (int d = 0; d <= 4; ++d) {
     for (int j = 1; j <= 2; ++j) {
-      std::string key = "rose(" + std::to_string(d) + "," + std::to_string(j) + ")";
+      std::string key = datakey::roseStep(d, j);
       std::string value = lookupValue(key, game.compassTable);
       s.roseVectors[d][j] = readNumber(value);
       game.screen.print(key + "=" + value, true);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <ostream>
+#include <string>
 
 #include "BadInputGame.h"
 #include "data/ShopOffer.h"
@@ -161,10 +163,20 @@ void expectHealNeverLowersHp(const RecordingObserver& record) {
   EXPECT_GT(heals, 0) << "Heal was never cast";
 }
 
-class SpellLevels : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+// The spells' maximum level and every member's level, as the files give them.
+struct SpellLevelCase {
+  const char* maximum;
+  const char* level;
+  const char* name;  // what the test is called
+};
+void PrintTo(const SpellLevelCase& c, std::ostream* out) {
+  *out << "maximum " << c.maximum << ", level " << c.level;
+}
+
+class SpellLevels : public ::testing::TestWithParam<SpellLevelCase> {};
 
 TEST_P(SpellLevels, CastsGoOnAndHealNeverHurts) {
-  const auto [maximum, level] = GetParam();
+  const auto [maximum, level, name] = GetParam();
   GameFolder folder;
   folder.write("res\\spells.dat", spellsWithMaxima(maximum));
   folder.write("res\\party.dat", partyKnowingEverySpellAt(level));
@@ -175,10 +187,17 @@ TEST_P(SpellLevels, CastsGoOnAndHealNeverHurts) {
   expectHealNeverLowersHp(played->observer);
 }
 
-INSTANTIATE_TEST_SUITE_P(BadInput, SpellLevels,
-                         ::testing::Values(std::make_pair("0", "3"), std::make_pair("0", "-3"),
-                                           std::make_pair("-4", "3"), std::make_pair("8", "-3"),
-                                           std::make_pair("-4", "-2000000000")));
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, SpellLevels,
+    ::testing::Values(SpellLevelCase{"0", "3", "WithMaximumZeroAndLevelThree"},
+                      SpellLevelCase{"0", "-3", "WithMaximumZeroAndLevelMinusThree"},
+                      SpellLevelCase{"-4", "3", "WithMaximumMinusFourAndLevelThree"},
+                      SpellLevelCase{"8", "-3", "WithMaximumEightAndLevelMinusThree"},
+                      SpellLevelCase{"-4", "-2000000000",
+                                     "WithMaximumMinusFourAndLevelMinusTwoBillion"}),
+    [](const ::testing::TestParamInfo<SpellLevelCase>& info) {
+      return std::string(info.param.name);
+    });
 
 TEST(HealEffect, NeverWoundsWhateverTheLevelAndMaximumSay) {
   HeadlessPlatform platform;

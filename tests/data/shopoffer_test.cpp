@@ -65,14 +65,6 @@ TEST(ShopOffer, TheLevelsShopRecordBecomesTheMessage) {
   EXPECT_EQ(g.offer(4), "{%%: 0GP for 0%%}");
 }
 
-TEST(ShopOffer, AMessageOfTheSameCycleIsKept) {
-  ShopGame g;
-  g.game.state.levelShop = 3;
-  g.game.state.messageLine = "[Attacked by Orc][Hp -7]";
-  shopOffer(g.game);
-  EXPECT_EQ(g.game.state.messageLine, "[Attacked by Orc][Hp -7]");
-}
-
 TEST(ShopOffer, MissingShopFileGivesMarkersAndZeros) {
   test::MemoryFilePlatform platform;
   Game game(platform);

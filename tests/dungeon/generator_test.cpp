@@ -152,6 +152,36 @@ TEST(Generator, PlaceCellDrawsOncePickingByTheClassWeights) {
   EXPECT_EQ(counts[3].size(), 10u);
 }
 
+// After a level is made the work page shows the border and the unseen mark
+// on every generated cell, nothing of the progress display.
+void expectBorderAndCoverOnWorkPage(test::MarkerGame& t) {
+  const Screen& s = t.game.screen;
+  for (int row = 1; row <= 25; ++row) {
+    for (int col = 1; col <= 40; ++col) {
+      bool generated = row >= firstRow && row <= lastRow && col >= firstCol && col <= lastCol;
+      if (generated) {
+        EXPECT_EQ(t.cellOnWorkPage(row, col), glyph::unseenGlyph) << row << "," << col;
+        continue;
+      }
+      int code = row == 1    ? (col == 1    ? 218
+                                : col == 40 ? 191
+                                            : 196)
+                 : row == 25 ? (col == 1    ? 192
+                                : col == 40 ? 217
+                                            : 196)
+                             : 179;
+      const auto& font = fontGlyphs()[code];
+      for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+          int want = (font[y] & (0x80 >> x)) ? 3 : 0;
+          ASSERT_EQ(s.page(0)[(8 * row - 8 + y) * Screen::width + 8 * col - 8 + x], want)
+              << "border cell " << row << "," << col;
+        }
+      }
+    }
+  }
+}
+
 TEST(Generator, ProgressShowsOverTheTitleAndNeverReachesTheWorkPage) {
   test::MarkerGame t;
   Screen& s = t.game.screen;
@@ -197,32 +227,7 @@ TEST(Generator, ProgressShowsOverTheTitleAndNeverReachesTheWorkPage) {
   EXPECT_EQ(workThen[100 * Screen::width + 100], 6);
   EXPECT_EQ(workThen[170 * Screen::width + 100], 6);
 
-  // Afterwards the work page shows the border and the unseen mark on every
-  // generated cell, nothing of the display.
-  for (int row = 1; row <= 25; ++row) {
-    for (int col = 1; col <= 40; ++col) {
-      bool generated = row >= firstRow && row <= lastRow && col >= firstCol && col <= lastCol;
-      if (generated) {
-        EXPECT_EQ(t.cellOnWorkPage(row, col), glyph::unseenGlyph) << row << "," << col;
-        continue;
-      }
-      int code = row == 1    ? (col == 1    ? 218
-                                : col == 40 ? 191
-                                            : 196)
-                 : row == 25 ? (col == 1    ? 192
-                                : col == 40 ? 217
-                                            : 196)
-                             : 179;
-      const auto& font = fontGlyphs()[code];
-      for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) {
-          int want = (font[y] & (0x80 >> x)) ? 3 : 0;
-          ASSERT_EQ(s.page(0)[(8 * row - 8 + y) * Screen::width + 8 * col - 8 + x], want)
-              << "border cell " << row << "," << col;
-        }
-      }
-    }
-  }
+  expectBorderAndCoverOnWorkPage(t);
   EXPECT_EQ(s.foreground(), 15);
   EXPECT_EQ(s.background(), 0);
 }

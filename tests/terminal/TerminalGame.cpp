@@ -75,31 +75,8 @@ void grid(bool utf8) {
   }
 }
 
-int tileTable(const std::string& folder) {
-  dw::HeadlessPlatform platform;
-  platform.setDataRoot(folder);
-  std::printf(
-      "# What the tiles show in a terminal\n\n"
-      "`duskwarren --terminal` shows each 8 x 8 cell of the screen as one character.\n"
-      "A cell showing the tile of a glyph code becomes the character of that code, in\n"
-      "the tile's main colour on its background; text shows as itself; anything else\n"
-      "(the bars of the level generator, say) as the character nearest to it.\n"
-      "\n"
-      "This file is written by `terminal-game --tile-table GAME-FOLDER` (a test\n"
-      "program of the build, `build/ci/tests/terminal/`); a test fails while it\n"
-      "does not match the tiles, so run it again after changing the tile art.\n"
-      "\n"
-      "## Characters\n\n"
-      "The code of a tile is row + column, in hex (the hero, 120 = 0x78, is row 7_,\n"
-      "column _8).\n\n");
-  grid(true);
-  std::printf(
-      "\n## Colours of the drawn tiles\n\n"
-      "The colours are the two of the tile's colours that make the character look most\n"
-      "like the tile: the colour of most pixels under the character's ink, on the\n"
-      "colour of most of the other pixels. Codes not listed here have the font's\n"
-      "glyph as their tile, and show in light grey on black.\n\n"
-      "| Code | Shows | Colour on background |\n|---|---|---|\n");
+// One row per drawn tile: the character it shows and its colours.
+void tileColourRows(dw::Platform& platform) {
   for (int g = 0; g < 256; ++g) {
     auto picture = dw::loadTileImage(platform, dw::tileFileName(g));
     if (!picture || picture->width != 8 || picture->height != 8) {
@@ -127,6 +104,34 @@ int tileTable(const std::string& folder) {
     std::printf("| %d | %s | %s on %s |\n", g, shown(page[0].code, true).c_str(),
                 colourName(page[0].fg).c_str(), colourName(page[0].bg).c_str());
   }
+}
+
+int tileTable(const std::string& folder) {
+  dw::HeadlessPlatform platform;
+  platform.setDataRoot(folder);
+  std::printf(
+      "# What the tiles show in a terminal\n\n"
+      "`duskwarren --terminal` shows each 8 x 8 cell of the screen as one character.\n"
+      "A cell showing the tile of a glyph code becomes the character of that code, in\n"
+      "the tile's main colour on its background; text shows as itself; anything else\n"
+      "(the bars of the level generator, say) as the character nearest to it.\n"
+      "\n"
+      "This file is written by `terminal-game --tile-table GAME-FOLDER` (a test\n"
+      "program of the build, `build/ci/tests/terminal/`); a test fails while it\n"
+      "does not match the tiles, so run it again after changing the tile art.\n"
+      "\n"
+      "## Characters\n\n"
+      "The code of a tile is row + column, in hex (the hero, 120 = 0x78, is row 7_,\n"
+      "column _8).\n\n");
+  grid(true);
+  std::printf(
+      "\n## Colours of the drawn tiles\n\n"
+      "The colours are the two of the tile's colours that make the character look most\n"
+      "like the tile: the colour of most pixels under the character's ink, on the\n"
+      "colour of most of the other pixels. Codes not listed here have the font's\n"
+      "glyph as their tile, and show in light grey on black.\n\n"
+      "| Code | Shows | Colour on background |\n|---|---|---|\n");
+  tileColourRows(platform);
   std::printf(
       "\n## Without UTF-8\n\n"
       "Where the terminal's locale is not UTF-8, each character becomes an ASCII\n"

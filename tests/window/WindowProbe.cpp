@@ -386,6 +386,29 @@ int matchWindow(Display* display, Window window, const RgbImage& page, bool aspe
   return result.matches ? 0 : 1;
 }
 
+// window-probe match WINDOW PAGE.png [--aspect] [--timeout S] [--save FILE]
+int matchCommand(Display* display, Window window, int argc, char** argv) {
+  RgbImage page;
+  bool aspect = false;
+  double timeout = 10;
+  std::string savePath;
+  if (!readPage(argv[3], page)) return 2;
+  for (int i = 4; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--aspect") {
+      aspect = true;
+    } else if (arg == "--timeout" && i + 1 < argc) {
+      timeout = std::atof(argv[++i]);
+    } else if (arg == "--save" && i + 1 < argc) {
+      savePath = argv[++i];
+    } else {
+      usage();
+      return 2;
+    }
+  }
+  return matchWindow(display, window, page, aspect, timeout, savePath);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -443,25 +466,7 @@ int main(int argc, char** argv) {
   } else if (command == "close" && argc == 3) {
     status = sendClose(display, window) ? 0 : 2;
   } else if (command == "match" && argc >= 4) {
-    RgbImage page;
-    bool aspect = false;
-    double timeout = 10;
-    std::string savePath;
-    bool ok = readPage(argv[3], page);
-    for (int i = 4; ok && i < argc; ++i) {
-      std::string arg = argv[i];
-      if (arg == "--aspect") {
-        aspect = true;
-      } else if (arg == "--timeout" && i + 1 < argc) {
-        timeout = std::atof(argv[++i]);
-      } else if (arg == "--save" && i + 1 < argc) {
-        savePath = argv[++i];
-      } else {
-        ok = false;
-        usage();
-      }
-    }
-    if (ok) status = matchWindow(display, window, page, aspect, timeout, savePath);
+    status = matchCommand(display, window, argc, argv);
   } else {
     usage();
   }

@@ -16,8 +16,7 @@ struct DoorTest : ::testing::Test, TestGame {
 
   void pushRight() {
     s().messageLine.clear();
-    s().lastKey = "6";
-    stepHero(game);
+    stepHero(game, Direction::right);
   }
 };
 

@@ -60,8 +60,7 @@ TEST_F(MonsterTest, EachKindAttacksWithItsBaseLessADpRoll) {
       damage = r.below(k.base) - r.below(4);
       return damage > 0;
     });
-    s().lastKey = "6";
-    stepHero(game);
+    stepHero(game, Direction::right);
     EXPECT_EQ(s().messageLine, k.prefix + std::to_string(damage) + "]");
     EXPECT_EQ(s().stat(stat::hp), 50 - damage);
   }
@@ -74,8 +73,7 @@ TEST_F(MonsterTest, DpAboveTheAttackBaseLeavesNoDamage) {
     for (int i = 0; i < 4; ++i) r.below(1);
     return r.below(10) - r.below(1000) < 0;
   });
-  s().lastKey = "6";
-  stepHero(game);
+  stepHero(game, Direction::right);
   EXPECT_EQ(s().messageLine, "[Attacked by Snake][Hp -0]");
   EXPECT_EQ(s().stat(stat::hp), 50);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/Command.h"
 #include "support/TestGame.h"
 #include "support/WorldHelpers.h"
 
@@ -11,10 +12,7 @@ namespace {
 struct MoveTest : ::testing::Test, TestGame {
   MoveTest() { setMember(1, 50, 5, 0, 10, 4, 3); }
 
-  void press(const char* key) {
-    s().lastKey = key;
-    stepHero(game);
-  }
+  void press(const char* key) { stepHero(game, commandOfKey(key).direction); }
 };
 
 TEST_F(MoveTest, HeroNeverLeavesRowsTwoToTwentyFourAndColumnsTwoToThirtyNine) {

@@ -15,8 +15,7 @@ struct PartyTest : ::testing::Test, TestGame {
   void kill(int member) { s().memberStats[member][stat::hp] = 0; }
   void press(const char* key) {
     s().messageLine.clear();
-    s().lastKey = key;
-    switchMember(game);
+    switchMember(game, std::string(key) == "+" ? SwitchWay::next : SwitchWay::previous);
   }
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "frame/Command.h"
 #include "support/TestGame.h"
 #include "support/WorldHelpers.h"
 
@@ -21,7 +22,7 @@ struct PlayLoopTest : ::testing::Test, TestGame {
   std::optional<LoopExit> press(const std::string& key) {
     s().messageLine.clear();
     s().lastKey = key;
-    return carryOutCommand(game);
+    return carryOutCommand(game, commandOfKey(key));
   }
   std::uint64_t drawsOf(const std::string& key) {
     const auto before = game.random.draws();
@@ -207,12 +208,20 @@ TEST_F(PlayLoopTest, SpaceTakesTheItemUnderTheHeroThenTheWorldMoves) {
   EXPECT_EQ(s().messageLine, "");
 }
 
-TEST_F(PlayLoopTest, ShopOfferFillsAnEmptyMessageLineOnly) {
+TEST_F(PlayLoopTest, ShopOfferShowsOnlyInACycleThatToldNothingElse) {
   putRows(game, 10, 10, {"@"});
   press("x");
   EXPECT_EQ(s().messageLine.rfind("{", 0), 0u);
   press("+");
   EXPECT_EQ(s().messageLine, "[Switched to M2]");
+  // A cast keeps its own message; a refused one (too little Mp) says nothing
+  // and leaves the line to the shop.
+  knowSpell(spell::heal);
+  press("h");
+  EXPECT_EQ(s().messageLine.rfind("[Cast 'Heal'][Mp -", 0), 0u);
+  s().stat(stat::mp) = 0;
+  press("h");
+  EXPECT_EQ(s().messageLine.rfind("{", 0), 0u);
 }
 
 TEST_F(PlayLoopTest, CycleShowsTheHeroReadsOneKeyAndEndsWhenKeysRunOut) {

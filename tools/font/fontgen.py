@@ -4,17 +4,14 @@ import pathlib
 import sys
 
 root = pathlib.Path(__file__).resolve().parents[2]
-src = root / "assets/font/cp437-8x8.txt"
-glyphs = {}
-current = None
-for line in src.read_text().splitlines():
-    if not line or line.startswith("#") and not set(line) <= {"#", "."}:
-        continue
-    if line.startswith("glyph "):
-        current = int(line.split()[1])
-        glyphs[current] = []
-        continue
-    glyphs[current].append(int(line.replace(".", "0").replace("#", "1"), 2))
+# The tile sheet's reader of the font source, so the two never read it apart.
+sys.path.insert(0, str(root / "tools/tiles"))
+from tilesheet import read_font  # noqa: E402
+
+glyphs = {
+    code: [int(row.replace(".", "0").replace("#", "1"), 2) for row in rows]
+    for code, rows in read_font().items()
+}
 if sorted(glyphs) != list(range(256)) or any(len(g) != 8 for g in glyphs.values()):
     sys.exit("font source must hold glyphs 0..255 of eight rows each")
 rows = []

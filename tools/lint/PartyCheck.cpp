@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "core/KeyValue.h"
+#include "data/DataKeys.h"
 
 namespace dw::lint {
 
@@ -18,14 +19,13 @@ std::string memberText(int j) {
   return "member " + std::to_string(j);
 }
 std::string nameKey(int j) {
-  return "party/8" + std::to_string(j) + "0/nas";
+  return datakey::memberName(j);
 }
 std::string statKey(int j, int k) {
-  return "party/8" + std::to_string(j) + "/Stat/" + std::to_string(k);
+  return datakey::memberStat(j, k);
 }
-// The spell digit in the party keys is the spell's number plus one.
 std::string spellPrefix(int j, int i, const std::string& word) {
-  return "party/8" + std::to_string(j) + std::to_string(i + 1) + "/" + word;
+  return datakey::memberSpell(j, i, word);
 }
 
 std::optional<std::string> checkName(const DataFile& party, int j, Report& report) {
@@ -111,8 +111,11 @@ bool checkMemberSpell(const DataFile& party, int j, int i, const SpellBook& spel
                       Report& report) {
   const std::string prefix = spellPrefix(j, i, spells.words[i]);
   const std::string title = spellTitles[i];
-  SpellKeys level{party.find(prefix + "/e"), party.find(prefix + "+/e")};
-  SpellKeys known{party.find(prefix + "/k"), party.find(prefix + "+/k")};
+  const auto key = [&](std::string_view suffix) {
+    return party.find(prefix + std::string(suffix));
+  };
+  SpellKeys level{key(datakey::levelPresent), key(datakey::levelValue)};
+  SpellKeys known{key(datakey::knownPresent), key(datakey::knownValue)};
   std::int32_t levelValue =
       pairValue(party, level, prefix, 'e', memberText(j) + "'s " + title + " level is 0", report);
   std::int32_t knownValue =
@@ -144,14 +147,14 @@ bool checkMemberSpell(const DataFile& party, int j, int i, const SpellBook& spel
 
 // party/8<member><digit>/<word>/e and the like.
 bool looksLikeSpellKey(std::string_view key) {
-  constexpr std::string_view head = "party/8";
+  constexpr std::string_view head = datakey::memberHead;
   return key.substr(0, head.size()) == head && key.size() > head.size() + 3 &&
          key[head.size() + 1] >= '1' && key[head.size() + 1] <= '9' && key[head.size() + 2] == '/';
 }
 
 // Why a key that looks like a party key is not one the game reads.
 std::string explainPartyKey(std::string_view key, const SpellBook& spells) {
-  constexpr std::string_view head = "party/8";
+  constexpr std::string_view head = datakey::memberHead;
   if (key.substr(0, head.size()) != head || key.size() < head.size() + 3) return "";
   std::string_view rest = key.substr(head.size());
   const char member = rest[0];
@@ -161,7 +164,9 @@ std::string explainPartyKey(std::string_view key, const SpellBook& spells) {
   if (rest[1] == '0') return std::string(": the name key is party/8") + member + "0/nas";
   std::string_view word = rest.substr(3);
   bool suffixFound = false;
-  for (std::string_view suffix : {"+/e", "+/k", "/e", "/k"}) {
+  // The longer suffixes first: "+/e" also ends in "/e".
+  for (std::string_view suffix :
+       {datakey::levelValue, datakey::knownValue, datakey::levelPresent, datakey::knownPresent}) {
     if (word.size() >= suffix.size() && word.substr(word.size() - suffix.size()) == suffix) {
       word.remove_suffix(suffix.size());
       suffixFound = true;
@@ -198,7 +203,9 @@ void checkParty(const DataFile& party, const SpellBook& spells, Report& report) 
       if (spells.words[i] == missingValue) continue;
       if (checkMemberSpell(party, j, i, spells, report)) anyoneKnows[i] = true;
       const std::string prefix = spellPrefix(j, i, spells.words[i]);
-      for (const char* suffix : {"/e", "+/e", "/k", "+/k"}) known.insert(prefix + suffix);
+      for (std::string_view suffix : datakey::memberSpellSuffixes) {
+        known.insert(prefix + std::string(suffix));
+      }
     }
   }
   for (int j = 2; j <= partySize; ++j) {

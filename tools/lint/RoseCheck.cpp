@@ -4,12 +4,14 @@
 #include <optional>
 #include <unordered_set>
 
+#include "data/DataKeys.h"
+
 namespace dw::lint {
 
 namespace {
 
 std::string roseKey(int d, int j) {
-  return "rose(" + std::to_string(d) + "," + std::to_string(j) + ")";
+  return datakey::roseStep(d, j);
 }
 
 // The steps the monsters' chase expects: 0 stays, 1 up, 2 right, 3 down, 4 left.

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "core/KeyValue.h"
+#include "data/DataKeys.h"
 #include "data/ShopOffer.h"
 
 namespace dw::lint {
@@ -15,18 +16,18 @@ namespace {
 constexpr std::size_t messageRoom = 36;
 
 struct ShopField {
-  const char* suffix;
+  std::string_view field;
   const char* consequence;
 };
 constexpr std::array<ShopField, 4> shopFields = {{
-    {"/m0s$", "its name shows as '%%'"},
-    {"/m1s$", "its article shows as '%%'"},
-    {"/m1i", "its price reads as 0"},
-    {"/m2i", "its quantity reads as 0"},
+    {datakey::shopTitle, "its name shows as '%%'"},
+    {datakey::shopArticle, "its article shows as '%%'"},
+    {datakey::shopPrice, "its price reads as 0"},
+    {datakey::shopQuantity, "its quantity reads as 0"},
 }};
 
 std::string shopKey(int n, const ShopField& field) {
-  return "m0i/" + std::to_string(1700 + n) + field.suffix;
+  return datakey::shopField(n, field.field);
 }
 
 bool endsWith(std::string_view text, std::string_view tail) {
@@ -66,8 +67,8 @@ void checkShop(const DataFile& shops, int n, Report& report) {
   const std::string shopText = "shop " + std::to_string(n);
   if (!any) {
     report.error(shops.name, 0,
-                 shopText + " has no record (m0i/" + std::to_string(1700 + n) +
-                     "/m0s$, /m1s$, /m1i, /m2i): its offer reads {%%: 0GP for 0%%}");
+                 shopText + " has no record (" + datakey::shopRecord(n) +
+                     "m0s$, /m1s$, /m1i, /m2i): its offer reads {%%: 0GP for 0%%}");
     return;
   }
   std::array<std::optional<std::int32_t>, 2> numbers;

@@ -5,19 +5,20 @@
 
 #include "core/KeyValue.h"
 #include "core/NumberText.h"
+#include "data/DataKeys.h"
 
 namespace dw::lint {
 
 namespace {
 
 std::string wordKey(int i) {
-  return "spell/906/" + std::to_string(i) + "/sas";
+  return datakey::spellWord(i);
 }
 std::string firstMaxKey(int i) {
-  return "spell/906/" + std::to_string(i) + "/s";
+  return datakey::spellFirstMax(i);
 }
 std::string recordKey(int i) {
-  return "spell/" + std::to_string(900 + i) + "/sas";
+  return datakey::spellRecord(i);
 }
 
 void checkWord(const DataFile& spells, int i, SpellBook& book, Report& report) {

@@ -105,91 +105,141 @@ std::vector<std::string> readLines(const std::string& text) {
   return lines;
 }
 
-}  // namespace
+struct Options {
+  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, textPath, goldenPath;
+  std::string timerText, recordingPath, recordPath;
+  bool force = false, haveKeys = false, haveKeysFile = false, haveRecording = false;
+  double timer = 0.0;
+};
 
-int main(int argc, char** argv) {
-  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, textPath, goldenPath,
-      timerText;
+// Reads and checks the command line. Returns the exit status when the run
+// ends here (help, version, a refused command line).
+std::optional<int> readOptions(int argc, char** argv, Options& o) {
   CLI::App app("", "duskwarren-replay");
   dw::cli::setUp(app, usage);
-  app.add_option("--data", dataDir);
-  auto* keysOption = app.add_option("--keys", keysText);
-  auto* keysFileOption = app.add_option("--keys-file", keysFile);
-  auto* timerOption = app.add_option("--timer", timerText);
-  app.add_option("--trace", tracePath);
-  app.add_option("--screenshot", screenshotPath);
-  app.add_option("--text-screenshot", textPath);
-  app.add_option("--check", goldenPath);
-  std::string recordingPath, recordPath;
-  bool force = false;
-  auto* recordingOption = app.add_option("--recording", recordingPath);
-  app.add_option("--record", recordPath);
-  app.add_flag("--force", force);
+  app.add_option("--data", o.dataDir);
+  auto* keysOption = app.add_option("--keys", o.keysText);
+  auto* keysFileOption = app.add_option("--keys-file", o.keysFile);
+  auto* timerOption = app.add_option("--timer", o.timerText);
+  app.add_option("--trace", o.tracePath);
+  app.add_option("--screenshot", o.screenshotPath);
+  app.add_option("--text-screenshot", o.textPath);
+  app.add_option("--check", o.goldenPath);
+  auto* recordingOption = app.add_option("--recording", o.recordingPath);
+  app.add_option("--record", o.recordPath);
+  app.add_flag("--force", o.force);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
-  bool haveKeys = keysOption->count() > 0, haveKeysFile = keysFileOption->count() > 0;
-  const bool haveRecording = recordingOption->count() > 0;
-  double timer = 0.0;
+  o.haveKeys = keysOption->count() > 0;
+  o.haveKeysFile = keysFileOption->count() > 0;
+  o.haveRecording = recordingOption->count() > 0;
   if (timerOption->count() > 0) {
     char* end = nullptr;
     errno = 0;
-    timer = std::strtod(timerText.c_str(), &end);
-    if (timerText.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(timer))
+    o.timer = std::strtod(o.timerText.c_str(), &end);
+    if (o.timerText.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(o.timer))
       return fail("--timer needs a number of seconds");
   }
-  if (int(haveKeys) + int(haveKeysFile) + int(haveRecording) != 1)
+  if (int(o.haveKeys) + int(o.haveKeysFile) + int(o.haveRecording) != 1)
     return fail("give exactly one of --keys, --keys-file and --recording");
-  if (haveRecording && timerOption->count() > 0)
+  if (o.haveRecording && timerOption->count() > 0)
     return fail("--timer cannot change a recording's clock");
-  if (haveRecording && !recordPath.empty()) return fail("--record cannot record a recording");
-  if (force && !haveRecording) return fail("--force goes with --recording");
-  if (!recordPath.empty() && access(recordPath.c_str(), F_OK) == 0)
-    return fail(recordPath + " is there already; a recording is never written over");
+  if (o.haveRecording && !o.recordPath.empty()) return fail("--record cannot record a recording");
+  if (o.force && !o.haveRecording) return fail("--force goes with --recording");
+  if (!o.recordPath.empty() && access(o.recordPath.c_str(), F_OK) == 0)
+    return fail(o.recordPath + " is there already; a recording is never written over");
+  return std::nullopt;
+}
 
-  std::string keys;
-  if (haveRecording) {
-    // Read below, once the data folder it is checked against is entered.
-  } else if (haveKeys) {
+// The keys of --keys or --keys-file, and the golden trace of --check. A
+// recording is read later, once the data folder it is checked against is
+// entered. Returns the exit status when they cannot be read.
+std::optional<int> readInputs(const Options& o, std::string& keys,
+                              std::vector<std::string>& golden) {
+  if (o.haveKeys) {
     std::string error;
-    auto parsed = dw::parseKeyScript(keysText, error);
+    auto parsed = dw::parseKeyScript(o.keysText, error);
     if (!parsed) return fail(error);
     keys = *parsed;
-  } else if (!readFile(keysFile, keys)) {
-    return fail("cannot read keys file " + keysFile);
+  } else if (o.haveKeysFile && !readFile(o.keysFile, keys)) {
+    return fail("cannot read keys file " + o.keysFile);
   }
-
-  std::vector<std::string> golden;
-  if (!goldenPath.empty()) {
+  if (!o.goldenPath.empty()) {
     std::string text;
-    if (!readFile(goldenPath, text)) return fail("cannot read golden trace " + goldenPath);
+    if (!readFile(o.goldenPath, text)) return fail("cannot read golden trace " + o.goldenPath);
     golden = readLines(text);
   }
-  // Output paths are taken as given, before the game's own directory is set.
-  auto absolute = [](const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
-    char cwd[4096];
-    if (!getcwd(cwd, sizeof cwd)) return path;
-    return std::string(cwd) + "/" + path;
-  };
-  tracePath = absolute(tracePath);
-  screenshotPath = absolute(screenshotPath);
-  textPath = absolute(textPath);
-  recordingPath = absolute(recordingPath);
-  recordPath = absolute(recordPath);
+  return std::nullopt;
+}
+
+// Output paths are taken as given, before the game's own directory is set.
+std::string absolutePath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char cwd[4096];
+  if (!getcwd(cwd, sizeof cwd)) return path;
+  return std::string(cwd) + "/" + path;
+}
+
+// Writes the trace and the screenshots asked for and compares the trace with
+// the golden one. Returns the exit status, or nothing when all went well.
+std::optional<int> finishRun(const Options& o, const std::vector<std::string>& golden,
+                             const std::vector<std::string>& lines, dw::Platform& platform) {
+  if (!o.tracePath.empty()) {
+    std::ofstream out(o.tracePath, std::ios::binary);
+    for (const auto& line : lines) out << line << "\n";
+    if (!out) {
+      std::cerr << "duskwarren-replay: cannot write trace " << o.tracePath << "\n";
+      return 2;
+    }
+  }
+  if (!o.screenshotPath.empty() && !dw::writeScreenshot(o.screenshotPath, platform.screen())) {
+    std::cerr << "duskwarren-replay: cannot write screenshot " << o.screenshotPath << "\n";
+    return 2;
+  }
+  if (!o.textPath.empty()) {
+    std::ofstream out(o.textPath, std::ios::binary);
+    out << textScreenshot(platform);
+    if (!out) {
+      std::cerr << "duskwarren-replay: cannot write text screenshot " << o.textPath << "\n";
+      return 2;
+    }
+  }
+  if (!o.goldenPath.empty()) {
+    std::string report = dw::compareTraces(golden, lines);
+    if (!report.empty()) {
+      std::cout << "out of step with " << o.goldenPath << ": " << report;
+      return 1;
+    }
+    std::cout << "matches " << o.goldenPath << " (" << lines.size() << " lines)\n";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (auto done = readOptions(argc, argv, o)) return *done;
+  std::string keys;
+  std::vector<std::string> golden;
+  if (auto done = readInputs(o, keys, golden)) return *done;
+  for (std::string* path :
+       {&o.tracePath, &o.screenshotPath, &o.textPath, &o.recordingPath, &o.recordPath})
+    *path = absolutePath(*path);
   // A folder named with --data is checked as given; without --data, a folder
   // with no res/ plays the installed game data, or says it has none.
-  std::string warning = dataDir.empty() ? std::string() : dw::missingDataWarning(dataDir);
+  std::string warning = o.dataDir.empty() ? std::string() : dw::missingDataWarning(o.dataDir);
   std::string dataError;
-  if (!dw::enterDataFolder(dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren-replay",
+  if (!dw::enterDataFolder(o.dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren-replay",
                            dataError)) {
     return fail(dataError);
   }
   if (!warning.empty()) std::cerr << "duskwarren-replay: " << warning << "\n";
 
-  dw::HeadlessPlatform platform(keys, timer);
+  dw::HeadlessPlatform platform(keys, o.timer);
   std::optional<dw::ReplayRecording> recording;
-  if (haveRecording) {
+  if (o.haveRecording) {
     std::string error;
-    recording = dw::loadReplayRecording(recordingPath, "", force, error);
+    recording = dw::loadReplayRecording(o.recordingPath, "", o.force, error);
     if (!recording) {
       std::cerr << "duskwarren-replay: " << error << "\n";
       return 2;
@@ -201,8 +251,8 @@ int main(int argc, char** argv) {
   dw::TraceRecorder recorder;
   game.observer = &recorder;
   std::optional<dw::ReplayRecorder> writer;
-  if (!recordPath.empty()) {
-    writer.emplace(game, recordPath, dw::gameFilesFingerprint(""));
+  if (!o.recordPath.empty()) {
+    writer.emplace(game, o.recordPath, dw::gameFilesFingerprint(""));
     platform.setInputTap(&*writer);
   }
   int code = dw::runGame(game);
@@ -214,34 +264,5 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-
-  if (!tracePath.empty()) {
-    std::ofstream out(tracePath, std::ios::binary);
-    for (const auto& line : recorder.lines()) out << line << "\n";
-    if (!out) {
-      std::cerr << "duskwarren-replay: cannot write trace " << tracePath << "\n";
-      return 2;
-    }
-  }
-  if (!screenshotPath.empty() && !dw::writeScreenshot(screenshotPath, platform.screen())) {
-    std::cerr << "duskwarren-replay: cannot write screenshot " << screenshotPath << "\n";
-    return 2;
-  }
-  if (!textPath.empty()) {
-    std::ofstream out(textPath, std::ios::binary);
-    out << textScreenshot(platform);
-    if (!out) {
-      std::cerr << "duskwarren-replay: cannot write text screenshot " << textPath << "\n";
-      return 2;
-    }
-  }
-  if (!goldenPath.empty()) {
-    std::string report = dw::compareTraces(golden, recorder.lines());
-    if (!report.empty()) {
-      std::cout << "out of step with " << goldenPath << ": " << report;
-      return 1;
-    }
-    std::cout << "matches " << goldenPath << " (" << recorder.lines().size() << " lines)\n";
-  }
-  return code;
+  return finishRun(o, golden, recorder.lines(), platform).value_or(code);
 }

@@ -98,53 +98,37 @@ void writeFileBytes(const fs::path& path, const std::string& bytes) {
   }
 }
 
-Image readPicturePng(const fs::path& path, const PngOptions& options) {
-  const std::string bytes = readFileBytes(path);
-  static const unsigned char signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
-  if (bytes.size() < 8 || std::memcmp(bytes.data(), signature, 8) != 0) {
-    throw ToolError(say(Quoted{path}, " is not a PNG file"));
-  }
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
-    std::string message = png.message;
-    png_image_free(&png);
-    throw ToolError(say("cannot read PNG ", Quoted{path}, ": ", message));
-  }
-  PngImageGuard guard{&png};
-  if (png.width == 0 || png.height == 0 || png.width > static_cast<png_uint_32>(maxPictureSide) ||
-      png.height > static_cast<png_uint_32>(maxPictureSide)) {
-    throw ToolError(say(Quoted{path}, " is ", png.width, " x ", png.height,
-                        " pixels; this tool handles at most ", maxPictureSide, " x ",
-                        maxPictureSide));
-  }
-  const int width = static_cast<int>(png.width);
-  const int height = static_cast<int>(png.height);
-  Image image(width, height);
+namespace {
 
-  if (options.paletteIndices) {
-    if (!(png.format & PNG_FORMAT_FLAG_COLORMAP)) {
-      throw ToolError(say(Quoted{path}, " has no palette; --indices needs a palette PNG"));
-    }
-    png.format = PNG_FORMAT_RGBA_COLORMAP;
-    std::vector<std::uint8_t> colormap(PNG_IMAGE_COLORMAP_SIZE(png));
-    std::vector<std::uint8_t> indices(PNG_IMAGE_SIZE(png));
-    if (!png_image_finish_read(&png, nullptr, indices.data(), 0, colormap.data())) {
-      throw ToolError(say("cannot read PNG ", Quoted{path}, ": ", png.message));
-    }
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        int index = indices[static_cast<std::size_t>(y) * width + x];
-        if (index >= gameColourCount) {
-          throw ToolError(say(Quoted{path}, ": pixel (", x, ", ", y, ") has palette index ", index,
-                              "; with --indices only indices 0..15 are game colours"));
-        }
-        setPixel(image, x, y, index);
+// A palette PNG whose indices are the game colours themselves.
+Image readPaletteIndices(png_image& png, const fs::path& path, Image image) {
+  const int width = image.width, height = image.height;
+  if (!(png.format & PNG_FORMAT_FLAG_COLORMAP)) {
+    throw ToolError(say(Quoted{path}, " has no palette; --indices needs a palette PNG"));
+  }
+  png.format = PNG_FORMAT_RGBA_COLORMAP;
+  std::vector<std::uint8_t> colormap(PNG_IMAGE_COLORMAP_SIZE(png));
+  std::vector<std::uint8_t> indices(PNG_IMAGE_SIZE(png));
+  if (!png_image_finish_read(&png, nullptr, indices.data(), 0, colormap.data())) {
+    throw ToolError(say("cannot read PNG ", Quoted{path}, ": ", png.message));
+  }
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      int index = indices[static_cast<std::size_t>(y) * width + x];
+      if (index >= gameColourCount) {
+        throw ToolError(say(Quoted{path}, ": pixel (", x, ", ", y, ") has palette index ", index,
+                            "; with --indices only indices 0..15 are game colours"));
       }
+      setPixel(image, x, y, index);
     }
-    return image;
   }
+  return image;
+}
 
+// Any PNG, each opaque pixel mapped to the nearest game colour.
+Image readNearestColours(png_image& png, const fs::path& path, const PngOptions& options,
+                         Image image) {
+  const int width = image.width, height = image.height;
   png.format = PNG_FORMAT_RGBA;
   std::vector<std::uint8_t> rgba(PNG_IMAGE_SIZE(png));
   if (!png_image_finish_read(&png, nullptr, rgba.data(), 0, nullptr)) {
@@ -176,6 +160,36 @@ Image readPicturePng(const fs::path& path, const PngOptions& options) {
                         ". Repaint them, or pass --tolerance N (255 maps every colour)"));
   }
   return image;
+}
+
+}  // namespace
+
+Image readPicturePng(const fs::path& path, const PngOptions& options) {
+  const std::string bytes = readFileBytes(path);
+  static const unsigned char signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+  if (bytes.size() < 8 || std::memcmp(bytes.data(), signature, 8) != 0) {
+    throw ToolError(say(Quoted{path}, " is not a PNG file"));
+  }
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
+    std::string message = png.message;
+    png_image_free(&png);
+    throw ToolError(say("cannot read PNG ", Quoted{path}, ": ", message));
+  }
+  PngImageGuard guard{&png};
+  if (png.width == 0 || png.height == 0 || png.width > static_cast<png_uint_32>(maxPictureSide) ||
+      png.height > static_cast<png_uint_32>(maxPictureSide)) {
+    throw ToolError(say(Quoted{path}, " is ", png.width, " x ", png.height,
+                        " pixels; this tool handles at most ", maxPictureSide, " x ",
+                        maxPictureSide));
+  }
+  const int width = static_cast<int>(png.width);
+  const int height = static_cast<int>(png.height);
+  Image image(width, height);
+
+  if (options.paletteIndices) return readPaletteIndices(png, path, std::move(image));
+  return readNearestColours(png, path, options, std::move(image));
 }
 
 void writePicturePng(const fs::path& path, const Image& image) {

@@ -24,16 +24,6 @@ constexpr int iconSide = 32;
 constexpr std::uint64_t showLimit = 10000;
 constexpr std::uint64_t showRepeat = 1000;
 
-std::tm localCalendar(std::time_t t) {
-  std::tm calendar{};
-#ifdef _WIN32
-  localtime_s(&calendar, &t);
-#else
-  localtime_r(&t, &calendar);
-#endif
-  return calendar;
-}
-
 bool named(const char* variable) {
   const char* value = std::getenv(variable);
   return value != nullptr && value[0] != '\0';
@@ -226,18 +216,11 @@ void SdlPlatform::setIcon(const Image& image) {
 }
 
 double SdlPlatform::readTimer() {
-  using namespace std::chrono;
-  auto now = system_clock::now();
-  auto whole = floor<seconds>(now);
-  std::tm calendar = localCalendar(system_clock::to_time_t(whole));
-  double fraction = duration<double>(now - whole).count();
-  return calendar.tm_hour * 3600.0 + calendar.tm_min * 60.0 + calendar.tm_sec + fraction;
+  return hostTimer();
 }
 
 ClockTime SdlPlatform::readLocalTime() {
-  std::tm calendar = localCalendar(std::time(nullptr));
-  return {calendar.tm_hour,    calendar.tm_min,  calendar.tm_sec,
-          calendar.tm_mon + 1, calendar.tm_mday, calendar.tm_year + 1900};
+  return hostLocalTime();
 }
 
 void SdlPlatform::hideMouse() {

@@ -88,12 +88,6 @@ bool utf8Locale() {
   return utf8;
 }
 
-std::tm localCalendar(std::time_t t) {
-  std::tm calendar{};
-  localtime_r(&t, &calendar);
-  return calendar;
-}
-
 }  // namespace
 
 std::unique_ptr<TerminalPlatform> TerminalPlatform::open(std::string& error) {
@@ -349,18 +343,11 @@ void TerminalPlatform::suspend() {
 }
 
 double TerminalPlatform::readTimer() {
-  using namespace std::chrono;
-  auto now = system_clock::now();
-  auto whole = floor<seconds>(now);
-  std::tm calendar = localCalendar(system_clock::to_time_t(whole));
-  double fraction = duration<double>(now - whole).count();
-  return calendar.tm_hour * 3600.0 + calendar.tm_min * 60.0 + calendar.tm_sec + fraction;
+  return hostTimer();
 }
 
 ClockTime TerminalPlatform::readLocalTime() {
-  std::tm calendar = localCalendar(std::time(nullptr));
-  return {calendar.tm_hour,    calendar.tm_min,  calendar.tm_sec,
-          calendar.tm_mon + 1, calendar.tm_mday, calendar.tm_year + 1900};
+  return hostLocalTime();
 }
 
 std::int64_t TerminalPlatform::nowMs() const {

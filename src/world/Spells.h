@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace dw {
+
+class Game;
+
+// What every cast says: "[Cast 'Name'][Mp -cost]".
+std::string castMessage(const std::string& name, std::int64_t cost);
+
+// The current member casts a spell (spell::warp .. spell::flare) if he knows
+// it and it can still do something. Returns whether it was cast, and so told
+// on the message line.
+bool castSpell(Game& game, int spellNumber);
+
+}  // namespace dw
