@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config g++ clang libclang-rt-14-dev
-  libsdl2-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libsdl2-dev libpng-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool openbox x11-apps x11-utils imagemagick python3 valgrind
 )
 

@@ -13,16 +13,18 @@ class HeadlessPlatform : public Platform {
   explicit HeadlessPlatform(std::string keys = {}, double fixedTimer = 0.0);
 
   void addKeys(const std::string& keys);
+  // One key string as it is (a key of two bytes, 0 and a code, included).
+  void addKey(std::string key) { pushKey(std::move(key)); }
   // Game paths are read below this folder instead of the working directory.
   void setDataRoot(std::string folder) { root_ = std::move(folder); }
   std::optional<std::string> readFile(const std::string& path) override;
-  double timer() override { return timer_; }
-  ClockTime localTime() override { return {}; }
   std::uint8_t portIn(int port) override;
   void portOut(int port, std::uint8_t value) override;
   int portReads() const { return portReads_; }
 
  protected:
+  double readTimer() override { return timer_; }
+  ClockTime readLocalTime() override { return {}; }
   bool waitEvents() override { return false; }  // the script is all there is
 
  private:

@@ -11,6 +11,7 @@ std::string Platform::pollKey() {
   if (keys_.empty()) return "";
   std::string key = std::move(keys_.front());
   keys_.pop_front();
+  if (tap_) tap_->onKey(key);
   return key;
 }
 
@@ -53,6 +54,18 @@ std::optional<std::string> Platform::inputLine(const std::string& prompt) {
   }
   s.print("", true);
   return line;
+}
+
+double Platform::timer() {
+  double reading = clockFeed_ ? clockFeed_->nextTimer() : readTimer();
+  if (tap_) tap_->onTimer(reading);
+  return reading;
+}
+
+ClockTime Platform::localTime() {
+  ClockTime time = clockFeed_ ? clockFeed_->nextLocalTime() : readLocalTime();
+  if (tap_) tap_->onLocalTime(time);
+  return time;
 }
 
 std::string Platform::timeText() {

@@ -19,6 +19,26 @@ inline constexpr char backspaceKey = 8;
 struct ClockTime {
   int hour = 12, minute = 0, second = 0;
   int month = 1, day = 1, year = 1990;
+  bool operator==(const ClockTime&) const = default;
+};
+
+// Told, in order, of every key handed to the game and every clock reading
+// the game takes: what a recording of a game is made of.
+class InputTap {
+ public:
+  virtual ~InputTap() = default;
+  virtual void onKey(const std::string& key) = 0;
+  virtual void onTimer(double reading) = 0;
+  virtual void onLocalTime(const ClockTime& time) = 0;
+};
+
+// Answers the game's clock readings in place of the backend's own clock, as
+// when a recorded game is played back.
+class ClockFeed {
+ public:
+  virtual ~ClockFeed() = default;
+  virtual double nextTimer() = 0;
+  virtual ClockTime nextLocalTime() = 0;
 };
 
 // The services the game runs on. The pixels live in the shared Screen; a
@@ -44,10 +64,18 @@ class Platform {
   std::optional<std::string> inputLine(const std::string& prompt);
 
   // --- time ---------------------------------------------------------------
-  virtual double timer() = 0;
-  virtual ClockTime localTime() = 0;
+  // Seconds since midnight, and the local date and time; both come from the
+  // clock feed when one is set, else from the backend, and both are told to
+  // the input tap.
+  double timer();
+  ClockTime localTime();
   std::string timeText();
   std::string dateText();
+
+  // --- recording and playback ---------------------------------------------
+  // Neither is owned; both must outlive their use, and nullptr removes them.
+  void setInputTap(InputTap* tap) { tap_ = tap; }
+  void setClockFeed(ClockFeed* feed) { clockFeed_ = feed; }
 
   // --- files, ports, mouse ------------------------------------------------
   // Reads a file whole; "\" in the path separates directories. Nothing when
@@ -64,6 +92,9 @@ class Platform {
   virtual void present() {}
 
  protected:
+  // The backend's own clock.
+  virtual double readTimer() = 0;
+  virtual ClockTime readLocalTime() = 0;
   // Moves whatever input has arrived into the key queue without waiting.
   virtual void pumpEvents() {}
   // Waits until at least one more event has been pumped; false when no
@@ -75,6 +106,8 @@ class Platform {
  private:
   Screen screen_;
   std::deque<std::string> keys_;
+  InputTap* tap_ = nullptr;
+  ClockFeed* clockFeed_ = nullptr;
 };
 
 // Maps a game path ("res\party.dat") to the host's ("res/party.dat").

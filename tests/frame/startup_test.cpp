@@ -27,14 +27,14 @@ class StartPlatform : public test::MemoryFilePlatform {
   bool timerExpired = false;
   std::vector<std::pair<int, int>> registerWrites;
 
-  double timer() override {
+  double readTimer() override {
     if (!readings.empty()) {
       lastReading = readings.front();
       readings.pop_front();
     }
     return lastReading;
   }
-  ClockTime localTime() override { return {9, 5, 7, 3, 14, 2031}; }
+  ClockTime readLocalTime() override { return {9, 5, 7, 3, 14, 2031}; }
   std::uint8_t portIn(int port) override {
     HeadlessPlatform::portIn(port);
     return chip && timerExpired ? 0xC0 : 0x00;

@@ -66,7 +66,7 @@ TEST(Keyboard, KeysWithoutACharacterNeverMatchACommand) {
 
 class FixedClock : public HeadlessPlatform {
  public:
-  ClockTime localTime() override { return {7, 5, 9, 3, 4, 987}; }
+  ClockTime readLocalTime() override { return {7, 5, 9, 3, 4, 987}; }
 };
 
 TEST(Clock, TimeAndDateArePaddedWithZeros) {

@@ -10,6 +10,7 @@
 #include "ShopCheck.h"
 #include "SpellCheck.h"
 #include "TileCheck.h"
+#include "cli/CommandLine.h"
 #include "platform/Platform.h"
 
 namespace dw::lint {
@@ -133,6 +134,7 @@ const char* usage =
     "                      keeping the old file as FILE.bak; nothing else changes\n"
     "  --strict            count warnings as errors in the exit status\n"
     "  -h, --help          show this help\n"
+    "  --version           show the release\n"
     "\n"
     "Exit status: 0 no errors, 1 errors found, 2 the check could not run.\n";
 
@@ -158,29 +160,18 @@ void lintFolder(const LintOptions& options, Report& report, std::ostream& notes)
 int runLint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   LintOptions options;
   bool strict = false;
-  bool folderGiven = false;
-  bool optionsEnded = false;
-  for (const std::string& arg : args) {
-    if (!optionsEnded && arg == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
-      out << usage;
-      return 0;
-    } else if (!optionsEnded && arg == "--fix-line-endings") {
-      options.fixLineEndings = true;
-    } else if (!optionsEnded && arg == "--strict") {
-      strict = true;
-    } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-      err << "duskwarren-lint: unknown option " << shown(arg) << "\n" << usage;
-      return 2;
-    } else if (folderGiven) {
-      err << "duskwarren-lint: one game folder at a time\n" << usage;
-      return 2;
-    } else {
-      options.folder = arg;
-      folderGiven = true;
-    }
+  std::vector<std::string> folders;
+  CLI::App app("", "duskwarren-lint");
+  cli::setUp(app, usage);
+  app.add_flag("--fix-line-endings", options.fixLineEndings);
+  app.add_flag("--strict", strict);
+  app.add_option("folder", folders);
+  if (auto done = cli::parse(app, args, out, err)) return *done;
+  if (folders.size() > 1) {
+    err << "duskwarren-lint: one game folder at a time\n" << usage;
+    return 2;
   }
+  if (!folders.empty()) options.folder = folders.front();
   try {
     std::error_code ec;
     if (!fs::is_directory(options.folder, ec)) {

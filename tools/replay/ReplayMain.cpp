@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 
 #include "KeyScript.h"
 #include "Trace.h"
+#include "cli/CommandLine.h"
 #include "frame/Game.h"
 #include "headless/HeadlessPlatform.h"
 #include "headless/Png.h"
@@ -23,11 +25,14 @@ namespace {
 constexpr const char* usage =
     "usage: duskwarren-replay [--data DIR] (--keys TEXT | --keys-file FILE) [--timer SECONDS]\n"
     "                         [--trace FILE] [--screenshot FILE.png] [--check GOLDEN.jsonl]\n"
+    "       duskwarren-replay --help | --version\n"
     "\n"
     "Runs the game without a window. Each key is one byte; in --keys, \\r is Enter,\n"
     "\\e Escape, \\b Backspace, \\\\ a backslash and \\xNN any byte. The run ends when\n"
     "the game quits or the keys run out. --check compares the trace with a golden\n"
-    "one and exits 1 at the first difference.\n";
+    "one and exits 1 at the first difference. Options take their value as\n"
+    "--opt VALUE or --opt=VALUE. Exit status: the game's own, 1 when --check\n"
+    "finds a difference, 2 for a bad command line or unreadable file.\n";
 
 int fail(const std::string& message) {
   std::cerr << "duskwarren-replay: " << message << "\n" << usage;
@@ -56,40 +61,25 @@ std::vector<std::string> readLines(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, goldenPath;
-  bool haveKeys = false, haveKeysFile = false;
+  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, goldenPath, timerText;
+  CLI::App app("", "duskwarren-replay");
+  dw::cli::setUp(app, usage);
+  app.add_option("--data", dataDir);
+  auto* keysOption = app.add_option("--keys", keysText);
+  auto* keysFileOption = app.add_option("--keys-file", keysFile);
+  auto* timerOption = app.add_option("--timer", timerText);
+  app.add_option("--trace", tracePath);
+  app.add_option("--screenshot", screenshotPath);
+  app.add_option("--check", goldenPath);
+  if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
+  bool haveKeys = keysOption->count() > 0, haveKeysFile = keysFileOption->count() > 0;
   double timer = 0.0;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::cout << usage;
-      return 0;
-    }
-    if (i + 1 >= argc) return fail("option " + arg + " needs a value");
-    std::string value = argv[++i];
-    if (arg == "--data") {
-      dataDir = value;
-    } else if (arg == "--keys") {
-      keysText = value;
-      haveKeys = true;
-    } else if (arg == "--keys-file") {
-      keysFile = value;
-      haveKeysFile = true;
-    } else if (arg == "--timer") {
-      char* end = nullptr;
-      errno = 0;
-      timer = std::strtod(value.c_str(), &end);
-      if (value.empty() || *end != '\0' || errno == ERANGE)
-        return fail("--timer needs a number of seconds");
-    } else if (arg == "--trace") {
-      tracePath = value;
-    } else if (arg == "--screenshot") {
-      screenshotPath = value;
-    } else if (arg == "--check") {
-      goldenPath = value;
-    } else {
-      return fail("unknown option " + arg);
-    }
+  if (timerOption->count() > 0) {
+    char* end = nullptr;
+    errno = 0;
+    timer = std::strtod(timerText.c_str(), &end);
+    if (timerText.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(timer))
+      return fail("--timer needs a number of seconds");
   }
   if (haveKeys == haveKeysFile) return fail("give exactly one of --keys and --keys-file");
 

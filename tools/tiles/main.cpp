@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "TileConvert.h"
+#include "cli/CommandLine.h"
 
 namespace fs = std::filesystem;
 using namespace dw;
@@ -42,9 +43,11 @@ Options (for to-tile and split):
   --indices       for a palette PNG, take palette indices 0..15 as the game
                   colours and ignore the palette's own colours
   -h, --help      this text
+  --version       the release
 
 PNG pixels with alpha below 128 become colour 0 (black). Written PNGs have a
 16-entry palette holding the game colours, so palette index = game colour.
+Options take their value as --opt N or --opt=N.
 Exit status: 0 on success, 2 on any error (reason on stderr).
 )";
 
@@ -52,53 +55,21 @@ struct Arguments {
   std::string command;
   std::vector<std::string> operands;
   PngOptions png;
-  bool help = false;
 };
 
-Arguments parseArguments(int argc, char** argv) {
-  Arguments args;
-  bool toleranceGiven = false;
-  bool indicesGiven = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "-h" || a == "--help" || a == "help") {
-      args.help = true;
-    } else if (a == "--indices") {
-      args.png.paletteIndices = true;
-      indicesGiven = true;
-    } else if (a == "--tolerance" || a.rfind("--tolerance=", 0) == 0) {
-      std::string value;
-      if (a == "--tolerance") {
-        if (i + 1 >= argc) throw ToolError("--tolerance needs a number 0..255");
-        value = argv[++i];
-      } else {
-        value = a.substr(12);
-      }
-      std::size_t used = 0;
-      int n = -1;
-      try {
-        n = std::stoi(value, &used);
-      } catch (const std::exception&) {
-        used = 0;
-      }
-      if (used != value.size() || value.empty() || n < 0 || n > 255) {
-        throw ToolError(say("--tolerance needs a number 0..255, not '", value, "'"));
-      }
-      args.png.tolerance = n;
-      toleranceGiven = true;
-    } else if (a.size() > 1 && a[0] == '-' && a != "-") {
-      throw ToolError(say("unknown option '", a, "' (see --help)"));
-    } else if (args.command.empty()) {
-      args.command = a;
-    } else {
-      args.operands.push_back(a);
-    }
+// Reads --tolerance's value: a whole number 0..255.
+int toleranceFrom(const std::string& value) {
+  std::size_t used = 0;
+  int n = -1;
+  try {
+    n = std::stoi(value, &used);
+  } catch (const std::exception&) {
+    used = 0;
   }
-  if (!args.help && (toleranceGiven || indicesGiven) && args.command != "to-tile" &&
-      args.command != "split") {
-    throw ToolError("--tolerance and --indices apply to to-tile and split only");
+  if (used != value.size() || value.empty() || n < 0 || n > 255) {
+    throw ToolError(say("--tolerance needs a number 0..255, not '", value, "'"));
   }
-  return args;
+  return n;
 }
 
 void needOperands(const Arguments& args, std::size_t n, const char* shape) {
@@ -139,7 +110,7 @@ int checkPath(const std::string& path) {
 }
 
 int run(const Arguments& args) {
-  if (args.help) {
+  if (args.command == "help") {
     std::cout << usageText;
     return 0;
   }
@@ -178,8 +149,23 @@ int run(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  Arguments args;
+  std::string tolerance;
+  CLI::App app("", "duskwarren-tiles");
+  cli::setUp(app, usageText);
+  auto* toleranceOption = app.add_option("--tolerance", tolerance);
+  auto* indicesOption = app.add_flag("--indices", args.png.paletteIndices);
+  app.add_option("command", args.command);
+  app.add_option("operands", args.operands);
+  if (auto done = cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
   try {
-    return run(parseArguments(argc, argv));
+    if (toleranceOption->count() > 0) args.png.tolerance = toleranceFrom(tolerance);
+    bool pngOptions = toleranceOption->count() > 0 || indicesOption->count() > 0;
+    if (pngOptions && args.command != "to-tile" && args.command != "split" &&
+        args.command != "help") {
+      throw ToolError("--tolerance and --indices apply to to-tile and split only");
+    }
+    return run(args);
   } catch (const ToolError& e) {
     std::cerr << "duskwarren-tiles: " << e.what() << "\n";
   } catch (const std::bad_alloc&) {

@@ -134,7 +134,7 @@ void SdlPlatform::setIcon() {
   SDL_FreeSurface(icon);
 }
 
-double SdlPlatform::timer() {
+double SdlPlatform::readTimer() {
   using namespace std::chrono;
   auto now = system_clock::now();
   auto whole = floor<seconds>(now);
@@ -143,7 +143,7 @@ double SdlPlatform::timer() {
   return calendar.tm_hour * 3600.0 + calendar.tm_min * 60.0 + calendar.tm_sec + fraction;
 }
 
-ClockTime SdlPlatform::localTime() {
+ClockTime SdlPlatform::readLocalTime() {
   std::tm calendar = localCalendar(std::time(nullptr));
   return {calendar.tm_hour,    calendar.tm_min,  calendar.tm_sec,
           calendar.tm_mon + 1, calendar.tm_mday, calendar.tm_year + 1900};

@@ -24,8 +24,6 @@ class SdlPlatform : public Platform {
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
-  double timer() override;
-  ClockTime localTime() override;
   void hideMouse() override;
   // Shows the visible page if it changed, at most at display pace; whatever
   // is on it when the game starts to wait is always shown.
@@ -38,6 +36,8 @@ class SdlPlatform : public Platform {
   bool windowOpen() const { return !closed_; }
 
  protected:
+  double readTimer() override;
+  ClockTime readLocalTime() override;
   void pumpEvents() override;
   bool waitEvents() override;
 

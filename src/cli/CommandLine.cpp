@@ -1,0 +1,86 @@
+#include "cli/CommandLine.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "DuskwarrenVersion.h"
+
+namespace dw::cli {
+
+const char* version() {
+  return DUSKWARREN_VERSION;
+}
+
+void setUp(CLI::App& app, std::string usage) {
+  app.formatter_fn(
+      [text = std::move(usage)](const CLI::App*, std::string, CLI::AppFormatMode) { return text; });
+  app.set_version_flag("--version", app.get_name() + " " + version(),
+                       "print the program's name and release, and exit");
+  // Anything the program does not know is collected and named below, in
+  // the program's own words, rather than refused with the library's.
+  app.allow_extras();
+  // An option given twice means its last value, as in most tools.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+}
+
+namespace {
+
+// A typed argument as it can be shown on a terminal: control bytes and
+// bytes past ASCII as \xNN.
+std::string printable(const std::string& text) {
+  static const char digits[] = "0123456789abcdef";
+  std::string shown;
+  for (unsigned char c : text) {
+    if (c >= 0x20 && c < 0x7F) {
+      shown += static_cast<char>(c);
+    } else {
+      shown += "\\x";
+      shown += digits[c >> 4];
+      shown += digits[c & 15];
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
+int refuse(const CLI::App& app, const std::string& message, std::ostream& err) {
+  err << app.get_name() << ": " << printable(message) << " (see " << app.get_name() << " --help)\n";
+  return exitUsage;
+}
+
+std::optional<int> parse(CLI::App& app, std::vector<std::string> args, std::ostream& out,
+                         std::ostream& err) {
+  std::reverse(args.begin(), args.end());
+  try {
+    app.parse(args);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      // --help or --version.
+      app.exit(e, out, err);
+      return 0;
+    }
+    return refuse(app, e.what(), err);
+  }
+  bool optionsEnded = false;
+  for (const std::string& extra : app.remaining()) {
+    if (extra == "--" && !optionsEnded) {
+      // The end of the options is kept among the leftovers.
+      optionsEnded = true;
+    } else if (!optionsEnded && extra.size() > 1 && extra[0] == '-') {
+      return refuse(app, "unknown option " + extra.substr(0, extra.find('=')), err);
+    } else {
+      return refuse(app, "unexpected argument '" + extra + "'", err);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<int> parse(CLI::App& app, int argc, const char* const* argv, std::ostream& out,
+                         std::ostream& err) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  return parse(app, std::move(args), out, err);
+}
+
+}  // namespace dw::cli

@@ -1,0 +1,80 @@
+#!/bin/bash
+# The command lines of the four programs, run as a player or packager types
+# them: --help and --version answer and exit 0, options take "--opt value"
+# and "--opt=value", and an unknown option is named as unknown (exit 2).
+# The game itself is asked only what needs no window.
+set -u
+GAME_DIR=${DUSKWARREN_RUNTIME_DIR:?run through ctest}
+VERSION=${DUSKWARREN_VERSION:?run through ctest}
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-cli.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+FAILURES=0
+fail() {
+  echo "FAIL: $*"
+  FAILURES=$((FAILURES + 1))
+}
+
+# run NAME ARGS...: runs the program from the game folder with no display
+# and a 10 s limit; sets CODE, OUT and ERR.
+run() {
+  local program=$1
+  shift
+  (cd "$GAME_DIR" && env -u DISPLAY -u WAYLAND_DISPLAY timeout -s KILL 10 "./$program" "$@") \
+    >"$WORK/out" 2>"$WORK/err"
+  CODE=$?
+  OUT=$(cat "$WORK/out")
+  ERR=$(cat "$WORK/err")
+}
+
+# expect WHAT CODE [TEXT]: the last run ended with CODE and printed TEXT.
+expect() {
+  local what=$1 code=$2 text=${3:-}
+  if [ "$CODE" -ne "$code" ]; then
+    fail "$what: exit code $CODE, wanted $code; stdout: $OUT; stderr: $ERR"
+  elif [ -n "$text" ] && [[ "$OUT$ERR" != *"$text"* ]]; then
+    fail "$what: wanted '$text' in the output; stdout: $OUT; stderr: $ERR"
+  else
+    echo "-- $what: exit code $CODE"
+  fi
+}
+
+for program in duskwarren duskwarren-replay duskwarren-lint duskwarren-tiles; do
+  run "$program" --version
+  expect "$program --version" 0
+  [ "$OUT" = "$program $VERSION" ] || fail "$program --version printed '$OUT'"
+  run "$program" --help
+  expect "$program --help" 0 "$program"
+  [ -z "$ERR" ] || fail "$program --help wrote to stderr: $ERR"
+  run "$program" --bogus
+  expect "$program --bogus" 2 "unknown option --bogus"
+  run "$program" --bogus=1
+  expect "$program --bogus=1" 2 "unknown option --bogus"
+done
+
+# Both spellings of a value.
+run duskwarren-replay --timer=5 --keys '\e'
+expect "replay --timer=5 --keys '\\e'" 0
+run duskwarren-replay --timer 5 --keys='\e' --trace="$WORK/trace.jsonl"
+expect "replay --timer 5 --keys='\\e' --trace=FILE" 0
+grep -q '"reason":"quit"' "$WORK/trace.jsonl" || fail "--trace=FILE wrote no trace ending in a quit"
+run duskwarren-replay --data="$WORK/nowhere" --keys '\e'
+expect "replay --data=DIR" 2 "$WORK/nowhere"
+run duskwarren-replay --timer=soon --keys '\e'
+expect "replay --timer=soon" 2 "--timer needs a number of seconds"
+run duskwarren-replay --keys
+expect "replay --keys without its text" 2 "--keys"
+run duskwarren-replay --timer 5
+expect "replay without keys" 2 "give exactly one of --keys and --keys-file"
+# Keys that look like options are still keys ('-' picks the previous member).
+run duskwarren-replay --keys - --trace "$WORK/dash.jsonl"
+expect "replay --keys -" 0
+run duskwarren --data "$WORK/nowhere"
+expect "duskwarren --data DIR that is not there" 2 "$WORK/nowhere"
+run duskwarren-tiles --tolerance=300 to-tile a.png b.til
+expect "tiles --tolerance=300" 2 "--tolerance needs a number 0..255"
+
+if [ "$FAILURES" -gt 0 ]; then
+  echo "$FAILURES check(s) failed"
+  exit 1
+fi
+echo "all checks passed"

@@ -1,0 +1,296 @@
+// Recordings of real games: written through the platform's input tap, read
+// back, played back on another clock, cut short and damaged.
+#include "recording/Recording.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Trace.h"
+#include "headless/HeadlessPlatform.h"
+#include "recording/Fingerprint.h"
+#include "recording/RecordedInput.h"
+
+namespace dw {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream data;
+  data << in.rdbuf();
+  return data.str();
+}
+
+fs::path scratch(const std::string& name) {
+  fs::path dir = fs::temp_directory_path() /
+                 ("duskwarren_recording_" + std::to_string(::getpid()) + "_" + name);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+// A clock that moves: every reading differs, so the seed the start screen
+// takes from it is not the replay's fixed one.
+class MovingClock : public HeadlessPlatform {
+ protected:
+  double readTimer() override { return 45000.25 + 0.0546875 * ++readings_; }
+  ClockTime readLocalTime() override { return {13, 7, 42, 12, 7, 2026}; }
+
+ private:
+  int readings_ = 0;
+};
+
+// Opens the file at the first key, as the window does once the start
+// screen shows its seed: the start-up's clock readings wait in memory.
+struct OpenAtFirstKey : InputTap {
+  RecordingWriter& writer;
+  std::string path;
+  RecordingHeader header;
+  OpenAtFirstKey(RecordingWriter& w, std::string p, RecordingHeader h)
+      : writer(w), path(std::move(p)), header(std::move(h)) {}
+  void onKey(const std::string& key) override {
+    if (!writer.recording()) {
+      EXPECT_TRUE(writer.start(path, header)) << writer.error();
+    }
+    writer.onKey(key);
+  }
+  void onTimer(double reading) override { writer.onTimer(reading); }
+  void onLocalTime(const ClockTime& time) override { writer.onLocalTime(time); }
+};
+
+struct Played {
+  std::vector<std::string> trace;
+  std::string page;
+};
+
+Played finishPlay(Game& game, TraceRecorder& recorder, const Platform& platform) {
+  recorder.finish(game);
+  const Screen& screen = platform.screen();
+  const auto* page = screen.page(screen.visiblePage());
+  return {recorder.lines(), std::string(reinterpret_cast<const char*>(page), Screen::pageSize)};
+}
+
+// Walks, fights, casts, dies, restarts with ~ and goes on; one key is an
+// arrow (two bytes), which the play loop ignores.
+const std::string gameKeys =
+    " 228286466688888888888888888888888888888888886h+-+66~ 2222"
+    "4444666688882222h1h2h3+-sss";
+
+class RecordedGame : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new fs::path(scratch("game"));
+    path_ = new std::string((*dir_ / "game.dwrec").string());
+    MovingClock platform;
+    platform.setDataRoot(DUSKWARREN_GAME_DIR);
+    platform.addKeys(gameKeys.substr(0, 20));
+    platform.addKey(std::string("\0H", 2));
+    platform.addKeys(gameKeys.substr(20));
+    RecordingWriter writer;
+    RecordingHeader header;
+    header.gameVersion = recordingGameVersion;
+    header.seed = 1234;
+    header.dataFingerprint = gameFilesFingerprint(DUSKWARREN_GAME_DIR);
+    OpenAtFirstKey tap(writer, *path_, header);
+    platform.setInputTap(&tap);
+    Game game(platform);
+    TraceRecorder recorder;
+    game.observer = &recorder;
+    runGame(game);
+    // Before the closing entry the file is what a killed game leaves.
+    killed_ = new std::string(slurp(*path_));
+    writer.finish("keys");
+    original_ = new Played(finishPlay(game, recorder, platform));
+    keysWritten_ = writer.keysWritten();
+  }
+  static void TearDownTestSuite() {
+    fs::remove_all(*dir_);
+    delete dir_;
+    delete path_;
+    delete killed_;
+    delete original_;
+  }
+
+  static fs::path* dir_;
+  static std::string* path_;
+  static std::string* killed_;
+  static Played* original_;
+  static std::size_t keysWritten_;
+};
+
+fs::path* RecordedGame::dir_ = nullptr;
+std::string* RecordedGame::path_ = nullptr;
+std::string* RecordedGame::killed_ = nullptr;
+Played* RecordedGame::original_ = nullptr;
+std::size_t RecordedGame::keysWritten_ = 0;
+
+TEST_F(RecordedGame, PlaysBackToTheSameGameOnAFixedClock) {
+  std::string error;
+  auto read = readRecordingFile(*path_, error);
+  ASSERT_TRUE(read) << error;
+  EXPECT_TRUE(read->problem.empty()) << describeStop(*read);
+  EXPECT_TRUE(read->complete);
+  ASSERT_TRUE(read->header);
+  EXPECT_EQ(read->header->seed, 1234);
+  EXPECT_EQ(recordingMismatch(*read->header, recordingGameVersion,
+                              gameFilesFingerprint(DUSKWARREN_GAME_DIR)),
+            "");
+
+  std::string keys;
+  std::size_t timers = 0, times = 0;
+  for (const auto& e : read->events) {
+    if (e.kind == RecordedEvent::Kind::key) keys += e.text;
+    timers += e.kind == RecordedEvent::Kind::timer;
+    times += e.kind == RecordedEvent::Kind::localTime;
+  }
+  // Every key the game read, the arrow's two bytes included; the start-up
+  // read the clock before the file was opened, and those readings are there.
+  EXPECT_EQ(keysWritten_, gameKeys.size() + 1);
+  EXPECT_EQ(keys, gameKeys.substr(0, 20) + std::string("\0H", 2) + gameKeys.substr(20));
+  EXPECT_GE(timers, 2u);
+  EXPECT_GE(times, 2u);
+
+  HeadlessPlatform platform({}, 0.0);
+  platform.setDataRoot(DUSKWARREN_GAME_DIR);
+  RecordedInput input(read->events);
+  while (auto key = input.nextKey()) platform.addKey(*key);
+  platform.setClockFeed(&input);
+  Game game(platform);
+  TraceRecorder recorder;
+  game.observer = &recorder;
+  runGame(game);
+  Played again = finishPlay(game, recorder, platform);
+  ASSERT_EQ(again.trace.size(), original_->trace.size());
+  EXPECT_EQ(compareTraces(original_->trace, again.trace), "");
+  EXPECT_TRUE(again.page == original_->page);
+  EXPECT_EQ(platform.timeText(), "13:07:42");
+  // The seed came from the moving clock, not from the fixed one.
+  EXPECT_EQ(original_->trace.front().find("\"seed\":0,"), std::string::npos);
+}
+
+TEST_F(RecordedGame, AKilledGameKeepsEveryKeyItRead) {
+  RecordingRead read = parseRecording(*killed_);
+  EXPECT_TRUE(read.problem.empty()) << describeStop(read);
+  EXPECT_FALSE(read.complete);
+  std::size_t keys = 0;
+  for (const auto& e : read.events) keys += e.kind == RecordedEvent::Kind::key;
+  EXPECT_EQ(keys, gameKeys.size() + 1);
+  // A second game never writes over a recording that is there.
+  RecordingWriter other;
+  EXPECT_FALSE(other.start(*path_, RecordingHeader{}));
+  EXPECT_NE(other.error().find("game.dwrec"), std::string::npos);
+  EXPECT_EQ(slurp(*path_).substr(0, killed_->size()), *killed_);
+}
+
+TEST_F(RecordedGame, ACutFilePlaysToItsLastWholeEntryAndSaysWhere) {
+  const std::string whole = slurp(*path_);
+  const RecordingRead full = parseRecording(whole);
+  for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+    RecordingRead read = parseRecording(std::string_view(whole).substr(0, cut));
+    std::size_t lineStart = whole.rfind('\n', cut == 0 ? 0 : cut - 1);
+    lineStart = (cut == 0 || lineStart == std::string::npos) ? 0 : lineStart + 1;
+    std::size_t lines = static_cast<std::size_t>(
+        std::count(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(lineStart), '\n'));
+    if (cut > 0 && whole[cut - 1] == '\n') {
+      ASSERT_TRUE(read.problem.empty()) << describeStop(read);
+    } else {
+      ASSERT_EQ(describeStop(read),
+                "stopped at entry " + std::to_string(lines) + " (byte " +
+                    std::to_string(lineStart) +
+                    "): " + (cut == 0 ? "the file is empty" : "the file ends inside an entry"));
+    }
+    ASSERT_EQ(read.header.has_value(), lines > 0) << cut;
+    ASSERT_EQ(read.events.size(), lines > 0 ? lines - 1 : 0) << cut;
+    ASSERT_TRUE(std::equal(read.events.begin(), read.events.end(), full.events.begin())) << cut;
+    ASSERT_FALSE(read.complete);
+  }
+  EXPECT_EQ(describeStop(parseRecording(whole.substr(0, whole.size() - 3))),
+            "stopped at entry " + std::to_string(full.events.size()) + " (byte " +
+                std::to_string(whole.rfind('\n', whole.size() - 2) + 1) +
+                "): the file ends inside an entry");
+}
+
+TEST_F(RecordedGame, ADamagedEntryEndsThePlayJustBeforeIt) {
+  const std::string whole = slurp(*path_);
+  const RecordingRead full = parseRecording(whole);
+  // Every byte of the header and of three entries, flipped in turn.
+  std::vector<std::size_t> starts{0};
+  for (std::size_t pos = 0, line = 0; (pos = whole.find('\n', pos)) != std::string::npos; ++pos) {
+    if (++line == 5 || line == 40 || line == 80) starts.push_back(pos + 1);
+  }
+  ASSERT_EQ(starts.size(), 4u);
+  for (std::size_t start : starts) {
+    std::size_t end = whole.find('\n', start);
+    std::size_t entry = static_cast<std::size_t>(
+        std::count(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(start), '\n'));
+    for (std::size_t at = start; at <= end; ++at) {
+      for (char flip : {'\x01', '\x20', '\x40'}) {
+        std::string damaged = whole;
+        damaged[at] = static_cast<char>(damaged[at] ^ flip);
+        RecordingRead read = parseRecording(damaged);
+        ASSERT_FALSE(read.problem.empty()) << at;
+        ASSERT_EQ(read.stopEntry, entry) << at;
+        ASSERT_EQ(read.stopOffset, start) << at;
+        ASSERT_EQ(read.events.size(), entry == 0 ? 0 : entry - 1) << at;
+        ASSERT_TRUE(std::equal(read.events.begin(), read.events.end(), full.events.begin()));
+        ASSERT_EQ(read.header.has_value(), entry > 0);
+      }
+    }
+  }
+  // A line taken out breaks the chain at the line after it.
+  std::size_t a = starts[2], b = whole.find('\n', a) + 1;
+  RecordingRead read = parseRecording(whole.substr(0, a) + whole.substr(b));
+  EXPECT_EQ(read.stopOffset, a);
+  EXPECT_EQ(read.problem, "an entry is damaged");
+  // Something after the closing entry is not played either.
+  read = parseRecording(whole + whole.substr(a, b - a));
+  EXPECT_TRUE(read.complete);
+  EXPECT_EQ(read.stopOffset, whole.size());
+  EXPECT_EQ(read.events.size(), full.events.size());
+}
+
+TEST(RecordingCheck, OtherDataOrAnotherVersionIsNamed) {
+  fs::path dir = scratch("data");
+  fs::copy(DUSKWARREN_GAME_DIR, dir, fs::copy_options::recursive);
+  std::uint64_t shipped = gameFilesFingerprint(DUSKWARREN_GAME_DIR);
+  EXPECT_EQ(gameFilesFingerprint(dir.string()), shipped);
+  // Files the game never reads do not count.
+  std::ofstream(dir / "res" / "notes.txt") << "mine";
+  std::ofstream(dir / "readme.dat") << "mine";
+  EXPECT_EQ(gameFilesFingerprint(dir.string()), shipped);
+  // One byte of one tile does.
+  fs::path tile = dir / "tiles" / "064b0808.til";
+  std::string bytes = slurp(tile);
+  ASSERT_FALSE(bytes.empty());
+  bytes.back() = static_cast<char>(bytes.back() ^ 1);
+  std::ofstream(tile, std::ios::binary) << bytes;
+  std::uint64_t changed = gameFilesFingerprint(dir.string());
+  EXPECT_NE(changed, shipped);
+  fs::remove(dir / "res" / "rose.dat");
+  EXPECT_NE(gameFilesFingerprint(dir.string()), changed);
+  fs::remove_all(dir);
+
+  RecordingHeader header{recordingFormat, "1.2.0", std::nullopt, shipped};
+  EXPECT_EQ(recordingMismatch(header, "1.2.0", shipped), "");
+  EXPECT_EQ(recordingMismatch(header, "1.3.0", shipped),
+            "it was made with game version 1.2.0, this is version 1.3.0");
+  EXPECT_EQ(recordingMismatch(header, "1.2.0", changed),
+            "it was made with other data or tiles (fingerprint " + fingerprintText(shipped) +
+                ", these files give " + fingerprintText(changed) + ")");
+
+  // The header's own words for a file that is no recording, or a newer one.
+  EXPECT_EQ(parseRecording("PK\x03\x04 zip\n").problem, "this is not a Duskwarren recording");
+  std::string future = "dwrec 2 game=9 seed=- data=0000000000000000";
+  future += " " + fingerprintText(chainChecksum(recordingChainStart, future)).substr(8) + "\n";
+  EXPECT_EQ(parseRecording(future).problem,
+            "the recording is in format 2, which this game does not read (it reads format 1)");
+}
+
+}  // namespace
+}  // namespace dw
