@@ -58,19 +58,65 @@ std::vector<std::string> readLines(const std::string& text) {
   return lines;
 }
 
+// What a run writes: each output only when it was asked for.
+struct Outputs {
+  std::string tracePath, screenshotPath, goldenPath;
+  std::vector<std::string> golden;
+};
+
+// Plays the keys; a trace is made only for --trace or --check, and written
+// out as it is made.
+int play(const std::string& keys, double timer, const Outputs& out) {
+  std::FILE* traceFile = nullptr;
+  if (!out.tracePath.empty() && !(traceFile = std::fopen(out.tracePath.c_str(), "wb"))) {
+    std::cerr << "duskwarren-replay: cannot write trace " << out.tracePath << ": "
+              << std::strerror(errno) << "\n";
+    return 2;
+  }
+  const bool tracing = traceFile || !out.goldenPath.empty();
+  dw::HeadlessPlatform platform(keys, timer);
+  dw::Game game(platform);
+  dw::TraceRecorder recorder(traceFile, !out.goldenPath.empty());
+  if (tracing) game.observer = &recorder;
+  int code = dw::runGame(game);
+  if (tracing) recorder.finish(game);
+
+  if (traceFile) {
+    bool written = !recorder.writeFailed() && std::ferror(traceFile) == 0;
+    if (std::fclose(traceFile) != 0 || !written) {
+      std::cerr << "duskwarren-replay: cannot write trace " << out.tracePath << "\n";
+      return 2;
+    }
+  }
+  if (!out.screenshotPath.empty() && !dw::writeScreenshot(out.screenshotPath, platform.screen())) {
+    std::cerr << "duskwarren-replay: cannot write screenshot " << out.screenshotPath << "\n";
+    return 2;
+  }
+  if (!out.goldenPath.empty()) {
+    std::string report = dw::compareTraces(out.golden, recorder.lines());
+    if (!report.empty()) {
+      std::cout << "out of step with " << out.goldenPath << ": " << report;
+      return 1;
+    }
+    std::cout << "matches " << out.goldenPath << " (" << recorder.lines().size() << " lines)\n";
+  }
+  return code;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dataDir, keysText, keysFile, tracePath, screenshotPath, goldenPath, timerText;
+  std::string dataDir, keysText, keysFile, timerText;
+  Outputs out;
   CLI::App app("", "duskwarren-replay");
   dw::cli::setUp(app, usage);
   app.add_option("--data", dataDir);
   auto* keysOption = app.add_option("--keys", keysText);
   auto* keysFileOption = app.add_option("--keys-file", keysFile);
   auto* timerOption = app.add_option("--timer", timerText);
-  app.add_option("--trace", tracePath);
-  app.add_option("--screenshot", screenshotPath);
-  app.add_option("--check", goldenPath);
+  app.add_option("--trace", out.tracePath);
+  app.add_option("--screenshot", out.screenshotPath);
+  app.add_option("--check", out.goldenPath);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
   bool haveKeys = keysOption->count() > 0, haveKeysFile = keysFileOption->count() > 0;
   double timer = 0.0;
@@ -93,11 +139,10 @@ int main(int argc, char** argv) {
     return fail("cannot read keys file " + keysFile);
   }
 
-  std::vector<std::string> golden;
-  if (!goldenPath.empty()) {
+  if (!out.goldenPath.empty()) {
     std::string text;
-    if (!readFile(goldenPath, text)) return fail("cannot read golden trace " + goldenPath);
-    golden = readLines(text);
+    if (!readFile(out.goldenPath, text)) return fail("cannot read golden trace " + out.goldenPath);
+    out.golden = readLines(text);
   }
   // Output paths are taken as given, before the game's own directory is set.
   auto absolute = [](const std::string& path) {
@@ -106,38 +151,11 @@ int main(int argc, char** argv) {
     if (!getcwd(cwd, sizeof cwd)) return path;
     return std::string(cwd) + "/" + path;
   };
-  tracePath = absolute(tracePath);
-  screenshotPath = absolute(screenshotPath);
+  out.tracePath = absolute(out.tracePath);
+  out.screenshotPath = absolute(out.screenshotPath);
   if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
     return fail("cannot enter data folder " + dataDir + ": " + std::strerror(errno));
   }
 
-  dw::HeadlessPlatform platform(keys, timer);
-  dw::Game game(platform);
-  dw::TraceRecorder recorder;
-  game.observer = &recorder;
-  int code = dw::runGame(game);
-  recorder.finish(game);
-
-  if (!tracePath.empty()) {
-    std::ofstream out(tracePath, std::ios::binary);
-    for (const auto& line : recorder.lines()) out << line << "\n";
-    if (!out) {
-      std::cerr << "duskwarren-replay: cannot write trace " << tracePath << "\n";
-      return 2;
-    }
-  }
-  if (!screenshotPath.empty() && !dw::writeScreenshot(screenshotPath, platform.screen())) {
-    std::cerr << "duskwarren-replay: cannot write screenshot " << screenshotPath << "\n";
-    return 2;
-  }
-  if (!goldenPath.empty()) {
-    std::string report = dw::compareTraces(golden, recorder.lines());
-    if (!report.empty()) {
-      std::cout << "out of step with " << goldenPath << ": " << report;
-      return 1;
-    }
-    std::cout << "matches " << goldenPath << " (" << recorder.lines().size() << " lines)\n";
-  }
-  return code;
+  return play(keys, timer, out);
 }
