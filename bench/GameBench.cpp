@@ -15,11 +15,11 @@
 #include <string>
 
 #include "Trace.h"
+#include "core/Game.h"
 #include "dungeon/Generator.h"
-#include "frame/Game.h"
 #include "frame/PlayLoop.h"
 #include "frame/StartUp.h"
-#include "headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "world/WorldSetup.h"
 
 // Every heap allocation in this program passes through here and is counted,

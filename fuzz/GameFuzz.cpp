@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "dungeon/Tiles.h"
-#include "frame/Game.h"
+#include "core/Tiles.h"
+#include "frame/RunGame.h"
 #include "support/Invariants.h"
 #include "support/MemoryPlatform.h"
 

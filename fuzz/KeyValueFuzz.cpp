@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "data/KeyValue.h"
-#include "platform/NumberText.h"
+#include "core/KeyValue.h"
+#include "core/NumberText.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "FuzzCheck.h"
+#include "core/Game.h"
+#include "core/Tiles.h"
 #include "data/MarkedText.h"
-#include "dungeon/Tiles.h"
-#include "frame/Game.h"
 #include "support/MemoryPlatform.h"
 
 namespace {

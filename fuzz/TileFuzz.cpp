@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "dungeon/Tiles.h"
+#include "core/Tiles.h"
 #include "support/MemoryPlatform.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "headless/HeadlessPlatform.h"
-#include "platform/NumberText.h"
+#include "core/NumberText.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace {
 

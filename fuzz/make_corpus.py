@@ -4,12 +4,16 @@
 usage: fuzz/make_corpus.py [TILES_DIR]
 
 The seeds come from the shipped data files (assets/res/*.dat), from tile
-files laid out by a build (TILES_DIR, e.g. build/dev/game/tiles) and from a
-few hand-made inputs at the edges of each format.
+files laid out by a build (TILES_DIR, e.g. build/dev/game/tiles), from
+recordings of the golden games made by that build's duskwarren-replay
+(beside TILES_DIR), and from a few hand-made inputs at the edges of each
+format.
 """
 import os
 import struct
+import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -113,10 +117,55 @@ def game():
     write("game", "heal-max-zero", b"hhhhhh" + walk + RS + party + RS + zero + RS + rose + RS + shops)
 
 
+def fnv_chain(previous, text):
+    h = previous
+    for b in text:
+        h = ((h ^ b) * 16777619) & 0xFFFFFFFF
+    return h
+
+
+def recording_text(lines):
+    """Recording lines (without checksums) with their chained checksums."""
+    out, chain = b"", 2166136261
+    for text in lines:
+        chain = fnv_chain(chain, text)
+        out += text + b" %08x\n" % chain
+    return out
+
+
+def recordings(tiles_dir):
+    game_dir = os.path.dirname(os.path.abspath(tiles_dir)) if tiles_dir else None
+    replay = os.path.join(game_dir, "duskwarren-replay") if game_dir else None
+    if replay and os.path.exists(replay):
+        games = os.path.join(ROOT, "tests", "golden", "games")
+        with tempfile.TemporaryDirectory() as work:
+            for name in ("spells", "fight-die-switch-restart", "doors-gates"):
+                with open(os.path.join(games, name + ".keys")) as f:
+                    keys = f.read().strip()
+                out = os.path.join(work, name + ".dwrec")
+                subprocess.run([replay, "--data", game_dir, "--keys", keys, "--record", out],
+                               check=True, stdout=subprocess.DEVNULL)
+                with open(out, "rb") as f:
+                    data = f.read()
+                write("recording", name, data)
+            write("recording", "cut", data[:len(data) * 2 // 3 - 5])
+    header = b"dwrec 1 game=1.0.0 seed=-5 data=0123456789abcdef"
+    write("recording", "window-keys", recording_text([
+        header.replace(b"seed=-5", b"seed=-"), b"t 45296.015625", b"t 45296.0703125",
+        b"c 12:34:56 12-07-2026", b"k 20", b"k 0048", b"k 0050", b"k 1b", b"e quit"]))
+    write("recording", "clock-edges", recording_text([
+        header, b"t 0", b"t -0.5", b"t 1e-05", b"t 86399.99999999999", b"t 1.7976931348623157e+308",
+        b"c 00:00:60 02-31-0000", b"c 23:59:59 12-01-9999", b"k 00", b"k ff", b"k 0102030405060708"]))
+    write("recording", "damaged", recording_text([header, b"k 20", b"k 36"]).replace(b"k 36",
+                                                                                   b"k 37"))
+    write("recording", "header-only", recording_text([header]))
+
+
 def main():
     tiles_dir = sys.argv[1] if len(sys.argv) > 1 else None
     key_value()
     tiles(tiles_dir)
+    recordings(tiles_dir)
     typed_line()
     marked_text()
     game()

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "dungeon/Tiles.h"
-#include "frame/Game.h"
+#include "core/Game.h"
+#include "core/Tiles.h"
 
 namespace dw {
 

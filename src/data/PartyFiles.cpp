@@ -1,7 +1,7 @@
 #include "data/PartyFiles.h"
 
-#include "frame/Game.h"
-#include "platform/NumberText.h"
+#include "core/Game.h"
+#include "core/NumberText.h"
 
 namespace dw {
 

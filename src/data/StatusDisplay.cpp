@@ -1,7 +1,7 @@
 #include "data/StatusDisplay.h"
 
+#include "core/Game.h"
 #include "data/MarkedText.h"
-#include "frame/Game.h"
 
 namespace dw {
 

@@ -2,9 +2,34 @@
 
 #include <cmath>
 
-#include "frame/Game.h"
+#include "core/Game.h"
 
 namespace dw {
+
+namespace {
+
+void put(Screen& screen, int row, int col, std::uint8_t code) {
+  screen.putChar(row, col, code);
+}
+
+}  // namespace
+
+void frameBorder(Screen& screen) {
+  screen.setTextColour(3);
+  for (int col = 2; col <= 39; ++col) {
+    put(screen, 1, col, 196);
+    put(screen, 25, col, 196);
+  }
+  for (int row = 2; row <= 24; ++row) {
+    put(screen, row, 1, 179);
+    put(screen, row, 40, 179);
+  }
+  put(screen, 1, 1, 218);
+  put(screen, 1, 40, 191);
+  put(screen, 25, 1, 192);
+  put(screen, 25, 40, 217);
+  screen.setTextColour(15, 0);
+}
 
 void putTileFile(Game& game, int x, int y, const std::string& fileName, std::string_view modeWord) {
   game.tiles.put(game.platform, x, y, game.tiles.file(game.platform, fileName),

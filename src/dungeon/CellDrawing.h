@@ -3,11 +3,15 @@
 #include <string>
 #include <string_view>
 
-#include "dungeon/LevelGrid.h"
+#include "core/LevelGrid.h"
 
 namespace dw {
 
 class Game;
+class Screen;
+
+// The border around the play area, in colour 3; leaves the colours 15 on 0.
+void frameBorder(Screen& screen);
 
 // Puts the picture of a tile file at (x, y) on the work page.
 void putTileFile(Game& game, int x, int y, const std::string& fileName, std::string_view modeWord);

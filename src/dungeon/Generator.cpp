@@ -3,9 +3,8 @@
 #include <cmath>
 #include <optional>
 
+#include "core/Game.h"
 #include "dungeon/CellDrawing.h"
-#include "frame/Game.h"
-#include "frame/StartUp.h"
 
 namespace dw {
 

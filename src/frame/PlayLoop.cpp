@@ -1,9 +1,9 @@
 #include "frame/PlayLoop.h"
 
+#include "core/Game.h"
 #include "data/ShopOffer.h"
 #include "data/StatusDisplay.h"
 #include "dungeon/CellDrawing.h"
-#include "frame/Game.h"
 #include "frame/StartUp.h"
 #include "world/Effects.h"
 #include "world/Monsters.h"

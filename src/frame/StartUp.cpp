@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
+#include "core/Game.h"
+#include "core/NumberText.h"
 #include "data/PartyFiles.h"
 #include "dungeon/CellDrawing.h"
-#include "frame/Game.h"
-#include "platform/NumberText.h"
 #include "world/Party.h"
 #include "world/WorldSetup.h"
 
@@ -17,28 +17,7 @@ constexpr int fmAddress = 0x388;
 constexpr int fmData = 0x389;
 const std::string dot(1, static_cast<char>(250));
 
-void put(Screen& screen, int row, int col, std::uint8_t code) {
-  screen.putChar(row, col, code);
-}
-
 }  // namespace
-
-void frameBorder(Screen& screen) {
-  screen.setTextColour(3);
-  for (int col = 2; col <= 39; ++col) {
-    put(screen, 1, col, 196);
-    put(screen, 25, col, 196);
-  }
-  for (int row = 2; row <= 24; ++row) {
-    put(screen, row, 1, 179);
-    put(screen, row, 40, 179);
-  }
-  put(screen, 1, 1, 218);
-  put(screen, 1, 40, 191);
-  put(screen, 25, 1, 192);
-  put(screen, 25, 40, 217);
-  screen.setTextColour(15, 0);
-}
 
 void fmChipWrite(Platform& platform, int reg, int value) {
   platform.portOut(fmAddress, static_cast<std::uint8_t>(reg));

@@ -8,9 +8,6 @@ class Game;
 class Platform;
 class Screen;
 
-// The border around the play area, in colour 3; leaves the colours 15 on 0.
-void frameBorder(Screen& screen);
-
 // Start-up: reads the mouse file and the data files, opens the screen,
 // prints the report and seeds the generator.
 void startUp(Game& game);

@@ -25,8 +25,8 @@ class RecordedInput : public ClockFeed {
   bool keysLeft() const { return nextKey_ < keyIndex_.size(); }
   std::size_t keysGiven() const { return nextKey_; }
   std::size_t keyCount() const { return keyIndex_.size(); }
-  // True when every key has been given and the recording had no more after
-  // its last key than its closing entry.
+  // True when every key has been given: the game reading one more key is
+  // the end of the recording.
   bool atEnd() const { return !keysLeft(); }
   // Why the recorded game ended ("quit", "closed"); empty when the file
   // has no closing entry.

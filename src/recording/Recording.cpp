@@ -245,6 +245,8 @@ RecordingRead parseRecording(std::string_view bytes) {
     }
     std::string_view line = bytes.substr(offset, newline - offset);
     if (line.size() > recordingMaxLine) return stop("an entry is far too long");
+    if (!line.empty() && line.back() == '\r')
+      return stop("its lines end in CR LF, not LF: it was changed after it was written");
     std::size_t space = line.rfind(' ');
     if (space == std::string_view::npos) return stop("an entry is damaged");
     std::string_view text = line.substr(0, space);

@@ -23,13 +23,14 @@
 #include <string_view>
 #include <vector>
 
+#include "DuskwarrenVersion.h"
 #include "platform/Platform.h"
 
 namespace dw {
 
 inline constexpr int recordingFormat = 1;
 // The game version a recording made by this build carries.
-inline constexpr const char* recordingGameVersion = "0.1.0-dev";
+inline constexpr const char* recordingGameVersion = DUSKWARREN_VERSION;
 inline constexpr const char* recordingMagic = "dwrec";
 // Longest line a reader accepts; every line the writer makes is far shorter.
 inline constexpr std::size_t recordingMaxLine = 256;

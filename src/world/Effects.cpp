@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Game.h"
+#include "core/Random.h"
 #include "dungeon/CellDrawing.h"
-#include "frame/Game.h"
-#include "platform/Random.h"
 
 namespace dw {
 

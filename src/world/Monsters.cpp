@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdlib>
 
+#include "core/Game.h"
 #include "dungeon/CellDrawing.h"
-#include "frame/Game.h"
 
 namespace dw {
 

@@ -1,7 +1,7 @@
 #include "world/Moves.h"
 
+#include "core/Game.h"
 #include "dungeon/CellDrawing.h"
-#include "frame/Game.h"
 #include "world/Monsters.h"
 #include "world/Party.h"
 

@@ -1,7 +1,7 @@
 #include "world/MysticOrb.h"
 
+#include "core/Game.h"
 #include "dungeon/CellDrawing.h"
-#include "frame/Game.h"
 
 namespace dw {
 

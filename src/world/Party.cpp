@@ -1,6 +1,6 @@
 #include "world/Party.h"
 
-#include "frame/Game.h"
+#include "core/Game.h"
 
 namespace dw {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Game.h"
 #include "dungeon/CellDrawing.h"
-#include "frame/Game.h"
 
 namespace dw {
 

@@ -1,8 +1,8 @@
 #include "world/WorldSetup.h"
 
+#include "core/Game.h"
+#include "core/NumberText.h"
 #include "data/PartyFiles.h"
-#include "frame/Game.h"
-#include "platform/NumberText.h"
 
 namespace dw {
 

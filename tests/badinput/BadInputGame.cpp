@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "frame/RunGame.h"
 #include "platform/Platform.h"
 #include "world/Monsters.h"
 

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
+#include "core/Game.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "support/Invariants.h"
 
 namespace dw::badinput {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "BadInputGame.h"
-#include "platform/Random.h"
+#include "core/Random.h"
 
 namespace dw::badinput {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
+#include "core/Game.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace dw::badinput {
 namespace {

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
+#include "core/Game.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace dw::badinput {
 namespace {

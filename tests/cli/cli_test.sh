@@ -64,7 +64,7 @@ expect "replay --timer=soon" 2 "--timer needs a number of seconds"
 run duskwarren-replay --keys
 expect "replay --keys without its text" 2 "--keys"
 run duskwarren-replay --timer 5
-expect "replay without keys" 2 "give exactly one of --keys and --keys-file"
+expect "replay without keys" 2 "give exactly one of --keys, --keys-file and --recording"
 # Keys that look like options are still keys ('-' picks the previous member).
 run duskwarren-replay --keys - --trace "$WORK/dash.jsonl"
 expect "replay --keys -" 0

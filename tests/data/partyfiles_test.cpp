@@ -4,8 +4,8 @@
 
 #include <climits>
 
+#include "core/Game.h"
 #include "data/ShopOffer.h"
-#include "frame/Game.h"
 #include "support/MemoryTiles.h"
 #include "support/ScreenText.h"
 #include "support/TestGame.h"

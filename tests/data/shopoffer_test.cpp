@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/Game.h"
+#include "core/Game.h"
 #include "support/MemoryTiles.h"
 #include "support/ScreenText.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "frame/Game.h"
+#include "frame/RunGame.h"
 #include "frame/StartUp.h"
 #include "support/MemoryTiles.h"
 #include "support/ScreenText.h"

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "frame/Game.h"
+#include "frame/RunGame.h"
 #include "support/MemoryTiles.h"
 #include "support/ScreenText.h"
 

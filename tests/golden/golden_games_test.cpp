@@ -19,8 +19,9 @@
 
 #include "KeyScript.h"
 #include "Trace.h"
-#include "headless/HeadlessPlatform.h"
-#include "headless/Png.h"
+#include "frame/RunGame.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/Png.h"
 #include "support/TestGame.h"
 
 namespace dw {

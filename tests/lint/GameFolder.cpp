@@ -8,7 +8,7 @@
 
 #include "Lint.h"
 #include "TileCheck.h"
-#include "dungeon/Tiles.h"
+#include "core/Tiles.h"
 #include "platform/Platform.h"
 
 namespace dw::lint::test {

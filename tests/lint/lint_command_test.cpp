@@ -26,6 +26,7 @@ TEST(LintCommand, LaidOutGameFolderHasNoFindings) {
   LintRun run = runLintOn(DUSKWARREN_GAME_DIR, {"--strict"});
   EXPECT_EQ(run.exitCode, 0) << run.all();
   EXPECT_TRUE(run.lines.empty()) << run.all();
+  EXPECT_EQ(run.err, "duskwarren-lint: 0 error(s), 0 warning(s)\n");
 }
 
 TEST(LintCommand, ExitStatusSaysWhetherTheFolderIsFitToPlay) {

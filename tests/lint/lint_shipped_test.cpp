@@ -6,12 +6,12 @@
 
 #include "GameFolder.h"
 #include "SpellCheck.h"
-#include "data/KeyValue.h"
+#include "core/Game.h"
+#include "core/KeyValue.h"
+#include "core/NumberText.h"
 #include "data/PartyFiles.h"
 #include "data/ShopOffer.h"
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
-#include "platform/NumberText.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace dw::lint::test {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "DataText.h"
 #include "Report.h"
-#include "data/KeyValue.h"
-#include "platform/NumberText.h"
+#include "core/KeyValue.h"
+#include "core/NumberText.h"
 
 namespace dw::lint {
 namespace {

@@ -11,7 +11,8 @@
 #include <sstream>
 
 #include "Trace.h"
-#include "headless/HeadlessPlatform.h"
+#include "frame/RunGame.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 
@@ -243,6 +244,12 @@ TEST_F(RecordedGame, ADamagedEntryEndsThePlayJustBeforeIt) {
       }
     }
   }
+  // A file whose line endings were converted says so.
+  std::string crlf;
+  for (char c : whole) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_EQ(describeStop(parseRecording(crlf)),
+            "stopped at entry 0 (byte 0): its lines end in CR LF, not LF: it was changed after "
+            "it was written");
   // A line taken out breaks the chain at the line after it.
   std::size_t a = starts[2], b = whole.find('\n', a) + 1;
   RecordingRead read = parseRecording(whole.substr(0, a) + whole.substr(b));

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace dw {
 namespace {
@@ -110,6 +110,9 @@ TEST(Trace, ComparisonNamesCycleKeyFieldAndGridCellOfTheFirstDifference) {
   replayed.game.state.memberStats[2][stat::mp] = 41;
   replayed.game.grid.glyphs[7][12] = glyph::rock;
   replayed.game.grid.seen[3][40] = 1;
+  replayed.game.grid.glyphs[10][3] = glyph::floor;
+  replayed.game.grid.glyphs[2][5] = glyph::floor;
+  replayed.game.state.memberSpells[3][spell::heal] = 1;
   got[2] = replayed.line("cycle", &four);
   replayed.game.state.keys = 9;
   got[3] = replayed.line("cycle", &four);  // later lines are not reported
@@ -117,9 +120,17 @@ TEST(Trace, ComparisonNamesCycleKeyFieldAndGridCellOfTheFirstDifference) {
   EXPECT_NE(report.find("line 3 (cycle 2, event \"cycle\", key \"4\") differs"), std::string::npos)
       << report;
   EXPECT_NE(report.find("gold: golden 12, replayed 5"), std::string::npos) << report;
-  EXPECT_NE(report.find("memberStats[2][4]: golden 40, replayed 41"), std::string::npos) << report;
+  EXPECT_NE(report.find("memberStats[2][4] (member 2, Mp): golden 40, replayed 41"),
+            std::string::npos)
+      << report;
   EXPECT_NE(report.find("glyphGrid[7]: row 7, column 12: db -> b0"), std::string::npos) << report;
   EXPECT_NE(report.find("seenGrid[3]: row 3, column 40: 0 -> 1"), std::string::npos) << report;
+  EXPECT_NE(report.find("memberSpells[3][5] (member 3, Heal): golden 0, replayed 1"),
+            std::string::npos)
+      << report;
+  // Rows come in the order they are numbered.
+  EXPECT_LT(report.find("glyphGrid[2]:"), report.find("glyphGrid[7]:")) << report;
+  EXPECT_LT(report.find("glyphGrid[7]:"), report.find("glyphGrid[10]:")) << report;
   EXPECT_EQ(report.find("keys"), std::string::npos) << report;
   EXPECT_EQ(report.find("heroRow"), std::string::npos) << report;
 

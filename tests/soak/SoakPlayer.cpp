@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "frame/Game.h"
+#include "frame/RunGame.h"
 
 namespace dw::soak {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Random.h"
+#include "core/Random.h"
 #include "support/Invariants.h"
 #include "support/MemoryPlatform.h"
 

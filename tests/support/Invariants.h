@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/Game.h"
+#include "core/Game.h"
 
 namespace dw::test {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace dw::test {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
+#include "core/Game.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace dw::test {
 

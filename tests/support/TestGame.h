@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "frame/Game.h"
-#include "headless/HeadlessPlatform.h"
+#include "core/Game.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace dw::test {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "dungeon/Tiles.h"
+#include "core/Tiles.h"
 #include "support/TestGame.h"
 
 namespace dw::test {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "TileConvert.h"
-#include "dungeon/Tiles.h"
+#include "core/Tiles.h"
 #include "platform/Font.h"
 #include "platform/Screen.h"
 
@@ -574,6 +574,15 @@ TEST_F(TilesTool, JoinRefusesMissingAndOddTiles) {
   expectRefused({"join", at("tiles").string(), at("o.png").string()},
                 "is 16 x 8; a sheet holds 8 x 8 tiles only");
   expectRefused({"check", at("tiles").string()}, "is 16 x 8, not 8 x 8");
+  // One such file alone is a tile all the same, with the lint's warning.
+  ToolRun odd = run({"check", (at("tiles") / "200b0808.til").string()});
+  EXPECT_EQ(odd.exitCode, 0) << odd.err;
+  EXPECT_NE(odd.out.find("tile of 16 x 8"), std::string::npos) << odd.out;
+  EXPECT_NE(odd.err.find("warning: '" + (at("tiles") / "200b0808.til").string() +
+                         "' is 16 x 8 pixels; cells are 8 x 8, so it spills over the "
+                         "neighbouring cells"),
+            std::string::npos)
+      << odd.err;
   writeAll(at("tiles") / "200b0808.til", "junk");
   expectRefused({"join", at("tiles").string(), at("o.png").string()}, "not a tile file");
   EXPECT_FALSE(fs::exists(at("o.png")));

@@ -8,7 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "headless/Png.h"
+#include "frame/RunGame.h"
+#include "platform/headless/Png.h"
 #include "platform/sdl/SdlPlatform.h"
 
 namespace {
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "window-keyecho: %s\n", error.c_str());
     return 1;
   }
+  if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
   platform->hideMouse();
   drawPicture(platform->screen());
   if (argc > 1 && !dw::writeScreenshot(argv[1], platform->screen())) {

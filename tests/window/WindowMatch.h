@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "headless/Png.h"
+#include "platform/headless/Png.h"
 
 namespace dw {
 

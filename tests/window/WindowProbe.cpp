@@ -25,7 +25,7 @@
 #include <thread>
 
 #include "WindowMatch.h"
-#include "headless/Png.h"
+#include "platform/headless/Png.h"
 
 namespace {
 

@@ -115,7 +115,7 @@ start_x() {
 start_app() {
   (cd "${APP_DIR:-$DUSKWARREN_RUNTIME_DIR}" && exec "$@") >"$WORK/app.out" 2>"$WORK/app.err" &
   APP_PID=$!
-  WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Duskwarren$' 2>/dev/null | head -n 1)
+  WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Duskwarren( - .*)?$' 2>/dev/null | head -n 1)
   [ -n "$WID" ] || die "no window appeared; $(cat "$WORK/app.err")"
   xdotool windowactivate --sync "$WID" 2>/dev/null || xdotool windowfocus --sync "$WID"
 }
@@ -194,4 +194,27 @@ expect_size() {
     sleep 0.1
   done
   fail "$2: the window is $size, wanted $1"
+}
+
+# expect_covered PAGE.png NAME: within 10 s the window stops showing the page
+# (a panel is drawn over it).
+expect_covered() {
+  for _ in $(seq 50); do
+    "$WINDOW_PROBE" capture "$WID" "$WORK/capture-$2.png" >/dev/null 2>&1 &&
+      ! "$WINDOW_PROBE" compare "$WORK/capture-$2.png" "$1" >/dev/null 2>&1 &&
+      { note "$2: the page is covered"; return; }
+    sleep 0.2
+  done
+  fail "$2: the window still shows the page (capture $WORK/capture-$2.png)"
+}
+
+# expect_title TEXT WHAT: within 10 s the window's title holds TEXT.
+expect_title() {
+  local title=""
+  for _ in $(seq 50); do
+    title=$(xdotool getwindowname "$WID" 2>/dev/null)
+    case "$title" in *"$1"*) note "$2: title '$title'"; return ;; esac
+    sleep 0.2
+  done
+  fail "$2: the title is '$title', wanted it to hold '$1'"
 }

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "data/KeyValue.h"
-#include "platform/NumberText.h"
+#include "core/KeyValue.h"
+#include "core/NumberText.h"
 
 namespace dw::lint {
 

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "data/KeyValue.h"
+#include "core/KeyValue.h"
 
 namespace dw::lint {
 

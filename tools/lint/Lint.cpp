@@ -183,10 +183,10 @@ int runLint(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     lintFolder(options, report, err);
     report.finish();
     for (const Finding& finding : report.findings()) out << formatFinding(finding) << "\n";
-    if (report.errorCount() + report.warningCount() > 0) {
-      err << "duskwarren-lint: " << report.errorCount() << " error(s), " << report.warningCount()
-          << " warning(s)\n";
-    }
+    // The count comes on a clean folder too, so a check that found nothing
+    // says so.
+    err << "duskwarren-lint: " << report.errorCount() << " error(s), " << report.warningCount()
+        << " warning(s)\n";
     bool failed = report.errorCount() > 0 || (strict && report.warningCount() > 0);
     return failed ? 1 : 0;
   } catch (const std::exception& trouble) {

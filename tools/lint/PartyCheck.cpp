@@ -4,7 +4,7 @@
 #include <optional>
 #include <unordered_set>
 
-#include "data/KeyValue.h"
+#include "core/KeyValue.h"
 
 namespace dw::lint {
 

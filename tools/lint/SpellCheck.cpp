@@ -3,8 +3,8 @@
 #include <cmath>
 #include <unordered_set>
 
-#include "data/KeyValue.h"
-#include "platform/NumberText.h"
+#include "core/KeyValue.h"
+#include "core/NumberText.h"
 
 namespace dw::lint {
 

@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "FolderFiles.h"
-#include "data/KeyValue.h"
-#include "dungeon/Tiles.h"
+#include "core/KeyValue.h"
+#include "core/Tiles.h"
 #include "platform/Platform.h"
 
 namespace dw::lint {

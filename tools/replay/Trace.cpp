@@ -4,8 +4,10 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
+#include <string_view>
 
 namespace dw {
 
@@ -333,6 +335,49 @@ std::string gridCellDifference(const std::string& field, const std::string& a,
   return "lengths differ";
 }
 
+// Field names in the order a reader counts: the numbers in brackets by
+// value, so glyphGrid[2] comes before glyphGrid[10].
+bool fieldBefore(const std::string& a, const std::string& b) {
+  std::size_t i = 0, j = 0;
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  while (i < a.size() && j < b.size()) {
+    if (digit(a[i]) && digit(b[j])) {
+      std::size_t ei = i, ej = j;
+      while (ei < a.size() && digit(a[ei])) ++ei;
+      while (ej < b.size() && digit(b[ej])) ++ej;
+      std::string_view na(a.data() + i, ei - i), nb(b.data() + j, ej - j);
+      while (na.size() > 1 && na.front() == '0') na.remove_prefix(1);
+      while (nb.size() > 1 && nb.front() == '0') nb.remove_prefix(1);
+      if (na.size() != nb.size()) return na.size() < nb.size();
+      if (na != nb) return na < nb;
+      i = ei;
+      j = ej;
+      continue;
+    }
+    if (a[i] != b[j]) return a[i] < b[j];
+    ++i;
+    ++j;
+  }
+  return a.size() - i < b.size() - j;
+}
+
+// What a party-table entry is in the game's words: "member 2, Mp" for
+// memberStats[2][4], "member 3, Heal" for memberSpells[3][5].
+std::string partyEntryName(const std::string& field) {
+  static const char* const statNames[] = {"Hp", "Ap", "Dp", "Mp", "sight", "sense"};
+  static const char* const spellNames[] = {"Warp", "Vision", "Tinker", "Passage", "Heal", "Flare"};
+  int member = 0, entry = 0;
+  char close = 0;
+  std::size_t open = field.find('[');
+  if (open == std::string::npos ||
+      std::sscanf(field.c_str() + open, "[%d][%d%c", &member, &entry, &close) != 3 ||
+      close != ']' || entry < 1 || entry > 6)
+    return {};
+  bool spells = field.rfind("memberSpell", 0) == 0;
+  return "member " + std::to_string(member) + ", " +
+         (spells ? spellNames[entry - 1] : statNames[entry - 1]);
+}
+
 }  // namespace
 
 std::optional<std::map<std::string, std::string>> flattenTraceLine(const std::string& line) {
@@ -360,20 +405,34 @@ std::string compareTraces(const std::vector<std::string>& golden,
     report << "line " << i + 1 << " (cycle " << cycle << ", event " << (*want)["event"];
     if (want->count("key")) report << ", key " << (*want)["key"];
     report << ") differs:\n";
-    for (const auto& [field, value] : *want) {
+    std::vector<std::string> fields;
+    for (const auto& entry : *want) fields.push_back(entry.first);
+    for (const auto& entry : *got) {
+      if (!want->count(entry.first)) fields.push_back(entry.first);
+    }
+    std::sort(fields.begin(), fields.end(), fieldBefore);
+    for (const std::string& field : fields) {
+      auto mine = want->find(field);
+      if (mine == want->end()) {
+        report << "  " << field << ": not in the golden line\n";
+        continue;
+      }
+      const std::string& value = mine->second;
       auto other = got->find(field);
       std::string replayedValue = other == got->end() ? "(missing)" : other->second;
       if (value == replayedValue) continue;
-      report << "  " << field << ": ";
+      report << "  " << field;
+      if (field.rfind("member", 0) == 0) {
+        std::string name = partyEntryName(field);
+        if (!name.empty()) report << " (" << name << ")";
+      }
+      report << ": ";
       if (field.rfind("glyphGrid", 0) == 0 || field.rfind("seenGrid", 0) == 0) {
         report << gridCellDifference(field, value, replayedValue);
       } else {
         report << "golden " << value << ", replayed " << replayedValue;
       }
       report << "\n";
-    }
-    for (const auto& [field, value] : *got) {
-      if (!want->count(field)) report << "  " << field << ": not in the golden line\n";
     }
     return report.str();
   }

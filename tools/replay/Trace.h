@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/Game.h"
+#include "core/Game.h"
 
 namespace dw {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <system_error>
 
-#include "dungeon/Tiles.h"
+#include "core/Tiles.h"
 
 namespace dw::tiles {
 

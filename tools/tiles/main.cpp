@@ -105,7 +105,16 @@ int checkPath(const std::string& path) {
   }
   TilePicture picture = readTileFile(path);
   warnTrailing(path, picture);
-  std::cout << path << ": tile of " << picture.image.width << " x " << picture.image.height << "\n";
+  const int width = picture.image.width, height = picture.image.height;
+  if (width != tileSide || height != tileSide) {
+    // The same words as duskwarren-lint: the game draws it, but not in one cell.
+    std::cerr << "duskwarren-tiles: warning: '" << path << "' is " << width << " x " << height
+              << " pixels; cells are 8 x 8, so it "
+              << (width > tileSide || height > tileSide ? "spills over the neighbouring cells"
+                                                        : "leaves part of its cell as it was")
+              << "\n";
+  }
+  std::cout << path << ": tile of " << width << " x " << height << "\n";
   return 0;
 }
 

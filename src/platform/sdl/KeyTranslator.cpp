@@ -147,6 +147,25 @@ int cp437FromUnicode(char32_t c) {
   return -1;
 }
 
+std::string utf8FromCp437(std::string_view text) {
+  std::string out;
+  for (char ch : text) {
+    auto byte = static_cast<unsigned char>(ch);
+    char32_t c = byte < 0x20 || byte == 0x7F ? U'?' : byte < 0x80 ? byte : cp437High[byte - 128];
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
 WindowAction KeyTranslator::keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod, bool repeat,
                                     std::vector<std::string>& out) {
   dropNextText_ = false;
@@ -155,6 +174,10 @@ WindowAction KeyTranslator::keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint
     return repeat ? WindowAction::none : WindowAction::toggleFullscreen;
   }
   if (sym == SDLK_F10) return repeat ? WindowAction::none : WindowAction::toggleAspect;
+  // The window's own panels and screenshots: the game never sees these keys.
+  if (sym == SDLK_F1) return repeat ? WindowAction::none : WindowAction::keyHelp;
+  if (sym == SDLK_F2) return repeat ? WindowAction::none : WindowAction::messageLog;
+  if (sym == SDLK_F12) return repeat ? WindowAction::none : WindowAction::screenshot;
 
   if (auto c = controlChar(sym)) {
     out.emplace_back(1, *c);

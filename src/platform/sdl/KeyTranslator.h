@@ -9,7 +9,7 @@
 namespace dw {
 
 // What a key press asks of the window itself; the game never sees these.
-enum class WindowAction { none, toggleFullscreen, toggleAspect };
+enum class WindowAction { none, toggleFullscreen, toggleAspect, keyHelp, messageLog, screenshot };
 
 // Turns the window's keyboard events into the game's key strings.
 //
@@ -37,6 +37,8 @@ class KeyTranslator {
 // The code-page-437 byte of a Unicode character, or -1 when the game's
 // character set has none. Control characters have none.
 int cp437FromUnicode(char32_t c);
+// Code-page-437 text (a member's name, say) as UTF-8 for the desktop.
+std::string utf8FromCp437(std::string_view text);
 
 // Extended key codes (the byte after the 0).
 namespace extendedKey {

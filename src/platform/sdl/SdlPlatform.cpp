@@ -5,8 +5,6 @@
 #include <chrono>
 #include <ctime>
 
-#include "dungeon/Tiles.h"
-
 namespace dw {
 
 namespace {
@@ -15,8 +13,7 @@ namespace {
 // (milliseconds), so a long run of drawing is not slowed by showing each
 // step; the last picture is always shown before the game waits.
 constexpr std::uint64_t busyRedrawInterval = 15;
-// The hero's own tile makes the window icon.
-constexpr const char* iconTile = "tiles\\120b0808.til";
+// The window icon is enlarged by a whole factor to about this many pixels.
 constexpr int iconSide = 32;
 
 std::tm localCalendar(std::time_t t) {
@@ -88,7 +85,6 @@ bool SdlPlatform::create(std::string& error) {
   }
   SDL_SetTextureScaleMode(page_, SDL_ScaleModeNearest);
   pixels_.assign(Screen::pageSize, 0);
-  setIcon();
 
   // The pointer plays no part in the game: its events would only wake us.
   for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL,
@@ -101,6 +97,7 @@ bool SdlPlatform::create(std::string& error) {
 }
 
 SdlPlatform::~SdlPlatform() {
+  if (noticeTexture_ != nullptr) SDL_DestroyTexture(noticeTexture_);
   if (stage_ != nullptr) SDL_DestroyTexture(stage_);
   if (page_ != nullptr) SDL_DestroyTexture(page_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
@@ -108,17 +105,11 @@ SdlPlatform::~SdlPlatform() {
   SDL_Quit();
 }
 
-void SdlPlatform::setIcon() {
-  auto bytes = readFile(iconTile);
-  if (!bytes) return;
-  auto image = tileImage(parseTileFile(std::move(*bytes)));
-  if (!image || image->width < 1 || image->height < 1 || image->width > 256 ||
-      image->height > 256) {
-    return;
-  }
-  int factor = std::max(1, iconSide / std::max(image->width, image->height));
-  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(
-      0, image->width * factor, image->height * factor, 32, SDL_PIXELFORMAT_ARGB8888);
+void SdlPlatform::setIcon(const Image& image) {
+  if (image.width < 1 || image.height < 1 || image.width > 256 || image.height > 256) return;
+  int factor = std::max(1, iconSide / std::max(image.width, image.height));
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, image.width * factor, image.height * factor,
+                                                     32, SDL_PIXELFORMAT_ARGB8888);
   if (icon == nullptr) return;
   // Colour 0 is the dungeon's darkness: let the desktop show through it.
   const Palette& palette = defaultPalette();
@@ -126,7 +117,7 @@ void SdlPlatform::setIcon() {
     auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(icon->pixels) +
                                                  static_cast<std::ptrdiff_t>(y) * icon->pitch);
     for (int x = 0; x < icon->w; ++x) {
-      int colour = getPixel(*image, x / factor, y / factor);
+      int colour = getPixel(image, x / factor, y / factor);
       row[x] = colour == 0 ? 0u : argb(palette[colour & 0xFF]);
     }
   }
@@ -158,18 +149,19 @@ bool SdlPlatform::fullscreen() const {
 }
 
 void SdlPlatform::pumpEvents() {
+  expireFlash();
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) handleEvent(event);
-  for (std::string& key : typed_) pushKey(std::move(key));
-  typed_.clear();
+  deliverTyped();
   present();
 }
 
 bool SdlPlatform::waitEvents() {
   if (closed_) return false;
   if (dirty()) redraw();
+  if (watching()) return waitWatching();
   SDL_Event event;
-  if (SDL_WaitEvent(&event) == 0) {
+  if (!waitEvent(event, 0)) {
     // The event system itself failed: no key can come any more.
     closed_ = true;
     return hasKeys();
@@ -202,6 +194,7 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
       }
       break;
     case SDL_KEYDOWN: {
+      if (panelKey(event.key)) break;
       const SDL_Keysym& key = event.key.keysym;
       apply(keys_.keyDown(key.scancode, key.sym, key.mod, event.key.repeat != 0, typed_));
       break;
@@ -210,6 +203,7 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
       keys_.keyUp();
       break;
     case SDL_TEXTINPUT:
+      if (swallowText_) break;
       keys_.textInput(event.text.text, typed_);
       break;
     case SDL_RENDER_TARGETS_RESET:
@@ -218,6 +212,7 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
       // afresh each time anyway.
       if (stage_ != nullptr) SDL_DestroyTexture(stage_);
       stage_ = nullptr;
+      noticeLines_.clear();  // the notice's text is drawn again too
       needsRedraw_ = true;
       break;
     default:
@@ -234,6 +229,13 @@ void SdlPlatform::apply(WindowAction action) {
       break;
     case WindowAction::toggleAspect:
       aspect_ = !aspect_;
+      break;
+    case WindowAction::keyHelp:
+    case WindowAction::messageLog:
+      openPanel(action);
+      break;
+    case WindowAction::screenshot:
+      takeScreenshot();
       break;
   }
   needsRedraw_ = true;
@@ -260,6 +262,7 @@ void SdlPlatform::redraw() {
   for (int i = 0; i < 256; ++i) colours[i] = argb(s.palette()[i]);
   const std::uint8_t* page = s.page(s.visiblePage());
   for (int i = 0; i < Screen::pageSize; ++i) pixels_[i] = colours[page[i]];
+  if (panel_.isOpen()) panel_.draw(pixels_.data(), s.palette());
   SDL_UpdateTexture(page_, nullptr, pixels_.data(), Screen::width * 4);
 
   int drawW = 0, drawH = 0;
@@ -278,6 +281,7 @@ void SdlPlatform::redraw() {
     SDL_RenderCopy(renderer_, page_, nullptr, &area);
     SDL_SetTextureScaleMode(page_, SDL_ScaleModeNearest);
   }
+  drawBarNotice(view, drawW, drawH);
   SDL_RenderPresent(renderer_);
 
   shownChanges_ = s.visibleChanges();

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace dw {
+
+// Reads one environment variable; nothing when it is unset.
+using Environment = std::function<std::optional<std::string>(const std::string& name)>;
+// The process's own environment.
+Environment processEnvironment();
+
+// The player's folders as the desktop names them: $XDG_DATA_HOME (else
+// ~/.local/share) and the pictures folder ($XDG_PICTURES_DIR, else the one
+// named in ~/.config/user-dirs.dirs, else ~/Pictures). A relative path in
+// one of these variables counts as unset, as the desktop's rules say.
+std::filesystem::path homeFolder(const Environment& env);
+std::filesystem::path dataHome(const Environment& env);
+std::filesystem::path picturesFolder(const Environment& env);
+
+// The path with the home folder written as "~", for the player to read.
+std::string shortPath(const std::filesystem::path& path, const Environment& env);
+
+// The local date and time as a file name's start: "2026-12-07-131502".
+std::string fileStamp();
+
+}  // namespace dw

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <string>
+
+#include "core/GameState.h"
+#include "core/KeyValue.h"
+#include "core/LevelGrid.h"
+#include "core/Random.h"
+#include "core/Tiles.h"
+#include "platform/Platform.h"
+
+namespace dw {
+
+class Game;
+
+// Watches a running game: the headless runner writes its trace from here.
+class GameObserver {
+ public:
+  virtual ~GameObserver() = default;
+  // A new level has been generated and the hero placed.
+  virtual void onLevel(const Game&) {}
+  // One play-loop command has been carried out (or abandoned, for "~" and
+  // the stairs).
+  virtual void onCycle(const Game&) {}
+  // Just before a key is read in the play loop.
+  virtual void onKeyRead(const Game&) {}
+};
+
+// Why the game stopped.
+enum class EndReason { running, quit, inputClosed };
+
+// The one game context: the state, the level, the tables and the generator,
+// with the platform they run on. Passed by reference to every rule.
+class Game {
+ public:
+  explicit Game(Platform& p) : platform(p), screen(p.screen()) {}
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  Platform& platform;
+  Screen& screen;
+  GameState state;
+  LevelGrid grid;
+  CellClassTable classes;
+  KeyValueTable shopTable, partyTable, spellTable, compassTable;
+  Random random;
+  TileSet tiles;
+  GameObserver* observer = nullptr;
+
+  EndReason endReason = EndReason::running;
+  int exitCode = 0;
+
+  bool running() const { return endReason == EndReason::running; }
+  // The game path of a data file, e.g. "res\party.dat".
+  void loadTable(const std::string& gamePath, KeyValueTable& table) {
+    if (auto bytes = platform.readFile(gamePath)) appendKeyValueText(*bytes, table, true);
+  }
+
+  CellInfo classify(long long row, long long col) const {
+    return classifyCell(grid, classes, row, col);
+  }
+};
+
+}  // namespace dw

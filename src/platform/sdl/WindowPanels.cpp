@@ -1,0 +1,202 @@
+// The window's own panels (key help, message log), its notices about the
+// party and its screenshots: all drawn in the window's pixels, never on the
+// game's pages, and none of their keys reach the game.
+#include <algorithm>
+
+#include "platform/sdl/SdlPlatform.h"
+
+namespace dw {
+
+namespace {
+
+constexpr const char* gameName = "Duskwarren";
+// How long the title tells where a screenshot went.
+constexpr std::uint64_t flashMilliseconds = 4000;
+constexpr int noticeColour = 12;
+
+bool modifierOnly(SDL_Keycode sym) {
+  switch (sym) {
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+    case SDLK_LALT:
+    case SDLK_RALT:
+    case SDLK_LGUI:
+    case SDLK_RGUI:
+    case SDLK_MODE:
+    case SDLK_NUMLOCKCLEAR:
+    case SDLK_CAPSLOCK:
+    case SDLK_SCROLLLOCK:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::optional<OverlayPanel::Move> pagingMove(SDL_Keycode sym) {
+  switch (sym) {
+    case SDLK_UP:
+      return OverlayPanel::Move::lineUp;
+    case SDLK_DOWN:
+      return OverlayPanel::Move::lineDown;
+    case SDLK_PAGEUP:
+    case SDLK_LEFT:
+      return OverlayPanel::Move::pageUp;
+    case SDLK_PAGEDOWN:
+    case SDLK_RIGHT:
+      return OverlayPanel::Move::pageDown;
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
+void SdlPlatform::setKeyHelp(OverlayContent help) {
+  help_ = std::move(help);
+  haveHelp_ = true;
+  updateTitle();
+}
+
+void SdlPlatform::setNotice(const std::string& notice) {
+  if (notice == notice_) return;
+  notice_ = notice;
+  noticeLines_.clear();  // the bar text is made again for the new notice
+  updateTitle();
+  needsRedraw_ = true;
+}
+
+void SdlPlatform::flashTitle(const std::string& utf8) {
+  flash_ = utf8;
+  flashUntil_ = SDL_GetTicks64() + flashMilliseconds;
+  updateTitle();
+}
+
+void SdlPlatform::expireFlash() {
+  if (flashUntil_ == 0 || SDL_GetTicks64() < flashUntil_) return;
+  flashUntil_ = 0;
+  flash_.clear();
+  updateTitle();
+}
+
+void SdlPlatform::updateTitle() {
+  std::string title = gameName;
+  if (watching()) title += " - " + watchStatus();
+  if (!flash_.empty()) {
+    title += " - " + flash_;
+  } else if (!notice_.empty()) {
+    title += " - " + utf8FromCp437(notice_);
+  }
+  if (haveHelp_) title += " - F1: keys";
+  if (title == shownTitle_) return;
+  shownTitle_ = title;
+  SDL_SetWindowTitle(window_, title.c_str());
+}
+
+bool SdlPlatform::waitEvent(SDL_Event& event, std::uint64_t until) {
+  for (;;) {
+    expireFlash();
+    // While the title tells something for a while, sleep no longer than that.
+    std::uint64_t deadline = until;
+    if (flashUntil_ != 0 && (deadline == 0 || flashUntil_ < deadline)) deadline = flashUntil_;
+    if (deadline == 0) return SDL_WaitEvent(&event) != 0;
+    std::uint64_t now = SDL_GetTicks64();
+    if (now >= deadline) {
+      if (until != 0 && now >= until) return false;
+      continue;  // the title's time is up: it is put back above
+    }
+    auto wait = static_cast<int>(std::min<std::uint64_t>(deadline - now, 1000));
+    if (SDL_WaitEventTimeout(&event, wait) != 0) return true;
+  }
+}
+
+bool SdlPlatform::panelKey(const SDL_KeyboardEvent& key) {
+  // The key that closed a panel, held down, repeats into nothing.
+  if (key.repeat != 0 && key.keysym.scancode == closingKey_) return true;
+  closingKey_ = SDL_SCANCODE_UNKNOWN;
+  swallowText_ = false;
+  if (!panel_.isOpen()) return false;
+
+  SDL_Keycode sym = key.keysym.sym;
+  if (modifierOnly(sym)) return true;
+  // The window's view keys and F12 work as ever under a panel.
+  bool enter = sym == SDLK_RETURN || sym == SDLK_KP_ENTER;
+  if (sym == SDLK_F10 || sym == SDLK_F11 || sym == SDLK_F12 ||
+      (enter && (key.keysym.mod & KMOD_ALT) != 0)) {
+    return false;
+  }
+  needsRedraw_ = true;
+  if (sym == SDLK_F1 || sym == SDLK_F2) {
+    WindowAction asked = sym == SDLK_F1 ? WindowAction::keyHelp : WindowAction::messageLog;
+    if (asked != panelShown_ && key.repeat == 0) {
+      openPanel(asked);
+      return true;
+    }
+  } else if (auto move = pagingMove(sym); move && panel_.pageable()) {
+    panel_.move(*move);
+    return true;
+  }
+  // Any other key closes the panel, and the game never sees it.
+  panel_.close();
+  panelShown_ = WindowAction::none;
+  if (watching()) nextKeyDue_ = SDL_GetTicks64() + 1000 / watchSpeed();
+  closingKey_ = key.keysym.scancode;
+  swallowText_ = true;
+  return true;
+}
+
+void SdlPlatform::openPanel(WindowAction which) {
+  if (which == WindowAction::keyHelp) {
+    if (!haveHelp_) return;
+    panel_.open(help_);
+  } else {
+    if (!messageLog_) return;
+    panel_.open(messageLog_());
+  }
+  panelShown_ = which;
+  needsRedraw_ = true;
+}
+
+void SdlPlatform::takeScreenshot() {
+  if (!screenshotSaver_) return;
+  int drawW = 0, drawH = 0;
+  SDL_GetRendererOutputSize(renderer_, &drawW, &drawH);
+  ViewLayout view = layoutView(drawW, drawH, aspect_);
+  int scale = std::max(1, std::min(view.stageW / Screen::width, view.stageH / Screen::height));
+  flashTitle(screenshotSaver_(screen(), scale));
+}
+
+void SdlPlatform::drawBarNotice(const ViewLayout& view, int drawW, int drawH) {
+  if (notice_.empty()) return;
+  int maxScale = std::max(1, view.stageW / Screen::width);
+  auto place = placeBarNotice(drawW, drawH, view.area, notice_, maxScale);
+  if (!place) return;
+  // The notice is drawn once at the font's size and enlarged by whole pixels.
+  if (noticeTexture_ == nullptr || noticeLines_ != place->lines) {
+    if (noticeTexture_ != nullptr) SDL_DestroyTexture(noticeTexture_);
+    noticeTexture_ = nullptr;
+    noticeLines_ = place->lines;
+    int rows = static_cast<int>(noticeLines_.size());
+    int w = place->box.w / place->scale, h = rows * 8 + (rows - 1) * 4;
+    std::vector<std::uint32_t> text(static_cast<std::size_t>(w) * h, 0xFF000000u);
+    std::uint32_t colour = argbOf(screen().palette()[noticeColour]);
+    for (int r = 0; r < rows; ++r) {
+      const std::string& line = noticeLines_[r];
+      int x = (w - static_cast<int>(line.size()) * 8) / 2;
+      for (std::size_t i = 0; i < line.size(); ++i) {
+        drawFontGlyph(text.data(), w, h, x + static_cast<int>(i) * 8, r * 12,
+                      static_cast<std::uint8_t>(line[i]), colour);
+      }
+    }
+    noticeTexture_ =
+        SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, w, h);
+    if (noticeTexture_ == nullptr) return;
+    SDL_SetTextureScaleMode(noticeTexture_, SDL_ScaleModeNearest);
+    SDL_UpdateTexture(noticeTexture_, nullptr, text.data(), w * 4);
+  }
+  SDL_Rect box{place->box.x, place->box.y, place->box.w, place->box.h};
+  SDL_RenderCopy(renderer_, noticeTexture_, nullptr, &box);
+}
+
+}  // namespace dw

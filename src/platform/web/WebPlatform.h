@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Platform.h"
+
+namespace dw {
+
+// The game in a browser page: shows the visible page on the page's canvas,
+// takes the keys the page script collects and waits for the next one without
+// holding the browser (the wait suspends the game until a key arrives).
+class WebPlatform : public Platform {
+ public:
+  WebPlatform();
+
+  // Hides the mouse pointer over the picture.
+  void hideMouse() override;
+  // Shows the picture (palette indices, colour 0 clear) as the page's icon.
+  void setIcon(const Image& icon);
+  // Draws the visible page on the canvas if it changed since it was last
+  // drawn.
+  void present() override;
+
+  // Tells the page that the game has ended with this exit code and waits
+  // until the player asks for a new one.
+  static void waitForRestart(int exitCode);
+
+ protected:
+  // The browser's clock, in the player's own time zone.
+  double readTimer() override;
+  ClockTime readLocalTime() override;
+  void pumpEvents() override;
+  // A page can always receive another key, so this only returns once one
+  // has arrived.
+  bool waitEvents() override;
+
+ private:
+  std::uint64_t shownChanges_ = 0;
+  bool shownOnce_ = false;
+};
+
+}  // namespace dw

@@ -1,0 +1,180 @@
+// The browser build in Chromium: the same pixels as duskwarren-replay for
+// the same keys and clock, the keyboard, the view, the end of a game and an
+// idle page.
+//
+//   node browser_test.mjs game NAME KEYS_FILE FRACTION [keypad] SITE REPLAY OUT_DIR
+//   node browser_test.mjs page SITE REPLAY OUT_DIR
+//   node browser_test.mjs idle SITE REPLAY OUT_DIR
+import { mkdirSync, readFileSync } from 'node:fs';
+import path from 'node:path';
+import {
+  canvasRgb, check, expectSamePixels, launchBrowser, openGame, parseKeys, replayScreenshot,
+  runTest, serveSite, settled, typeKeys,
+} from './harness.mjs';
+
+// The replay's local time is 12:00:00 on 1 January 1990; its timer is that
+// many seconds after midnight.
+const noon = 12 * 3600;
+
+const [kind, ...rest] = process.argv.slice(2);
+
+// One recorded game: the start screen the clock gives, then the whole game
+// typed into the page.
+async function game(name, keysFile, fraction, keypad, site, replay, out) {
+  const keysText = readFileSync(keysFile, 'utf8').split(/\r?\n/)[0];
+  const timer = noon + Number(fraction);
+  const url = await serveSite(site);
+  const { page } = await launchBrowser();
+  await openGame(page, url, Number(fraction));
+  await expectSamePixels(page, replayScreenshot(replay, '', timer, out, `${name}-start`), out,
+                         `${name}-start`);
+  await typeKeys(page, parseKeys(keysText), { useKeypad: keypad });
+  check((await settled(page, 60000)) === 'waiting', `${name}: the game ended early`);
+  await expectSamePixels(page, replayScreenshot(replay, keysText, timer, out, name), out, name);
+}
+
+// The canvas's box on the page.
+async function canvasBox(page) {
+  return page.evaluate(() => {
+    const r = document.getElementById('screen').getBoundingClientRect();
+    return { x: r.x, y: r.y, width: r.width, height: r.height,
+             viewWidth: window.innerWidth, viewHeight: window.innerHeight };
+  });
+}
+
+// Keys the game has no use for keep the browser's action; the game's keys
+// do not. Resizing keeps whole-number scaling; Escape ends the game with a
+// message and the page starts a new one.
+async function pageChecks(site, replay, out) {
+  const url = await serveSite(site);
+  const { page } = await launchBrowser();
+  await openGame(page, url, 0.5);
+  const startScreen = replayScreenshot(replay, '', noon + 0.5, out, 'page-start');
+
+  await page.evaluate(() => {
+    window.prevented = {};
+    window.addEventListener('keydown', (e) => { window.prevented[e.key] = e.defaultPrevented; });
+  });
+  for (const key of ['Space', 'Backspace', 'Tab', 'ArrowDown', 'F1', 'Shift']) {
+    await page.keyboard.press(key);
+  }
+  const prevented = await page.evaluate(() => window.prevented);
+  check(prevented[' '] && prevented.Backspace, `Space and Backspace keep their browser action: ${JSON.stringify(prevented)}`);
+  check(!prevented.Tab && !prevented.ArrowDown && !prevented.F1 && !prevented.Shift,
+        `keys the game does not use lost their browser action: ${JSON.stringify(prevented)}`);
+  // Space started a game; Backspace is the only other key the game took.
+  await settled(page);
+  await expectSamePixels(page, replayScreenshot(replay, ' \\b', noon + 0.5, out, 'page-keys'), out,
+                         'page-keys');
+
+  const sizes = [[960, 600, 3], [1000, 700, 3], [1400, 1000, 4], [641, 401, 2], [500, 900, 1],
+                 [300, 150, 1]];
+  for (const [width, height, scale] of sizes) {
+    await page.setViewportSize({ width, height });
+    await page.waitForFunction((s) => document.getElementById('screen').dataset.scale === String(s),
+                               scale, { timeout: 5000 });
+    const box = await canvasBox(page);
+    check(box.width === 320 * scale && box.height === 200 * scale,
+          `at ${width} x ${height} the canvas is ${box.width} x ${box.height}, not ${scale} times the page`);
+    if (scale * 320 <= width && scale * 200 <= height) {
+      check(Math.abs(box.x * 2 + box.width - width) <= 1 && Math.abs(box.y * 2 + box.height - height) <= 1,
+            `at ${width} x ${height} the canvas is not centred: ${JSON.stringify(box)}`);
+    }
+  }
+  // Fullscreen from the keys and from the button.
+  const fullscreenIs = (on) => page.waitForFunction(
+      (want) => (document.fullscreenElement?.id === 'stage') === want, on, { timeout: 5000 });
+  await page.keyboard.press('Alt+Enter');
+  await fullscreenIs(true);
+  await page.keyboard.press('Alt+Enter');
+  await fullscreenIs(false);
+  await page.mouse.move(100, 100);
+  await page.locator('#fullscreen').click();
+  await fullscreenIs(true);
+  await page.keyboard.press('Alt+Enter');
+  await fullscreenIs(false);
+
+  // The 4:3 view: whole page pixels up to the stage, smoothed to the area.
+  await page.setViewportSize({ width: 1280, height: 1000 });
+  await page.keyboard.press('F10');
+  await page.waitForFunction(() => document.getElementById('screen').dataset.scale === '4:3');
+  const wide = await page.evaluate(() => {
+    const view = document.getElementById('view');
+    const r = view.getBoundingClientRect();
+    return { width: r.width, height: r.height, y: r.y, stageWidth: view.width, stageHeight: view.height,
+             shown: !view.hidden && document.getElementById('screen').hidden };
+  });
+  check(wide.shown && wide.width === 1280 && wide.height === 960 && wide.y === 20 &&
+        wide.stageWidth === 1280 && wide.stageHeight === 800,
+        `the 4:3 view at 1280 x 1000 is ${JSON.stringify(wide)}`);
+  await page.screenshot({ path: path.join(out, 'page-view-4x3.png') });
+  await page.keyboard.press('F10');
+  await page.waitForFunction(() => document.getElementById('screen').dataset.scale === '4');
+  await page.screenshot({ path: path.join(out, 'page-view.png') });
+
+  await page.keyboard.press('Escape');
+  check((await settled(page)) === 'ended', 'Escape did not end the game');
+  const message = await page.locator('#ended').innerText();
+  check(/The game has ended/.test(message) && (await page.locator('#ended').isVisible()),
+        `no end message after Escape: "${message}"`);
+  await page.screenshot({ path: path.join(out, 'page-ended.png') });
+  // Typing while the message shows does nothing; Play again starts a new game.
+  await page.keyboard.press('x');
+  check((await page.evaluate(() => document.body.dataset.game)) === 'ended', 'a key restarted the game');
+  await page.locator('#again').click();
+  check((await settled(page)) === 'waiting', 'Play again did not start a new game');
+  check(!(await page.locator('#ended').isVisible()), 'the end message stays after Play again');
+  await page.setViewportSize({ width: 960, height: 600 });
+  await expectSamePixels(page, startScreen, out, 'page-again');
+}
+
+// A page waiting for a key uses next to no CPU. Also reports the time to
+// the first frame, on the browser's own clock.
+async function idle(site, replay, out) {
+  const url = await serveSite(site);
+  const { page } = await launchBrowser();
+  await openGame(page, url);
+  const firstFrame = await page.evaluate(() => {
+    const mark = performance.getEntriesByName('duskwarren-first-frame')[0];
+    return mark ? mark.startTime : -1;
+  });
+  check(firstFrame > 0, 'the page never drew a frame');
+  console.log(`first frame ${firstFrame.toFixed(0)} ms after the page was opened`);
+  const icon = await page.evaluate(() => document.getElementById('icon').href);
+  check(icon.startsWith('data:image/png;base64,'), `the page has no game icon: ${icon.slice(0, 40)}`);
+  const before = await canvasRgb(page);
+
+  const session = await page.context().newCDPSession(page);
+  await session.send('Performance.enable', { timeDomain: 'threadTicks' });
+  const metric = async () => {
+    const { metrics } = await session.send('Performance.getMetrics');
+    const get = (name) => metrics.find((m) => m.name === name)?.value ?? 0;
+    return { task: get('TaskDuration'), script: get('ScriptDuration') };
+  };
+  const start = await metric();
+  await new Promise((resolve) => setTimeout(resolve, 5000));
+  const end = await metric();
+  const task = end.task - start.task, script = end.script - start.script;
+  console.log(`over 5 s of waiting: main thread busy ${(task * 1000).toFixed(1)} ms, ` +
+              `script ${(script * 1000).toFixed(1)} ms`);
+  check((await page.evaluate(() => document.body.dataset.game)) === 'waiting', 'the game stopped waiting');
+  check(task < 0.1, `the waiting page kept the main thread busy for ${task.toFixed(3)} s of 5 s`);
+  check(Buffer.compare(before, await canvasRgb(page)) === 0, 'the waiting page changed its picture');
+  await page.screenshot({ path: path.join(out, 'idle.png') });
+}
+
+const out = rest[rest.length - 1];
+mkdirSync(out, { recursive: true });
+if (kind === 'game') {
+  const [name, keysFile, fraction, ...others] = rest;
+  const keypad = others[0] === 'keypad';
+  const [site, replay] = keypad ? others.slice(1) : others;
+  runTest(`game ${name}`, 120, () => game(name, keysFile, fraction, keypad, site, replay, out));
+} else if (kind === 'page') {
+  runTest('page', 90, () => pageChecks(...rest));
+} else if (kind === 'idle') {
+  runTest('idle', 60, () => idle(...rest));
+} else {
+  console.error('usage: node browser_test.mjs (game NAME KEYS FRACTION [keypad] | page | idle) SITE REPLAY OUT_DIR');
+  process.exit(2);
+}
