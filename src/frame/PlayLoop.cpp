@@ -1,6 +1,7 @@
 #include "frame/PlayLoop.h"
 
 #include "core/Game.h"
+#include "core/MessageText.h"
 #include "data/ShopOffer.h"
 #include "data/StatusDisplay.h"
 #include "dungeon/CellDrawing.h"
@@ -24,10 +25,6 @@ std::uint8_t heroGlyph(const Game& game) {
   return game.grid.glyphAt(game.state.heroRow, game.state.heroCol);
 }
 
-std::string castMessage(const char* name, std::int64_t cost) {
-  return std::string("[Cast '") + name + "'][Mp -" + std::to_string(cost) + "]";
-}
-
 // A spell with an effect routine: the cost is drawn as soon as the key and
 // the spell allow the cast, and a cast refused for lack of Mp still uses up
 // that draw, so seeds replay the same.
@@ -37,7 +34,7 @@ void castSpell(Game& game, const char* name, int costRange, int costBase, void (
   if (s.statOf(stat::mp) < cost) return;
   effect(game);
   addClamped(s.stat(stat::mp), -cost);
-  s.messageLine = castMessage(name, cost);
+  setMessage(s.messageLine, "[Cast '", name, "'][Mp -", cost, "]");
 }
 
 void drawPlayScreen(Game& game) {

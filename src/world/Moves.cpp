@@ -1,6 +1,7 @@
 #include "world/Moves.h"
 
 #include "core/Game.h"
+#include "core/MessageText.h"
 #include "dungeon/CellDrawing.h"
 #include "world/Monsters.h"
 #include "world/Party.h"
@@ -35,8 +36,9 @@ void takeItem(Game& game) {
   revealNeighbours(game);
 }
 
-std::string amount(const char* literal, long long value) {
-  return literal + std::to_string(value) + "]";
+// "[Gold +" and 12 make "[Gold +12]".
+void setAmount(std::string& line, std::string_view literal, long long value) {
+  setMessage(line, literal, value, "]");
 }
 
 }  // namespace
@@ -74,7 +76,7 @@ void stepHero(Game& game) {
   if (k == 2 && g == glyph::gate) {
     gateCost = rng.below(4);
     addClamped(s.stat(stat::hp), -gateCost);
-    s.messageLine = amount("[Couldn't force gate][Hp -", gateCost);
+    setAmount(s.messageLine, "[Couldn't force gate][Hp -", gateCost);
   }
 
   // g: the forcing test draws its three numbers on every move.
@@ -83,7 +85,7 @@ void stepHero(Game& game) {
   const std::int64_t y = rng.below(2 * ap);
   const std::int64_t z = rng.below(10);
   if (k == 2 && g == glyph::gate && x > y + z + 2 && inBounds(s)) {
-    s.messageLine = amount("[Forced gate][Hp -", gateCost);
+    setAmount(s.messageLine, "[Forced gate][Hp -", gateCost);
   }
 
   // h: a forced gate opens into floor.
@@ -97,7 +99,7 @@ void stepHero(Game& game) {
   if (k == 2 && g == glyph::wall && s.statOf(stat::mp) >= wallCost && inBounds(s)) {
     moveHero();
     addClamped(s.stat(stat::mp), -wallCost);
-    s.messageLine = amount("[Passed through wall][Mp -", wallCost);
+    setAmount(s.messageLine, "[Passed through wall][Mp -", wallCost);
   }
 
   // j: items and monsters are walked onto; items are taken with space.
@@ -114,27 +116,27 @@ void monsterAttack(Game& game) {
   d -= game.random.below(s.statOf(stat::dp));
   if (d < 0) d = 0;
   addClamped(s.stat(stat::hp), -d);
-  s.messageLine = amount(kind->attackPrefix, d);
+  setAmount(s.messageLine, kind->attackPrefix, d);
 }
 
 void pickUpMpItem(Game& game) {
   long long a = game.random.pick(3, 5);
   addClamped(game.state.stat(stat::mp), a);
-  game.state.messageLine = amount("[Mp +", a);
+  setAmount(game.state.messageLine, "[Mp +", a);
   takeItem(game);
 }
 
 void pickUpGold(Game& game) {
   long long a = game.random.pick(15, 1);
   addClamped(game.state.gold, a);
-  game.state.messageLine = amount("[Gold +", a);
+  setAmount(game.state.messageLine, "[Gold +", a);
   takeItem(game);
 }
 
 void pickUpHpItem(Game& game) {
   long long a = game.random.pick(5, 8);
   addClamped(game.state.stat(stat::hp), a);
-  game.state.messageLine = amount("[Hp +", a);
+  setAmount(game.state.messageLine, "[Hp +", a);
   takeItem(game);
 }
 
@@ -149,23 +151,23 @@ void pickUpTreasure(Game& game) {
       addClamped(s.statMax(stat::ap), a);
       addClamped(s.stat(stat::dp), 3 - a);
       addClamped(s.statMax(stat::dp), 3 - a);
-      s.messageLine = amount("[Ap +", a) + amount("[Dp +", 3 - a);
+      setMessage(s.messageLine, "[Ap +", a, "][Dp +", 3 - a, "]");
     } else if (r <= 6) {
       long long a = rng.pick(3, 1);
       addClamped(s.stat(stat::ap), a);
       addClamped(s.statMax(stat::ap), a);
-      s.messageLine = amount("[Ap +", a);
+      setAmount(s.messageLine, "[Ap +", a);
     } else if (r <= 9) {
       long long a = rng.pick(3, 1);
       addClamped(s.stat(stat::dp), a);
       addClamped(s.statMax(stat::dp), a);
-      s.messageLine = amount("[Dp +", a);
+      setAmount(s.messageLine, "[Dp +", a);
     } else if (r <= 12) {
       addClamped(s.keys, 1);
-      s.messageLine = amount("[Key +", 1);
+      setAmount(s.messageLine, "[Key +", 1);
     } else if (r <= 15) {
       addClamped(s.bombs, 1);
-      s.messageLine = amount("[Bomb +", 1);
+      setAmount(s.messageLine, "[Bomb +", 1);
     } else if (joinStep(game).count == 0) {
       continue;  // only a party without members rolls again
     }

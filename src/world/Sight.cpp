@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Game.h"
+#include "core/MessageText.h"
 #include "dungeon/CellDrawing.h"
 
 namespace dw {
@@ -55,7 +56,7 @@ bool castWarp(Game& game, std::int64_t cost) {
   s.heroCol = col;
   s.heroRow = row;
   addClamped(s.stat(stat::mp), -cost);
-  s.messageLine = "[Cast 'Warp'][Mp -" + std::to_string(cost) + "]";
+  setMessage(s.messageLine, "[Cast 'Warp'][Mp -", cost, "]");
   return true;
 }
 
