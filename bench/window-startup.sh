@@ -50,7 +50,7 @@ measure() {  # label, then environment settings
     "$(median < "$work/rss")"
 }
 
-measure "default (accelerated)" DW_NOTHING=1
+measure "default" DW_NOTHING=1
 measure "SDL_RENDER_DRIVER=opengl" SDL_RENDER_DRIVER=opengl
 measure "SDL_RENDER_DRIVER=opengles2" SDL_RENDER_DRIVER=opengles2
 measure "SDL_RENDER_DRIVER=software" SDL_RENDER_DRIVER=software
