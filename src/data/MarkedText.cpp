@@ -54,11 +54,19 @@ void drawMarkedText(Game& game, int row, int col, int fg, int bg, std::string_vi
       game.tiles.put(game.platform, heldToInt((col + k - 1) * 8), heldToInt((row - 1LL) * 8),
                      game.tiles.glyphFile(game.platform, code), RasterMode::pset);
       i += 4;
-    } else {
-      screen.locate(row, heldToInt(col + k));
-      screen.setTextColour(fg, bg);
-      screen.print(text.substr(i, 1), false);
+      continue;
     }
+    // Plain text up to the next icon goes in one print; left of column 1
+    // each character is placed (and held at column 1) on its own.
+    std::size_t end = i + 1;
+    if (col + k >= 1) {
+      while (end < text.size() && !iconGroupAt(text, end)) ++end;
+    }
+    screen.locate(row, heldToInt(col + k));
+    screen.setTextColour(fg, bg);
+    screen.print(text.substr(i, end - i), false);
+    k += static_cast<long long>(end - i - 1);
+    i = end - 1;
   }
 }
 

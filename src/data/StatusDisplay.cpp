@@ -1,5 +1,9 @@
 #include "data/StatusDisplay.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
+
 #include "core/Game.h"
 #include "data/MarkedText.h"
 
@@ -7,31 +11,93 @@ namespace dw {
 
 namespace {
 
-std::string icon(std::uint8_t picture) {
-  return std::string("{{") + static_cast<char>(picture) + "}}";
+constexpr int messageWidth = 36;
+
+// A status line put together in place, without a string made for it.
+class LineText {
+ public:
+  void add(std::string_view piece) {
+    std::size_t n = std::min(piece.size(), bytes_.size() - size_);
+    std::copy_n(piece.data(), n, bytes_.data() + size_);
+    size_ += n;
+  }
+  void addNumber(std::int64_t value) {
+    char digits[24];
+    add({digits, static_cast<std::size_t>(std::to_chars(digits, digits + 24, value).ptr - digits)});
+  }
+  // The last n digits of the decimal text of value + 1000.
+  void addLastDigits(std::int64_t value, int n) {
+    char digits[24];
+    auto length =
+        static_cast<std::size_t>(std::to_chars(digits, digits + 24, value + 1000).ptr - digits);
+    std::size_t keep = std::min(length, static_cast<std::size_t>(n));
+    add({digits + length - keep, keep});
+  }
+  void addIcon(std::uint8_t picture) {
+    const char group[] = {'{', '{', static_cast<char>(picture), '}', '}'};
+    add({group, sizeof group});
+  }
+  std::string_view text() const { return {bytes_.data(), size_}; }
+
+ private:
+  std::array<char, 80> bytes_{};
+  std::size_t size_ = 0;
+};
+
+LineText line1Text(const GameState& s) {
+  LineText line;
+  line.add("[");
+  line.addIcon(glyph::stairs);
+  line.addLastDigits(s.levelNumber, 3);
+  line.add("/");
+  line.addIcon(glyph::hpItem);
+  line.addLastDigits(s.statOf(stat::hp), 3);
+  line.add("/");
+  line.addIcon(glyph::treasure);
+  line.addLastDigits(s.statOf(stat::ap), 2);
+  line.add("/");
+  line.addIcon('#');
+  line.addLastDigits(s.statOf(stat::dp), 2);
+  line.add("/");
+  line.addIcon(glyph::mysticOrbGlyph);
+  line.addLastDigits(s.statOf(stat::mp), 3);
+  line.add("]");
+  return line;
 }
 
-constexpr int messageWidth = 36;
+LineText line2Text(const GameState& s) {
+  LineText line;
+  line.add("[");
+  line.addIcon(glyph::goldPile);
+  line.addNumber(s.gold);
+  if (s.keys > 0) {
+    line.add("/");
+    line.addIcon('k');
+    line.addNumber(s.keys);
+  }
+  if (s.bombs > 0) {
+    line.add("/");
+    line.addIcon('b');
+    line.addNumber(s.bombs);
+  }
+  line.add("]");
+  return line;
+}
 
 }  // namespace
 
 std::string lastDigits(std::int64_t value, int n) {
-  std::string text = std::to_string(value + 1000);
-  return text.size() > static_cast<std::size_t>(n) ? text.substr(text.size() - n) : text;
+  LineText text;
+  text.addLastDigits(value, n);
+  return std::string(text.text());
 }
 
 std::string statusLine1(const GameState& s) {
-  return "[" + icon(glyph::stairs) + lastDigits(s.levelNumber, 3) + "/" + icon(glyph::hpItem) +
-         lastDigits(s.statOf(stat::hp), 3) + "/" + icon(glyph::treasure) +
-         lastDigits(s.statOf(stat::ap), 2) + "/" + icon('#') + lastDigits(s.statOf(stat::dp), 2) +
-         "/" + icon(glyph::mysticOrbGlyph) + lastDigits(s.statOf(stat::mp), 3) + "]";
+  return std::string(line1Text(s).text());
 }
 
 std::string statusLine2(const GameState& s) {
-  std::string line = "[" + icon(glyph::goldPile) + std::to_string(s.gold);
-  if (s.keys > 0) line += "/" + icon('k') + std::to_string(s.keys);
-  if (s.bombs > 0) line += "/" + icon('b') + std::to_string(s.bombs);
-  return line + "]";
+  return std::string(line2Text(s).text());
 }
 
 void clampCurrentMember(GameState& s) {
@@ -49,18 +115,22 @@ void statusDisplay(Game& game) {
   screen.setTextColour(9, 0);
   screen.print(s.memberNames[s.currentMember], false);
   clampCurrentMember(s);
-  std::string line1 = statusLine1(s);
-  drawMarkedText(game, 1, 40 - markedTextWidth(line1), 9, 0, line1);
-  std::string line2 = statusLine2(s);
-  drawMarkedText(game, 25, 40 - markedTextWidth(line2), 9, 0, line2);
+  const LineText line1 = line1Text(s);
+  drawMarkedText(game, 1, 40 - markedTextWidth(line1.text()), 9, 0, line1.text());
+  const LineText line2 = line2Text(s);
+  drawMarkedText(game, 25, 40 - markedTextWidth(line2.text()), 9, 0, line2.text());
   if (!s.messageLine.empty()) {
     screen.locate(25, 3);
     screen.setTextColour(9, 0);
     screen.print(s.messageLine, false);
     screen.setTextColour(3);
-    long long rule = messageWidth - static_cast<long long>(s.messageLine.size());
-    if (rule > 0)
-      screen.print(std::string(static_cast<std::size_t>(rule), static_cast<char>(196)), false);
+    static constexpr auto rule = [] {
+      std::array<char, messageWidth> line{};
+      line.fill(static_cast<char>(196));
+      return line;
+    }();
+    long long rest = messageWidth - static_cast<long long>(s.messageLine.size());
+    if (rest > 0) screen.print({rule.data(), static_cast<std::size_t>(rest)}, false);
     screen.setTextColour(15, 0);
   }
 }

@@ -16,14 +16,11 @@ void put(Screen& screen, int row, int col, std::uint8_t code) {
 
 void frameBorder(Screen& screen) {
   screen.setTextColour(3);
-  for (int col = 2; col <= 39; ++col) {
-    put(screen, 1, col, 196);
-    put(screen, 25, col, 196);
-  }
-  for (int row = 2; row <= 24; ++row) {
-    put(screen, row, 1, 179);
-    put(screen, row, 40, 179);
-  }
+  screen.fillChars(1, 2, 1, 38, 196);
+  screen.fillChars(25, 2, 1, 38, 196);
+  screen.fillChars(2, 1, 23, 1, 179);
+  screen.fillChars(2, 40, 23, 1, 179);
+  // The corners last: the cursor ends after the bottom right one.
   put(screen, 1, 1, 218);
   put(screen, 1, 40, 191);
   put(screen, 25, 1, 192);

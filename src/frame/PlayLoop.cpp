@@ -1,6 +1,7 @@
 #include "frame/PlayLoop.h"
 
 #include "core/Game.h"
+#include "core/MessageText.h"
 #include "data/ShopOffer.h"
 #include "data/StatusDisplay.h"
 #include "dungeon/CellDrawing.h"

@@ -198,7 +198,7 @@ PageClip clipToPage(int x, int y, long long w, long long h) {
           std::min<long long>(h, static_cast<long long>(Screen::height) - y)};
 }
 
-void Screen::putImage(int x, int y, const Image& image, RasterMode mode) {
+void Screen::putClipped(int x, int y, const Image& image, RasterMode mode) {
   const PageClip clip = clipToPage(x, y, image.width, image.height);
   if (clip.empty()) return;
   const long long left = clip.left, top = clip.top, right = clip.right, bottom = clip.bottom;
@@ -241,29 +241,69 @@ void Screen::locate(int row, int col) {
   col_ = std::clamp(col, 1, textCols + 1);
 }
 
-void Screen::drawChar(int row, int col, std::uint8_t code, int fg, int bg) {
-  if (row < 1 || row > textRows || col < 1 || col > textCols) return;
-  const auto& glyph = fontGlyphs()[code];
-  // Each font row becomes eight bytes at once: ink where a bit is set,
-  // paper elsewhere.
-  static const std::array<std::uint64_t, 256> spread = [] {
-    std::array<std::uint64_t, 256> table{};
-    for (unsigned bits = 0; bits < 256; ++bits) {
+namespace {
+
+// Each row of each glyph of the font as eight byte masks: 0xFF where the
+// row has ink, 0 where it has paper.
+using GlyphMasks = std::array<std::array<std::uint64_t, 8>, 256>;
+const GlyphMasks glyphMasks = [] {
+  GlyphMasks table{};
+  const auto& font = fontGlyphs();
+  for (int code = 0; code < 256; ++code) {
+    for (int y = 0; y < 8; ++y) {
       for (int x = 0; x < 8; ++x) {
         int byte = std::endian::native == std::endian::little ? x : 7 - x;
-        if (bits & (0x80u >> x)) table[bits] |= std::uint64_t{0xFF} << (8 * byte);
+        if (font[code][y] & (0x80u >> x)) table[code][y] |= std::uint64_t{0xFF} << (8 * byte);
       }
     }
-    return table;
-  }();
-  const std::uint64_t ones = 0x0101010101010101ull;
-  const std::uint64_t ink = ones * static_cast<std::uint8_t>(fg);
-  const std::uint64_t paper = ones * static_cast<std::uint8_t>(bg);
-  std::uint8_t* base = page(work_) + (row - 1) * 8 * width + (col - 1) * 8;
-  for (int y = 0; y < 8; ++y, base += width) {
-    std::uint64_t mask = spread[glyph[y]];
-    std::uint64_t pixels = (mask & ink) | (~mask & paper);
-    std::memcpy(base, &pixels, 8);
+  }
+  return table;
+}();
+
+// Text colours as eight pixels of each.
+struct TextInk {
+  std::uint64_t ink, paper;
+  TextInk(int fg, int bg)
+      : ink(spreadByte(static_cast<std::uint8_t>(fg))),
+        paper(spreadByte(static_cast<std::uint8_t>(bg))) {}
+  static std::uint64_t spreadByte(std::uint8_t b) { return 0x0101010101010101ull * b; }
+};
+
+// Draws a glyph into the text cell whose top-left pixel is at cell.
+void stampGlyph(std::uint8_t* cell, std::uint8_t code, TextInk colours) {
+  const auto& masks = glyphMasks[code];
+  for (int y = 0; y < 8; ++y, cell += Screen::width) {
+    std::uint64_t pixels = (masks[y] & colours.ink) | (~masks[y] & colours.paper);
+    std::memcpy(cell, &pixels, 8);
+  }
+}
+
+}  // namespace
+
+void Screen::drawChar(int row, int col, std::uint8_t code, int fg, int bg) {
+  if (row < 1 || row > textRows || col < 1 || col > textCols) return;
+  stampGlyph(textCell(row, col), code, TextInk(fg, bg));
+  touched(work_);
+}
+
+void Screen::fillChars(int row, int col, int rows, int cols, std::uint8_t code) {
+  const int top = std::max(row, 1), left = std::max(col, 1);
+  const auto bottom =
+      static_cast<int>(std::min<long long>(textRows, static_cast<long long>(row) + rows - 1));
+  const auto right =
+      static_cast<int>(std::min<long long>(textCols, static_cast<long long>(col) + cols - 1));
+  if (top > bottom || left > right) return;
+  // The glyph is worked out once and copied into every cell.
+  std::array<std::uint64_t, 8> rows8;
+  const TextInk colours(fg_, bg_);
+  const auto& masks = glyphMasks[code];
+  for (int y = 0; y < 8; ++y) rows8[y] = (masks[y] & colours.ink) | (~masks[y] & colours.paper);
+  std::uint8_t* base = textCell(top, left);
+  for (int r = top; r <= bottom; ++r, base += 8 * width) {
+    std::uint8_t* cell = base;
+    for (int c = left; c <= right; ++c, cell += 8) {
+      for (int y = 0; y < 8; ++y) std::memcpy(cell + y * width, &rows8[y], 8);
+    }
   }
   touched(work_);
 }
@@ -287,9 +327,17 @@ void Screen::newLine() {
 }
 
 void Screen::print(std::string_view text, bool newline) {
-  for (char ch : text) {
-    if (col_ <= textCols) drawChar(row_, col_, static_cast<std::uint8_t>(ch), fg_, bg_);
-    if (col_ <= textCols) ++col_;
+  // Characters past column 40 are cut; the cursor stays just past it.
+  const std::size_t room = col_ <= textCols ? static_cast<std::size_t>(textCols + 1 - col_) : 0;
+  const std::size_t n = std::min(text.size(), room);
+  if (n > 0) {
+    const TextInk colours(fg_, bg_);
+    std::uint8_t* cell = textCell(row_, col_);
+    for (std::size_t i = 0; i < n; ++i, cell += 8) {
+      stampGlyph(cell, static_cast<std::uint8_t>(text[i]), colours);
+    }
+    col_ += static_cast<int>(n);
+    touched(work_);
   }
   if (newline) newLine();
 }

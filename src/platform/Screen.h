@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -109,6 +110,9 @@ class Screen {
 
   // locate and print of one byte, without building a string.
   void putChar(int row, int col, std::uint8_t code);
+  // Fills a block of text cells (clipped to the grid) with one character in
+  // the current colours, without moving the cursor.
+  void fillChars(int row, int col, int rows, int cols, std::uint8_t code);
   // Draws one glyph of the font at a text cell without moving the cursor.
   void drawChar(int row, int col, std::uint8_t code, int fg, int bg);
 
@@ -118,6 +122,12 @@ class Screen {
     if (n == visible_) ++visibleChanges_;
   }
   void newLine();
+  // The top-left pixel of a text cell on the work page.
+  std::uint8_t* textCell(int row, int col) {
+    return page(work_) + (row - 1) * 8 * width + (col - 1) * 8;
+  }
+  // putImage for any position and mode.
+  void putClipped(int x, int y, const Image& image, RasterMode mode);
 
   std::array<std::vector<std::uint8_t>, pageCount> pages_;
   Palette palette_{};
@@ -129,5 +139,25 @@ class Screen {
   int bg_ = 0;
   std::uint64_t visibleChanges_ = 0;
 };
+
+// Tiles land whole on the page nearly always: those go straight down, eight
+// bytes a row for a cell-sized one.
+inline void Screen::putImage(int x, int y, const Image& image, RasterMode mode) {
+  if (mode != RasterMode::pset || x < 0 || y < 0 || image.width > width - x ||
+      image.height > height - y) {
+    putClipped(x, y, image, mode);
+    return;
+  }
+  const std::uint8_t* src = image.pixels.data();
+  std::uint8_t* d = page(work_) + y * width + x;
+  if (image.width == 8 && image.height == 8) {
+    for (int row = 0; row < 8; ++row, src += 8, d += width) std::memcpy(d, src, 8);
+  } else {
+    for (int row = 0; row < image.height; ++row, src += image.width, d += width) {
+      std::memcpy(d, src, static_cast<std::size_t>(image.width));
+    }
+  }
+  touched(work_);
+}
 
 }  // namespace dw

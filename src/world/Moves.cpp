@@ -1,6 +1,7 @@
 #include "world/Moves.h"
 
 #include "core/Game.h"
+#include "core/MessageText.h"
 #include "dungeon/CellDrawing.h"
 #include "world/Monsters.h"
 #include "world/MysticOrb.h"
@@ -48,8 +49,9 @@ void takeItem(Game& game) {
   revealNeighbours(game);
 }
 
-std::string amount(const char* literal, long long value) {
-  return literal + std::to_string(value) + "]";
+// "[Gold +" and 12 make "[Gold +12]".
+void setAmount(std::string& line, std::string_view literal, long long value) {
+  setMessage(line, literal, value, "]");
 }
 
 // Rules f to h: trying a gate costs Hp; the forcing test draws its three
@@ -63,7 +65,7 @@ void tryGate(Game& game, const CellInfo& target, int row, int col, bool inside,
   if (gate) {
     gateCost = rng.below(4);
     addClamped(s.stat(stat::hp), -gateCost);
-    s.messageLine = amount("[Couldn't force gate][Hp -", gateCost);
+    setAmount(s.messageLine, "[Couldn't force gate][Hp -", gateCost);
     result.outcome = StepOutcome::gateHeld;
   }
   const std::int64_t ap = s.statOf(stat::ap);
@@ -71,7 +73,7 @@ void tryGate(Game& game, const CellInfo& target, int row, int col, bool inside,
   const std::int64_t y = rng.below(2 * ap);
   const std::int64_t z = rng.below(10);
   if (gate && x > y + z + 2 && inside) {
-    s.messageLine = amount("[Forced gate][Hp -", gateCost);
+    setAmount(s.messageLine, "[Forced gate][Hp -", gateCost);
     result.outcome = StepOutcome::gateForced;
     game.grid.setGlyph(row, col, glyph::floor);
     revealNeighbours(game);
@@ -123,7 +125,7 @@ StepResult stepHero(Game& game, Direction direction) {
   if (k == 2 && g == glyph::wall && s.statOf(stat::mp) >= wallCost && inside) {
     moveHero();
     addClamped(s.stat(stat::mp), -wallCost);
-    s.messageLine = amount("[Passed through wall][Mp -", wallCost);
+    setAmount(s.messageLine, "[Passed through wall][Mp -", wallCost);
     result.outcome = StepOutcome::passedWall;
   }
 
@@ -144,7 +146,7 @@ bool monsterAttack(Game& game) {
   d -= game.random.below(s.statOf(stat::dp));
   if (d < 0) d = 0;
   addClamped(s.stat(stat::hp), -d);
-  s.messageLine = amount(kind->attackPrefix, d);
+  setAmount(s.messageLine, kind->attackPrefix, d);
   return true;
 }
 
@@ -175,7 +177,7 @@ namespace {
 void pickUp(Game& game, std::int32_t& value, int range, int base, const char* label) {
   long long a = game.random.pick(range, base);
   addClamped(value, a);
-  game.state.messageLine = amount(label, a);
+  setAmount(game.state.messageLine, label, a);
   takeItem(game);
 }
 
@@ -214,21 +216,22 @@ bool pickUpTreasure(Game& game) {
     if (r <= 3) {
       long long a = rng.below(4);
       raiseFighting(s, a, 3 - a);
-      s.messageLine = amount("[Ap +", a) + amount("[Dp +", 3 - a);
+      setAmount(s.messageLine, "[Ap +", a);
+      appendMessage(s.messageLine, "[Dp +", 3 - a, "]");
     } else if (r <= 6) {
       long long a = rng.pick(3, 1);
       raiseFighting(s, a, 0);
-      s.messageLine = amount("[Ap +", a);
+      setAmount(s.messageLine, "[Ap +", a);
     } else if (r <= 9) {
       long long a = rng.pick(3, 1);
       raiseFighting(s, 0, a);
-      s.messageLine = amount("[Dp +", a);
+      setAmount(s.messageLine, "[Dp +", a);
     } else if (r <= 12) {
       addClamped(s.keys, 1);
-      s.messageLine = amount("[Key +", 1);
+      setAmount(s.messageLine, "[Key +", 1);
     } else if (r <= 15) {
       addClamped(s.bombs, 1);
-      s.messageLine = amount("[Bomb +", 1);
+      setAmount(s.messageLine, "[Bomb +", 1);
     } else {
       const JoinResult joined = joinStep(game);
       if (joined.count == 0) continue;  // only a party without members rolls again

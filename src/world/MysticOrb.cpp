@@ -1,6 +1,7 @@
 #include "world/MysticOrb.h"
 
 #include "core/Game.h"
+#include "core/MessageText.h"
 #include "dungeon/CellDrawing.h"
 
 namespace dw {
@@ -50,12 +51,12 @@ void useMysticOrb(Game& game) {
     std::int64_t r2 = rng.pick(maxLevel, 1);
     if (r1 < level && r2 > level) {
       addClamped(level, rng.pick(5, 1));
-      s.messageLine = "[Mystic Orb: '" + s.spellNames[sp] + "' Increased]";
+      setMessage(s.messageLine, "[Mystic Orb: '", s.spellNames[sp], "' Increased]");
     }
   }
   if (s.memberSpells[c][sp] == 0) {
     s.memberSpells[c][sp] = 1;
-    s.messageLine = "[Mystic Orb: Learned '" + s.spellNames[sp] + "']";
+    setMessage(s.messageLine, "[Mystic Orb: Learned '", s.spellNames[sp], "']");
   }
   if (level > maxLevel) level = static_cast<std::int32_t>(maxLevel);
 }

@@ -1,6 +1,7 @@
 #include "world/Party.h"
 
 #include "core/Game.h"
+#include "core/MessageText.h"
 
 namespace dw {
 
@@ -26,8 +27,9 @@ bool switchMember(Game& game, SwitchWay way) {
     while (!(alive(s, n) || n == n0));
   }
   if (n == n0) return false;
-  s.messageLine = "[Switched to " + s.memberNames[n] + "]";
-  if (s.memberStats[n0][stat::hp] == 0) s.messageLine += "[Lost " + s.memberNames[n0] + "]";
+  setMessage(s.messageLine, "[Switched to ", s.memberNames[n], "]");
+  if (s.memberStats[n0][stat::hp] == 0)
+    appendMessage(s.messageLine, "[Lost ", s.memberNames[n0], "]");
   s.currentMember = n;
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Game.h"
+#include "core/MessageText.h"
 #include "dungeon/CellDrawing.h"
 #include "world/Spells.h"
 
@@ -56,7 +57,7 @@ bool castWarp(Game& game, std::int64_t cost) {
   s.heroCol = col;
   s.heroRow = row;
   addClamped(s.stat(stat::mp), -cost);
-  s.messageLine = castMessage("Warp", cost);
+  setCastMessage(s.messageLine, "Warp", cost);
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "world/Spells.h"
 
 #include "core/Game.h"
+#include "core/MessageText.h"
 #include "world/Effects.h"
 #include "world/Sight.h"
 
@@ -22,7 +23,7 @@ bool castWithEffect(Game& game, const char* name, int costRange, int costBase,
   if (s.statOf(stat::mp) < cost) return false;
   effect(game);
   addClamped(s.stat(stat::mp), -cost);
-  s.messageLine = castMessage(name, cost);
+  setCastMessage(s.messageLine, name, cost);
   return true;
 }
 
@@ -37,8 +38,8 @@ bool castWarpSpell(Game& game) {
 
 }  // namespace
 
-std::string castMessage(const std::string& name, std::int64_t cost) {
-  return "[Cast '" + name + "'][Mp -" + std::to_string(cost) + "]";
+void setCastMessage(std::string& line, std::string_view name, std::int64_t cost) {
+  setMessage(line, "[Cast '", name, "'][Mp -", cost, "]");
 }
 
 bool castSpell(Game& game, int spellNumber) {

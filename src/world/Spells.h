@@ -2,13 +2,14 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace dw {
 
 class Game;
 
-// What every cast says: "[Cast 'Name'][Mp -cost]".
-std::string castMessage(const std::string& name, std::int64_t cost);
+// What every cast says: "[Cast 'Name'][Mp -cost]", put into `line`.
+void setCastMessage(std::string& line, std::string_view name, std::int64_t cost);
 
 // The current member casts a spell (spell::warp .. spell::flare) if he knows
 // it and it can still do something. Returns whether it was cast, and so told

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -55,6 +56,7 @@ std::vector<std::string> lines(const std::string& text) {
 
 struct Replay {
   std::vector<std::string> trace;
+  std::string written;            // the trace as the recorder wrote it to a file
   std::vector<std::uint8_t> rgb;  // the visible page, three bytes a pixel
   Screen screen;
 };
@@ -63,12 +65,20 @@ Replay replay(const std::string& keys) {
   HeadlessPlatform platform(keys, 0.0);
   platform.setDataRoot(test::gameDir());
   Game game(platform);
-  TraceRecorder recorder;
+  std::FILE* file = std::tmpfile();
+  TraceRecorder recorder(file, true);
   game.observer = &recorder;
   runGame(game);
   recorder.finish(game);
   Replay r;
   r.trace = recorder.lines();
+  if (file) {
+    std::rewind(file);
+    char block[4096];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;)
+      r.written.append(block, n);
+    std::fclose(file);
+  }
   const Screen& screen = platform.screen();
   const std::uint8_t* page = screen.page(screen.visiblePage());
   for (int i = 0; i < Screen::pageSize; ++i) {
@@ -106,8 +116,11 @@ TEST_P(GoldenGames, ReplayMatchesTraceAndScreenshot) {
     GTEST_SKIP() << "golden files rewritten";
   }
 
-  std::string report = compareTraces(lines(slurp(base.string() + ".jsonl")), r.trace);
+  const std::string goldenTrace = slurp(base.string() + ".jsonl");
+  std::string report = compareTraces(lines(goldenTrace), r.trace);
   EXPECT_EQ(report, "") << "the replay went out of step";
+  // Written out in blocks as it is made, the trace file is the golden file.
+  EXPECT_TRUE(r.written == goldenTrace) << "the written trace differs";
 
   RgbImage golden;
   ASSERT_TRUE(readPngRgb(base.string() + ".png", golden)) << golden.error;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -183,14 +184,6 @@ std::string absolutePath(const std::string& path) {
 // the golden one. Returns the exit status, or nothing when all went well.
 std::optional<int> finishRun(const Options& o, const std::vector<std::string>& golden,
                              const std::vector<std::string>& lines, dw::Platform& platform) {
-  if (!o.tracePath.empty()) {
-    std::ofstream out(o.tracePath, std::ios::binary);
-    for (const auto& line : lines) out << line << "\n";
-    if (!out) {
-      std::cerr << "duskwarren-replay: cannot write trace " << o.tracePath << "\n";
-      return 2;
-    }
-  }
   if (!o.screenshotPath.empty() && !dw::writeScreenshot(o.screenshotPath, platform.screen())) {
     std::cerr << "duskwarren-replay: cannot write screenshot " << o.screenshotPath << "\n";
     return 2;
@@ -248,15 +241,30 @@ int main(int argc, char** argv) {
     dw::feedRecording(platform, *recording->input);
   }
   dw::Game game(platform);
-  dw::TraceRecorder recorder;
-  game.observer = &recorder;
+  // A trace is made only for --trace or --check, and written as it is made.
+  std::FILE* traceFile = nullptr;
+  if (!o.tracePath.empty() && !(traceFile = std::fopen(o.tracePath.c_str(), "wb"))) {
+    std::cerr << "duskwarren-replay: cannot write trace " << o.tracePath << ": "
+              << std::strerror(errno) << "\n";
+    return 2;
+  }
+  const bool tracing = traceFile || !o.goldenPath.empty();
+  dw::TraceRecorder recorder(traceFile, !o.goldenPath.empty());
+  if (tracing) game.observer = &recorder;
   std::optional<dw::ReplayRecorder> writer;
   if (!o.recordPath.empty()) {
     writer.emplace(game, o.recordPath, dw::gameFilesFingerprint(""));
     platform.setInputTap(&*writer);
   }
   int code = dw::runGame(game);
-  recorder.finish(game);
+  if (tracing) recorder.finish(game);
+  if (traceFile) {
+    bool written = !recorder.writeFailed() && std::ferror(traceFile) == 0;
+    if (std::fclose(traceFile) != 0 || !written) {
+      std::cerr << "duskwarren-replay: cannot write trace " << o.tracePath << "\n";
+      return 2;
+    }
+  }
   if (writer) {
     platform.setInputTap(nullptr);
     if (!writer->finish(game.endReason == dw::EndReason::quit ? "quit" : "keys")) {

@@ -1,8 +1,11 @@
 #include "Trace.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 #include <string_view>
 
@@ -10,98 +13,217 @@ namespace dw {
 
 namespace {
 
-// Bytes 0..127 as themselves (escaped where JSON needs it), 128..255 as the
-// code points U+0080..U+00FF.
-std::string jsonString(const std::string& bytes) {
-  std::string out = "\"";
-  for (char ch : bytes) {
-    auto b = static_cast<unsigned char>(ch);
-    if (b == '"' || b == '\\') {
-      out += '\\';
-      out += static_cast<char>(b);
-    } else if (b < 0x20 || b == 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", b);
-      out += buf;
-    } else if (b < 0x80) {
-      out += static_cast<char>(b);
-    } else {
-      out += static_cast<char>(0xC0 | (b >> 6));
-      out += static_cast<char>(0x80 | (b & 0x3F));
-    }
-  }
-  return out + "\"";
-}
+// Writes the pieces of one trace line straight into a buffer from a given
+// position on: each piece asks once for as much room as it can take, and
+// the buffer only grows, so a line costs little more than its bytes. What
+// lies past the end of the line is left as it was.
+class LineBuilder {
+ public:
+  LineBuilder(std::string& out, std::size_t at) : out_(out), end_(at) {}
+  std::size_t end() const { return end_; }
 
-std::string memberTable(const MemberTable& table) {
-  std::string out = "[";
-  for (int m = 1; m <= maxMembers; ++m) {
-    out += m > 1 ? ",[" : "[";
-    for (int i = 1; i <= statCount; ++i) {
-      if (i > 1) out += ",";
-      out += std::to_string(table[m][i]);
-    }
-    out += "]";
+  void text(std::string_view piece) {
+    std::memcpy(room(piece.size()), piece.data(), piece.size());
+    end_ += piece.size();
   }
-  return out + "]";
-}
+  template <typename Integer>
+  void number(Integer value) {
+    done(toText(room(maxDigits), value));
+  }
+  void field(std::string_view name, long long value) {
+    text(name);
+    number(value);
+  }
 
-template <typename Cell>
-std::string gridText(const Game& game, Cell cell) {
-  std::string out = "[";
-  for (int row = 0; row < gridRows; ++row) {
-    if (row > 0) out += ",";
-    out += "\"";
-    for (int col = 0; col < gridCols; ++col) out += cell(game.grid, row, col);
-    out += "\"";
+  // Bytes 0..127 as themselves (escaped where JSON needs it), 128..255 as
+  // the code points U+0080..U+00FF.
+  void jsonString(std::string_view bytes) {
+    char* p = room(bytes.size() * 6 + 2);
+    *p++ = '"';
+    for (char ch : bytes) {
+      auto b = static_cast<unsigned char>(ch);
+      if (b == '"' || b == '\\') {
+        *p++ = '\\';
+        *p++ = static_cast<char>(b);
+      } else if (b < 0x20 || b == 0x7F) {
+        const char escape[] = {'\\', 'u', '0', '0', hexDigits[b >> 4], hexDigits[b & 15]};
+        p = std::copy(escape, escape + sizeof escape, p);
+      } else if (b < 0x80) {
+        *p++ = static_cast<char>(b);
+      } else {
+        *p++ = static_cast<char>(0xC0 | (b >> 6));
+        *p++ = static_cast<char>(0x80 | (b & 0x3F));
+      }
+    }
+    *p++ = '"';
+    done(p);
   }
-  return out + "]";
+
+  // Members 1.. as rows of their statistics (or spells) 1..
+  void memberTable(std::string_view name, const MemberTable& table) {
+    text(name);
+    char* p = room(2 + maxMembers * (3 + statCount * (maxDigits + 1)));
+    *p++ = '[';
+    for (int m = 1; m <= maxMembers; ++m) {
+      if (m > 1) *p++ = ',';
+      *p++ = '[';
+      for (int i = 1; i <= statCount; ++i) {
+        if (i > 1) *p++ = ',';
+        p = toText(p, table[m][i]);
+      }
+      *p++ = ']';
+    }
+    *p++ = ']';
+    done(p);
+  }
+
+  // Each row of a grid as one string, cellWidth characters a cell; rowText
+  // writes the characters of one row.
+  template <int cellWidth, typename RowText>
+  void grid(std::string_view name, RowText rowText) {
+    text(name);
+    char* p = room(2 + gridRows * (3 + gridCols * cellWidth));
+    *p++ = '[';
+    for (int row = 0; row < gridRows; ++row) {
+      if (row > 0) *p++ = ',';
+      *p++ = '"';
+      rowText(row, p);
+      p += gridCols * cellWidth;
+      *p++ = '"';
+    }
+    *p++ = ']';
+    done(p);
+  }
+
+  static constexpr char hexDigits[] = "0123456789abcdef";
+
+ private:
+  static constexpr std::size_t maxDigits = 20;  // any 64-bit integer
+
+  template <typename Integer>
+  static char* toText(char* p, Integer value) {
+    return std::to_chars(p, p + maxDigits, value).ptr;
+  }
+  // At least n bytes to write into after the line so far.
+  char* room(std::size_t n) {
+    if (end_ + n > out_.size()) out_.resize(std::max(2 * out_.size(), end_ + n + 4096));
+    return out_.data() + end_;
+  }
+  void done(const char* p) { end_ = static_cast<std::size_t>(p - out_.data()); }
+
+  std::string& out_;
+  std::size_t end_;
+};
+
+// Writes a trace line into out from position at on; returns where it ends.
+std::size_t writeTraceLine(std::string& out, std::size_t at, const Game& game,
+                           std::string_view event, const std::string* key) {
+  const GameState& s = game.state;
+  LineBuilder line(out, at);
+  line.text("{\"event\":\"");
+  line.text(event);
+  line.text("\"");
+  if (key) {
+    line.text(",\"key\":");
+    line.jsonString(*key);
+  }
+  line.field(",\"levelNumber\":", s.levelNumber);
+  line.field(",\"levelShop\":", s.levelShop);
+  line.field(",\"heroRow\":", s.heroRow);
+  line.field(",\"heroCol\":", s.heroCol);
+  line.field(",\"currentMember\":", s.currentMember);
+  line.field(",\"gold\":", s.gold);
+  line.field(",\"keys\":", s.keys);
+  line.field(",\"bombs\":", s.bombs);
+  line.field(",\"openCells\":", s.openCells);
+  line.field(",\"exploredCells\":", s.exploredCells);
+  line.field(",\"visionCells\":", s.visionCells);
+  line.field(",\"seed\":", s.seed);
+  line.text(",\"messageLine\":");
+  line.jsonString(s.messageLine);
+  line.memberTable(",\"memberStats\":", s.memberStats);
+  line.memberTable(",\"memberStatMax\":", s.memberStatMax);
+  line.memberTable(",\"memberSpells\":", s.memberSpells);
+  line.memberTable(",\"memberSpellLevels\":", s.memberSpellLevels);
+  line.text(",\"rndCalls\":");
+  line.number(game.random.draws());
+  const LevelGrid& g = game.grid;
+  line.grid<2>(",\"glyphGrid\":", [&g](int row, char* p) {
+    static const auto pairs = [] {
+      std::array<std::array<char, 2>, 256> table{};
+      for (int v = 0; v < 256; ++v)
+        table[v] = {LineBuilder::hexDigits[v >> 4], LineBuilder::hexDigits[v & 15]};
+      return table;
+    }();
+    for (int col = 0; col < gridCols; ++col)
+      std::memcpy(p + 2 * col, pairs[g.glyphs[row][col]].data(), 2);
+  });
+  line.grid<1>(",\"seenGrid\":", [&g](int row, char* p) {
+    const std::uint8_t* seen = g.seen[row].data();
+    for (int col = 0; col < gridCols; ++col) {
+      p[col] = static_cast<char>('0' + std::min<std::uint8_t>(seen[col], 9));
+    }
+  });
+  line.text("}");
+  return line.end();
 }
 
 }  // namespace
 
+void appendTraceLine(std::string& out, const Game& game, std::string_view event,
+                     const std::string* key) {
+  out.resize(writeTraceLine(out, out.size(), game, event, key));
+}
+
 std::string traceLine(const Game& game, const std::string& event, const std::string* key) {
-  const GameState& s = game.state;
-  std::ostringstream out;
-  out << "{\"event\":\"" << event << "\"";
-  if (key) out << ",\"key\":" << jsonString(*key);
-  out << ",\"levelNumber\":" << s.levelNumber << ",\"levelShop\":" << s.levelShop
-      << ",\"heroRow\":" << s.heroRow << ",\"heroCol\":" << s.heroCol
-      << ",\"currentMember\":" << s.currentMember << ",\"gold\":" << s.gold
-      << ",\"keys\":" << s.keys << ",\"bombs\":" << s.bombs << ",\"openCells\":" << s.openCells
-      << ",\"exploredCells\":" << s.exploredCells << ",\"visionCells\":" << s.visionCells
-      << ",\"seed\":" << s.seed << ",\"messageLine\":" << jsonString(s.messageLine)
-      << ",\"memberStats\":" << memberTable(s.memberStats)
-      << ",\"memberStatMax\":" << memberTable(s.memberStatMax)
-      << ",\"memberSpells\":" << memberTable(s.memberSpells)
-      << ",\"memberSpellLevels\":" << memberTable(s.memberSpellLevels)
-      << ",\"rndCalls\":" << game.random.draws();
-  out << ",\"glyphGrid\":" << gridText(game, [](const LevelGrid& g, int r, int c) {
-    static const char hex[] = "0123456789abcdef";
-    std::uint8_t v = g.glyphs[r][c];
-    return std::string{hex[v >> 4], hex[v & 15]};
-  });
-  out << ",\"seenGrid\":" << gridText(game, [](const LevelGrid& g, int r, int c) {
-    return std::string(1, static_cast<char>('0' + (g.seen[r][c] > 9 ? 9 : g.seen[r][c])));
-  });
-  out << "}";
-  return out.str();
+  std::string line;
+  appendTraceLine(line, game, event, key);
+  return line;
 }
 
 std::string endLine(const std::string& reason) {
   return "{\"event\":\"end\",\"reason\":\"" + reason + "\"}";
 }
 
+TraceRecorder::TraceRecorder(std::FILE* sink, bool keepLines) : sink_(sink), keep_(keepLines) {}
+
 void TraceRecorder::onLevel(const Game& game) {
-  lines_.push_back(traceLine(game, "level", nullptr));
+  record(game, "level", nullptr);
 }
 
 void TraceRecorder::onCycle(const Game& game) {
-  lines_.push_back(traceLine(game, "cycle", &game.state.lastKey));
+  record(game, "cycle", &game.state.lastKey);
 }
 
 void TraceRecorder::finish(const Game& game) {
-  lines_.push_back(endLine(game.endReason == EndReason::quit ? "quit" : "keys"));
+  std::string end = endLine(game.endReason == EndReason::quit ? "quit" : "keys");
+  std::size_t start = pendingEnd_;
+  if (pending_.size() < start + end.size()) pending_.resize(start + end.size());
+  end.copy(pending_.data() + start, end.size());
+  lineDone(start, start + end.size());
+  flush();
+}
+
+void TraceRecorder::record(const Game& game, std::string_view event, const std::string* key) {
+  std::size_t start = pendingEnd_;
+  lineDone(start, writeTraceLine(pending_, start, game, event, key));
+}
+
+void TraceRecorder::lineDone(std::size_t start, std::size_t end) {
+  if (keep_) lines_.emplace_back(pending_, start, end - start);
+  if (!sink_) return;
+  if (pending_.size() == end) pending_.resize(end + 1);
+  pending_[end] = '\n';
+  pendingEnd_ = end + 1;
+  if (pendingEnd_ >= writeChunk) flush();
+}
+
+void TraceRecorder::flush() {
+  if (sink_ && pendingEnd_ > 0 &&
+      std::fwrite(pending_.data(), 1, pendingEnd_, sink_) != pendingEnd_) {
+    writeFailed_ = true;
+  }
+  pendingEnd_ = 0;
 }
 
 namespace {
