@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Duskwarren needs to build, play and test,
-# and nothing when they are all there already.
+# and nothing when they are all there already. Packages named on the
+# command line are installed instead of the usual list (the browser build's
+# script uses this).
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,7 @@ packages=(
   dpkg-dev file help2man desktop-file-utils appstream lintian
   tmux
 )
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
