@@ -4,10 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -180,6 +180,31 @@ std::string absolutePath(const std::string& path) {
   return std::string(cwd) + "/" + path;
 }
 
+// Reads --recording and feeds its keys and clock to the platform; false
+// (said on stderr) when the file cannot be played.
+bool playRecording(const Options& o, dw::HeadlessPlatform& platform,
+                   std::optional<dw::ReplayRecording>& recording) {
+  std::string error;
+  recording = dw::loadReplayRecording(o.recordingPath, "", o.force, error);
+  if (!recording) {
+    std::cerr << "duskwarren-replay: " << error << "\n";
+    return false;
+  }
+  for (const auto& note : recording->notes) std::cerr << "duskwarren-replay: " << note << "\n";
+  dw::feedRecording(platform, *recording->input);
+  return true;
+}
+
+// Closes the trace file; false (said on stderr) when any of it failed.
+bool closeTrace(std::FILE* file, const dw::TraceRecorder& recorder, const std::string& path) {
+  bool written = !recorder.writeFailed() && std::ferror(file) == 0;
+  if (std::fclose(file) != 0 || !written) {
+    std::cerr << "duskwarren-replay: cannot write trace " << path << "\n";
+    return false;
+  }
+  return true;
+}
+
 // Writes the trace and the screenshots asked for and compares the trace with
 // the golden one. Returns the exit status, or nothing when all went well.
 std::optional<int> finishRun(const Options& o, const std::vector<std::string>& golden,
@@ -230,16 +255,7 @@ int main(int argc, char** argv) {
 
   dw::HeadlessPlatform platform(keys, o.timer);
   std::optional<dw::ReplayRecording> recording;
-  if (o.haveRecording) {
-    std::string error;
-    recording = dw::loadReplayRecording(o.recordingPath, "", o.force, error);
-    if (!recording) {
-      std::cerr << "duskwarren-replay: " << error << "\n";
-      return 2;
-    }
-    for (const auto& note : recording->notes) std::cerr << "duskwarren-replay: " << note << "\n";
-    dw::feedRecording(platform, *recording->input);
-  }
+  if (o.haveRecording && !playRecording(o, platform, recording)) return 2;
   dw::Game game(platform);
   // A trace is made only for --trace or --check, and written as it is made.
   std::FILE* traceFile = nullptr;
@@ -258,13 +274,7 @@ int main(int argc, char** argv) {
   }
   int code = dw::runGame(game);
   if (tracing) recorder.finish(game);
-  if (traceFile) {
-    bool written = !recorder.writeFailed() && std::ferror(traceFile) == 0;
-    if (std::fclose(traceFile) != 0 || !written) {
-      std::cerr << "duskwarren-replay: cannot write trace " << o.tracePath << "\n";
-      return 2;
-    }
-  }
+  if (traceFile && !closeTrace(traceFile, recorder, o.tracePath)) return 2;
   if (writer) {
     platform.setInputTap(nullptr);
     if (!writer->finish(game.endReason == dw::EndReason::quit ? "quit" : "keys")) {
