@@ -148,6 +148,7 @@ inline void Screen::putImage(int x, int y, const Image& image, RasterMode mode) 
     putClipped(x, y, image, mode);
     return;
   }
+  if (image.width <= 0 || image.height <= 0) return;  // nothing lands, as when clipped
   const std::uint8_t* src = image.pixels.data();
   std::uint8_t* d = page(work_) + y * width + x;
   if (image.width == 8 && image.height == 8) {
