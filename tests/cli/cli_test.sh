@@ -8,11 +8,7 @@ GAME_DIR=${DUSKWARREN_RUNTIME_DIR:?run through ctest}
 VERSION=${DUSKWARREN_VERSION:?run through ctest}
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-cli.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-FAILURES=0
-fail() {
-  echo "FAIL: $*"
-  FAILURES=$((FAILURES + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 
 # run NAME ARGS...: runs the program from the game folder with no display
 # and a 10 s limit; sets CODE, OUT and ERR.

@@ -8,11 +8,7 @@ GAME_DIR=${DUSKWARREN_RUNTIME_DIR:?run through ctest}
 GAMES=${DUSKWARREN_GOLDEN_GAMES:?run through ctest}
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-recording.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-FAILURES=0
-fail() {
-  echo "FAIL: $*"
-  FAILURES=$((FAILURES + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 
 # replay ARGS...: duskwarren-replay with a 30 s limit; sets CODE, OUT, ERR.
 replay() {

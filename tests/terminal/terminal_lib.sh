@@ -19,22 +19,9 @@ fi
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-terminal.XXXXXX")
 # The server's socket lives in the work folder, so it goes with it.
 SOCKET="$WORK/tmux.socket"
-FAILURES=0
 SERVER_STARTED=""
 
-note() { echo "-- $*"; }
-skip() {
-  echo "SKIPPED: $*"
-  exit 77
-}
-fail() {
-  echo "FAIL: $*"
-  FAILURES=$((FAILURES + 1))
-}
-die() {
-  echo "FAIL: $*"
-  exit 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 
 tm() { tmux -S "$SOCKET" -f /dev/null "$@"; }
 

@@ -48,21 +48,8 @@ XVFB_PID=""
 WM_PID=""
 APP_PID=""
 WID=""
-FAILURES=0
 
-note() { echo "-- $*"; }
-skip() {
-  echo "SKIPPED: $*"
-  exit 77
-}
-fail() {
-  echo "FAIL: $*"
-  FAILURES=$((FAILURES + 1))
-}
-die() {
-  echo "FAIL: $*"
-  exit 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 
 # end_process PID: SIGTERM, then SIGKILL when it is still there 3 s later;
 # returns once it has gone.
