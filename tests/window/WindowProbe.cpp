@@ -409,21 +409,23 @@ int matchCommand(Display* display, Window window, int argc, char** argv) {
   return matchWindow(display, window, page, aspect, timeout, savePath);
 }
 
+// compare SHOT PAGE [--aspect]: two pictures on disk, no X server needed.
+int compareCommand(int argc, char** argv) {
+  if (argc < 4) return usage();
+  RgbImage shot, page;
+  if (!readPage(argv[2], shot) || !readPage(argv[3], page)) return 2;
+  bool aspect = argc > 4 && std::string(argv[4]) == "--aspect";
+  dw::MatchResult result = dw::matchCapture(shot, page, aspect);
+  std::printf("%s\n", result.report.c_str());
+  return result.matches ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) return usage();
   std::string command = argv[1];
-
-  if (command == "compare") {
-    if (argc < 4) return usage();
-    RgbImage shot, page;
-    if (!readPage(argv[2], shot) || !readPage(argv[3], page)) return 2;
-    bool aspect = argc > 4 && std::string(argv[4]) == "--aspect";
-    dw::MatchResult result = dw::matchCapture(shot, page, aspect);
-    std::printf("%s\n", result.report.c_str());
-    return result.matches ? 0 : 1;
-  }
+  if (command == "compare") return compareCommand(argc, argv);
 
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) {

@@ -1,6 +1,9 @@
 #include "platform/sdl/SdlPlatform.h"
 
 #include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(DUSKWARREN_X11)
+#include <X11/Xproto.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -23,6 +26,30 @@ constexpr int iconSide = 32;
 // the request to show it is repeated meanwhile.
 constexpr std::uint64_t showLimit = 10000;
 constexpr std::uint64_t showRepeat = 1000;
+
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(DUSKWARREN_X11)
+// SDL wakes its own wait by sending a message to the game's window over a
+// second connection to the X server. When the game ends, that window can be
+// gone before the server reads a message still on its way, and Xlib's
+// default answer to the error is to end the program (exit code 1) as it
+// closes. A message to a window that no longer exists is harmless, so that
+// one error is let go; every other goes on to the handler that was there
+// before. It is set before SDL starts, so that SDL's own handler passes
+// errors on to it and SDL puts it back, not Xlib's, when it closes its
+// connections. Xlib keeps one handler for the whole process, with no place
+// for our own data, hence the one static.
+XErrorHandler previousXErrorHandler = nullptr;
+
+int onXError(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow && error->request_code == X_SendEvent) return 0;
+  return previousXErrorHandler != nullptr ? previousXErrorHandler(display, error) : 0;
+}
+
+void letGoMessagesToGoneWindows() {
+  if (previousXErrorHandler != nullptr) return;
+  previousXErrorHandler = XSetErrorHandler(onXError);
+}
+#endif
 
 bool named(const char* variable) {
   const char* value = std::getenv(variable);
@@ -82,6 +109,22 @@ SDL_Rect sdlRect(const ViewRect& r) {
   return {r.x, r.y, r.w, r.h};
 }
 
+void setWindowHints() {
+  // A game that sits waiting for a key should let the screen saver run, and
+  // gains nothing from bypassing the desktop's compositor.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // One small page a frame needs no graphics driver: drawn in memory and put
+  // straight into the window, the game starts in a fraction of the time and
+  // memory a GL context takes. SDL_RENDER_DRIVER and
+  // SDL_FRAMEBUFFER_ACCELERATION in the environment still choose otherwise.
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+#ifdef SDL_HINT_WINDOWS_DPI_AWARENESS
+  SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
+#endif
+}
+
 }  // namespace
 
 std::unique_ptr<SdlPlatform> SdlPlatform::open(OpenFailure& failure) {
@@ -99,18 +142,9 @@ std::unique_ptr<SdlPlatform> SdlPlatform::open(std::string& error) {
 
 bool SdlPlatform::create(OpenFailure& failure) {
   std::string& error = failure.reason;
-  // A game that sits waiting for a key should let the screen saver run, and
-  // gains nothing from bypassing the desktop's compositor.
-  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-  // One small page a frame needs no graphics driver: drawn in memory and put
-  // straight into the window, the game starts in a fraction of the time and
-  // memory a GL context takes. SDL_RENDER_DRIVER and
-  // SDL_FRAMEBUFFER_ACCELERATION in the environment still choose otherwise.
-  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-#ifdef SDL_HINT_WINDOWS_DPI_AWARENESS
-  SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
+  setWindowHints();
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(DUSKWARREN_X11)
+  letGoMessagesToGoneWindows();
 #endif
   if (!startVideo(failure)) return false;
   int scale = 2;
