@@ -33,7 +33,12 @@ enum class EndReason { running, quit, inputClosed };
 // with the platform they run on. Passed by reference to every rule.
 class Game {
  public:
-  explicit Game(Platform& p) : platform(p), screen(p.screen()) {}
+  // The message line gets room for the longest messages of the shipped data
+  // up front, so that a cycle never has to grow it in play.
+  explicit Game(Platform& p) : platform(p), screen(p.screen()) {
+    state.messageLine.reserve(messageRoom);
+  }
+  static constexpr std::size_t messageRoom = 256;
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
 
