@@ -8,10 +8,11 @@ prints the bytes the game wrote for each cycle (median, mean, largest, the
 first screen), and the CPU time the process used over five seconds of
 waiting for a key.
 
-    bench/terminal-bytes.py GAME_DIR [MOVES] [COLOURS]
+    bench/terminal-bytes.py GAME_DIR [MOVES] [TERM] [COLORTERM]
 
-GAME_DIR holds duskwarren and its data; COLOURS is the COLORTERM to give
-(default: none, so the 16 ANSI colours; "truecolor" for 24-bit colour).
+GAME_DIR holds duskwarren and its data. TERM (default xterm, 16 colours;
+xterm-256color for 256) and COLORTERM (default none; truecolor for 24-bit
+colour) say what the terminal can show.
 """
 import os
 import pty
@@ -27,7 +28,8 @@ import termios
 
 game_dir = os.path.abspath(sys.argv[1])
 moves = int(sys.argv[2]) if len(sys.argv) > 2 else 400
-colours = sys.argv[3] if len(sys.argv) > 3 else ""
+term = sys.argv[3] if len(sys.argv) > 3 else "xterm"
+colours = sys.argv[4] if len(sys.argv) > 4 else ""
 
 # Read what the game writes until it has been quiet this long (seconds), or
 # at most for `limit` seconds.
@@ -57,7 +59,7 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-env = dict(os.environ, TERM="xterm-256color", LANG="C.UTF-8", LC_ALL="C.UTF-8")
+env = dict(os.environ, TERM=term, LANG="C.UTF-8", LC_ALL="C.UTF-8")
 env.pop("COLORTERM", None)
 if colours:
     env["COLORTERM"] = colours
@@ -88,7 +90,7 @@ finally:
     os.kill(pid, signal.SIGTERM)
     os.waitpid(pid, 0)
 
-print(f"colours: {colours or '16 ANSI'}; start-up report {report} bytes, first level {first} bytes")
+print(f"TERM={term} COLORTERM={colours}: start-up report {report} bytes, first level {first} bytes")
 print(f"{moves} cycles: median {statistics.median(per_cycle):.0f} bytes, "
       f"mean {statistics.mean(per_cycle):.0f}, largest {max(per_cycle)}, total {sum(per_cycle)}")
 print(f"CPU while waiting 5 s: {waited * 1000:.0f} ms")
