@@ -45,11 +45,14 @@ int onXError(Display* display, XErrorEvent* error) {
   return previousXErrorHandler != nullptr ? previousXErrorHandler(display, error) : 0;
 }
 
+#endif
+
 void letGoMessagesToGoneWindows() {
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(DUSKWARREN_X11)
   if (previousXErrorHandler != nullptr) return;
   previousXErrorHandler = XSetErrorHandler(onXError);
-}
 #endif
+}
 
 bool named(const char* variable) {
   const char* value = std::getenv(variable);
@@ -143,9 +146,7 @@ std::unique_ptr<SdlPlatform> SdlPlatform::open(std::string& error) {
 bool SdlPlatform::create(OpenFailure& failure) {
   std::string& error = failure.reason;
   setWindowHints();
-#if defined(SDL_VIDEO_DRIVER_X11) && defined(DUSKWARREN_X11)
   letGoMessagesToGoneWindows();
-#endif
   if (!startVideo(failure)) return false;
   int scale = 2;
   SDL_DisplayMode desktop;
