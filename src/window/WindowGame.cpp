@@ -31,6 +31,9 @@ class WindowCompanion : public GameObserver {
     log.onCycle(game);
     window_.setNotice(log.notice());
   }
+  void onMessageReplaced(const Game& game, std::string_view earlier) override {
+    log.onMessageReplaced(game, earlier);
+  }
 
   MessageLog log;
 
