@@ -70,11 +70,12 @@ std::size_t pruneRecordings(const fs::path& folder, std::size_t keep, const fs::
   std::vector<Kept> recordings;
   for (const auto& entry : fs::directory_iterator(folder, error)) {
     const fs::path& path = entry.path();
-    if (!isGameRecordingName(path.filename().string()) || !entry.is_regular_file(error)) continue;
+    // The game being recorded now counts among those kept, whatever its name.
     if (fs::equivalent(path, keepAlways, error)) {
       if (keep > 0) --keep;
       continue;
     }
+    if (!isGameRecordingName(path.filename().string()) || !entry.is_regular_file(error)) continue;
     auto changed = fs::last_write_time(path, error);
     if (!error) recordings.push_back({path, changed});
   }

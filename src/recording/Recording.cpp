@@ -353,8 +353,12 @@ std::string recordingContradiction(const RecordingRead& read, std::int64_t level
         ", but its keys give the levels of seed " + std::to_string(levelSeed));
   }
   if (keysRead < keys) {
+    std::size_t left = keys - keysRead;
     add("the game ended at key " + std::to_string(keysRead) + " of " + std::to_string(keys) +
-        ", and the " + std::to_string(keys - keysRead) + " keys after it were never played");
+        ", and the " +
+        (left == 1 ? std::string("key after it was")
+                   : std::to_string(left) + " keys after it were") +
+        " never played");
   }
   bool saysQuit = read.complete && !read.events.empty() && read.events.back().text == "quit";
   if (saysQuit && !quit && keysRead >= keys)
