@@ -119,13 +119,16 @@ CLI::Validator fileToWrite() {
 
 bool outputWritten(const std::string& program, std::ostream& err) {
   static bool told = false;
+  errno = 0;
   std::cout.flush();
   bool written = static_cast<bool>(std::cout);
-  errno = 0;
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) written = false;
+  int error = errno;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    written = false;
+    if (error == 0) error = errno;
+  }
   if (!written && !told) {
     told = true;
-    int error = errno;
     err << program << ": cannot write to standard output"
         << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
   }
