@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -253,7 +254,9 @@ RecordingRead parseRecording(std::string_view bytes) {
   // Anything that does not open with the magic word is some other file,
   // whatever its lines look like.
   constexpr std::string_view opening = "dwrec ";
-  if (!bytes.empty() && bytes.substr(0, opening.size()) != opening) {
+  // (A file cut inside the word is a recording cut short.)
+  const std::size_t shown = std::min(bytes.size(), opening.size());
+  if (bytes.substr(0, shown) != opening.substr(0, shown)) {
     read.problem = "this is not a Duskwarren recording";
     return read;
   }
