@@ -107,5 +107,27 @@ code=${PIPESTATUS[0]}
 [ "$(cat "$WORK/limited/precious")" = "a file of the player" ] &&
   [ "$(ls -A "$WORK/limited")" = precious ] || fail "a trace cut by the limit harmed its target"
 
+# Targets that are written through, never replaced: a link keeps being a
+# link to the file it names (made when missing), a FIFO stays a FIFO and
+# gets the bytes.
+mkdir -p "$WORK/through"
+cd "$WORK/through" || die "no folder for the links"
+printf 'old\n' >shot.png
+ln -s shot.png to-shot.png
+ln -s later.jsonl to-later.jsonl
+mkfifo pipe
+timeout -s KILL 30 cat pipe >from-pipe &
+reader=$!
+"$GAME_DIR/duskwarren-replay" --data "$GAME_DIR" --keys '@7\r 66' --screenshot to-shot.png \
+  --trace to-later.jsonl --text-screenshot pipe >/dev/null 2>"$WORK/err" ||
+  fail "writing through links and a FIFO failed: $(cat "$WORK/err")"
+wait "$reader"
+[ -L to-shot.png ] && [ -L to-later.jsonl ] && [ -p pipe ] ||
+  fail "a link or the FIFO was replaced: $(ls -l)"
+cmp -s shot.png "$IN/page.png" || fail "the file a link names did not get the screenshot"
+grep -q '"reason":"keys"' later.jsonl || fail "the missing file a link names did not get the trace"
+[ "$(wc -l <from-pipe)" -eq 25 ] || fail "the FIFO did not pass the 25 lines on: $(wc -l <from-pipe)"
+cd "$WORK" || die "no work folder"
+
 [ "$FAILURES" -eq 0 ] || die "$FAILURES check(s) failed"
 echo "all checks passed"

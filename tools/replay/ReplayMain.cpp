@@ -68,8 +68,8 @@ constexpr const char* usage =
     "  --version             the release\n"
     "\n"
     "Options take their value as --opt VALUE or --opt=VALUE. Exit status: the\n"
-    "game's own, 1 when --check finds a difference, 2 for a bad command line or\n"
-    "unreadable file.\n";
+    "game's own, 1 when --check finds a difference, 2 for a bad command line, a\n"
+    "file that cannot be read or written, or a recording its game contradicts.\n";
 
 int fail(const std::string& message) {
   std::cerr << "duskwarren-replay: " << message << "\n" << usage;
