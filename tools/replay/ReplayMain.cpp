@@ -310,7 +310,7 @@ int main(int argc, char** argv) {
   std::string dataError;
   if (!dw::enterDataFolder(o.dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren-replay",
                            dataError)) {
-    return fail(dataError);
+    return refuseFile(dataError);
   }
   if (!warning.empty()) std::cerr << "duskwarren-replay: " << warning << "\n";
 
