@@ -69,6 +69,11 @@ DW_FUZZ_CHECK_CODE void check(std::string_view bytes) {
     ++given;
   }
   require(given == keys && input.atEnd(), "the keys given differ from the keys read");
+  // A game that took every key contradicts nothing about the keys.
+  const std::int64_t seed = read.header && read.header->seed ? *read.header->seed : 0;
+  require(dw::recordingContradiction(read, seed, keys, read.complete).find("never played") ==
+              std::string::npos,
+          "keys all played are said to be left");
   for (int i = 0; i < 3; ++i) {
     double t = input.nextTimer();
     require(t == t, "a clock reading that is not a number");

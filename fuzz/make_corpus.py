@@ -159,6 +159,11 @@ def recordings(tiles_dir):
     write("recording", "damaged", recording_text([header, b"k 20", b"k 36"]).replace(b"k 36",
                                                                                    b"k 37"))
     write("recording", "header-only", recording_text([header]))
+    # What a recording may claim wrongly, and files that are none at all.
+    write("recording", "keys-after-quit", recording_text([
+        header, b"t 0", b"k 40", b"k 37", b"k 0d", b"k 1b", b"k 36", b"k 36", b"e quit"]))
+    write("recording", "not-a-recording", b"myhost\n")
+    write("recording", "cut-in-magic", b"dwr")
 
 
 def main():

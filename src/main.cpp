@@ -7,8 +7,10 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 
+#include "around/RecordingFiles.h"
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
 #include "frame/RunGame.h"
@@ -49,6 +51,14 @@ constexpr const char* usage =
     "Exit status: 0 after the game, 1 when it cannot run, 2 for a bad command line,\ngame "
     "folder or recording.\n";
 
+// A game file that grew past what the game reads while it ran: said, and
+// the exit status for it.
+std::optional<int> refusedFileCode(const dw::Platform& platform) {
+  if (platform.refusedFile().empty()) return std::nullopt;
+  std::cerr << "duskwarren: " << platform.refusedFile() << "\n";
+  return dw::cli::exitUsage;
+}
+
 // The game as text in the terminal it was started from.
 int playInTerminal() {
   std::string error;
@@ -68,11 +78,13 @@ int playInTerminal() {
     code = dw::runGame(game);
   }
   int sig = platform->endingSignal();
+  std::string refused = platform->refusedFile();
   platform.reset();  // the terminal as it was
+  if (!refused.empty()) std::cerr << "duskwarren: " << refused << "\n";
   // Ended by Ctrl+C, a hang-up or a termination request: end the way the
   // shell expects of such an ending.
   if (sig != 0) std::raise(sig);
-  return code;
+  return refused.empty() ? code : dw::cli::exitUsage;
 }
 
 // The one line for a machine without a desktop to show the window on.
@@ -93,13 +105,16 @@ std::string noDisplayLine(const std::string& reason) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // A file-size limit makes a write fail, like a full disk: the game plays
+  // on without its recording.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::string dataDir, watchFile;
   bool force = false;
   CLI::App app("", "duskwarren");
   dw::cli::setUp(app, usage);
   bool terminal = false;
-  app.add_option("--data", dataDir);
-  CLI::Option* watch = app.add_option("--watch", watchFile);
+  app.add_option("--data", dataDir)->check(dw::cli::folderToUse());
+  CLI::Option* watch = app.add_option("--watch", watchFile)->check(dw::cli::fileToRead());
   app.add_flag("--force", force)->needs(watch);
   app.add_flag("--terminal", terminal)->excludes(watch);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
@@ -128,6 +143,15 @@ int main(int argc, char* argv[]) {
       return dw::cli::exitUsage;
     }
     for (const auto& note : recording->notes) std::cerr << "duskwarren: " << note << "\n";
+    std::string contradiction = dw::recordedGameContradiction(*recording->read);
+    if (!contradiction.empty() && !force) {
+      std::cerr << "duskwarren: cannot watch " << watchFile << ": " << contradiction
+                << "; --force plays it anyway\n";
+      return dw::cli::exitUsage;
+    }
+    if (!contradiction.empty())
+      std::cerr << "duskwarren: watching " << watchFile << " all the same: " << contradiction
+                << "\n";
   }
 
   dw::SdlPlatform::OpenFailure failure;
@@ -142,6 +166,6 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
-  if (recording) return dw::watchInWindow(*platform, *recording);
-  return dw::playInWindow(*platform);
+  int code = recording ? dw::watchInWindow(*platform, *recording) : dw::playInWindow(*platform);
+  return refusedFileCode(*platform).value_or(code);
 }

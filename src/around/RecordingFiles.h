@@ -7,6 +7,7 @@
 #include <string>
 
 #include "around/UserFolders.h"
+#include "recording/Recording.h"
 
 namespace dw {
 
@@ -21,10 +22,20 @@ std::filesystem::path recordingsFolder(const Environment& env);
 // while the seed is not known yet.
 std::string recordingName(const std::string& stamp, std::optional<std::int64_t> seed);
 
-// Removes the oldest recordings (by name, which starts with the date and
-// time) so that at most keep remain, never touching keepAlways nor any file
-// that is not a recording. Returns how many were removed.
+// A name the game gives its own recordings ("<stamp>[-n][-seed<seed>].dwrec",
+// the stamp as 2026-12-07-141503). Any other file is the player's.
+bool isGameRecordingName(const std::string& name);
+
+// Removes the oldest of the game's own recordings (by the time each was
+// last written, so a game still being played counts as new) so that at
+// most keep remain, never touching keepAlways nor any file the game did not
+// name. Returns how many were removed.
 std::size_t pruneRecordings(const std::filesystem::path& folder, std::size_t keep,
                             const std::filesystem::path& keepAlways);
+
+// Plays a recording without a window, in the current game folder, and says
+// where it contradicts the game its keys give (a header seed the levels do
+// not come from, keys after the game ended); empty when it does not.
+std::string recordedGameContradiction(const RecordingRead& read);
 
 }  // namespace dw

@@ -51,8 +51,9 @@ ScreenshotResult saveScreenshot(const Screen& screen, int scale,
   std::filesystem::path page = freeName(folder, stamp, "");
   std::string base = page.stem().string();
   const std::uint8_t* pixels = screen.page(screen.visiblePage());
-  if (!writePagePng(page.string(), pixels, Screen::width, Screen::height, screen.palette())) {
-    result.error = "cannot write " + page.string();
+  std::string why;
+  if (!writePagePng(page.string(), pixels, Screen::width, Screen::height, screen.palette(), &why)) {
+    result.error = "cannot write " + page.string() + ": " + why;
     return result;
   }
   result.files.push_back(page);
@@ -60,8 +61,11 @@ ScreenshotResult saveScreenshot(const Screen& screen, int scale,
     std::filesystem::path big = folder / (base + "-x" + std::to_string(scale) + ".png");
     auto image = enlarged(pixels, scale);
     if (!writePagePng(big.string(), image.data(), Screen::width * scale, Screen::height * scale,
-                      screen.palette())) {
-      result.error = "cannot write " + big.string();
+                      screen.palette(), &why)) {
+      // A screenshot is the pair or nothing: the page just made goes again.
+      std::filesystem::remove(page, error);
+      result.files.clear();
+      result.error = "cannot write " + big.string() + ": " + why;
       return result;
     }
     result.files.push_back(big);

@@ -1,6 +1,14 @@
 #include "cli/CommandLine.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <ostream>
 
 #include "DuskwarrenVersion.h"
@@ -49,6 +57,84 @@ int refuse(const CLI::App& app, const std::string& message, std::ostream& err) {
   return exitUsage;
 }
 
+namespace {
+
+std::string folderOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+CLI::Validator nonEmpty() {
+  return CLI::Validator(
+      [](std::string& value) { return value.empty() ? std::string("the value is empty") : ""; }, "",
+      "nonEmpty");
+}
+
+CLI::Validator fileToRead() {
+  return CLI::Validator(
+      [](std::string& value) -> std::string {
+        if (value.empty()) return "the value is empty";
+        struct stat info {};
+        if (::stat(value.c_str(), &info) != 0)
+          return "cannot read " + printable(value) + ": " + std::strerror(errno);
+        if (S_ISDIR(info.st_mode)) return printable(value) + " is a folder, not a file";
+        int fd = ::open(value.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) return "cannot read " + printable(value) + ": " + std::strerror(errno);
+        ::close(fd);
+        return "";
+      },
+      "", "fileToRead");
+}
+
+CLI::Validator folderToUse() {
+  return CLI::Validator(
+      [](std::string& value) -> std::string {
+        if (value.empty()) return "the value is empty";
+        struct stat info {};
+        if (::stat(value.c_str(), &info) != 0)
+          return "no folder " + printable(value) + ": " + std::strerror(errno);
+        if (!S_ISDIR(info.st_mode)) return printable(value) + " is not a folder";
+        return "";
+      },
+      "", "folderToUse");
+}
+
+CLI::Validator fileToWrite() {
+  return CLI::Validator(
+      [](std::string& value) -> std::string {
+        if (value.empty()) return "the value is empty";
+        struct stat info {};
+        if (::stat(value.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+          return printable(value) + " is a folder, not a file";
+        std::string folder = folderOf(value);
+        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+          return "cannot write " + printable(value) + ": there is no folder " + printable(folder);
+        return "";
+      },
+      "", "fileToWrite");
+}
+
+bool outputWritten(const std::string& program, std::ostream& err) {
+  static bool told = false;
+  errno = 0;
+  std::cout.flush();
+  bool written = static_cast<bool>(std::cout);
+  int error = errno;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    written = false;
+    if (error == 0) error = errno;
+  }
+  if (!written && !told) {
+    told = true;
+    err << program << ": cannot write to standard output"
+        << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
+  }
+  return written;
+}
+
 std::optional<int> parse(CLI::App& app, std::vector<std::string> args, std::ostream& out,
                          std::ostream& err) {
   std::reverse(args.begin(), args.end());
@@ -58,6 +144,12 @@ std::optional<int> parse(CLI::App& app, std::vector<std::string> args, std::ostr
     if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
       // --help or --version.
       app.exit(e, out, err);
+      bool written =
+          &out == &std::cout ? outputWritten(app.get_name(), err) : static_cast<bool>(out.flush());
+      if (!written) {
+        if (&out != &std::cout) err << app.get_name() << ": cannot write to standard output\n";
+        return exitOutput;
+      }
       return 0;
     }
     return refuse(app, e.what(), err);

@@ -34,4 +34,23 @@ std::optional<int> parse(CLI::App& app, int argc, const char* const* argv, std::
 // Prints "NAME: message" and the pointer to --help on `err`; returns 2.
 int refuse(const CLI::App& app, const std::string& message, std::ostream& err);
 
+// Checks for an option's value, run as the command line is read: a value
+// that fails them is refused naming its option ("--trace: the value is
+// empty"), with exit status 2. None of them takes an empty value.
+//   fileToRead:   an existing file (not a folder) that can be opened
+//   folderToUse:  an existing folder
+//   fileToWrite:  not a folder, in a folder that is there
+CLI::Validator fileToRead();
+CLI::Validator folderToUse();
+CLI::Validator fileToWrite();
+CLI::Validator nonEmpty();
+
+// Exit status when what the program printed could not all be written.
+constexpr int exitOutput = 2;
+
+// Flushes standard output and tells whether everything printed there was
+// written; when not (a full disk, a closed pipe) says so on `err`, naming
+// the program. Every program checks it before it ends.
+bool outputWritten(const std::string& program, std::ostream& err);
+
 }  // namespace dw::cli

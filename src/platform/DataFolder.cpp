@@ -3,6 +3,9 @@
 #include <cstring>
 #include <iostream>
 #include <system_error>
+#include <utility>
+
+#include "platform/Platform.h"
 
 namespace dw {
 
@@ -45,6 +48,24 @@ fs::path programFolder(const char* argv0) {
   return (ec ? path : canonical).parent_path();
 }
 
+std::string oversizedGameFile(const fs::path& folder) {
+  const std::pair<const char*, const char*> kinds[] = {
+      {"res", ".dat"}, {"tiles", ".til"}, {"drivers", ".bin"}};
+  for (const auto& [sub, extension] : kinds) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder / sub, ec), end; !ec && it != end; it.increment(ec)) {
+      if (it->path().extension() != extension) continue;
+      std::error_code sizeError;
+      auto size = fs::file_size(it->path(), sizeError);
+      if (!sizeError && size > Platform::maxFileBytes) {
+        fs::path shown = folder == "." ? it->path().lexically_relative(".") : it->path();
+        return gameFileTooLong(shown.string());
+      }
+    }
+  }
+  return {};
+}
+
 bool enterDataFolder(const std::string& given, const char* argv0, const fs::path& installedData,
                      const std::string& programName, std::string& error) {
   std::error_code ec;
@@ -52,13 +73,16 @@ bool enterDataFolder(const std::string& given, const char* argv0, const fs::path
   if (ec) here.clear();
   DataFolderChoice choice = chooseDataFolder(given, here, programFolder(argv0), installedData);
   if (!choice.note.empty()) std::cerr << programName << ": " << choice.note << "\n";
-  if (choice.folder.empty()) return true;
-  fs::current_path(choice.folder, ec);
-  if (ec) {
-    error = "cannot enter the game folder " + choice.folder.string() + ": " + ec.message();
-    return false;
+  if (!choice.folder.empty()) {
+    fs::current_path(choice.folder, ec);
+    if (ec) {
+      error = "cannot enter the game folder " + choice.folder.string() + ": " + ec.message();
+      return false;
+    }
   }
-  return true;
+  // A file the game would have to refuse mid-game is refused now.
+  error = oversizedGameFile(".");
+  return error.empty();
 }
 
 }  // namespace dw

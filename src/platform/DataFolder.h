@@ -34,9 +34,14 @@ DataFolderChoice chooseDataFolder(const std::string& given, const std::filesyste
 // and from argv[0] otherwise; empty when neither does.
 std::filesystem::path programFolder(const char* argv0);
 
+// The first of the files the game reads below `folder` (res/*.dat,
+// tiles/*.til, drivers/mouse.bin) that is longer than a game file can be, in
+// the words to refuse it with; empty when none is.
+std::string oversizedGameFile(const std::filesystem::path& folder);
+
 // Chooses the folder as above and moves into it. Prints the note, prefixed
 // with the program's name, to stderr. False, with the reason, when the
-// folder cannot be entered.
+// folder cannot be entered or holds a game file longer than one can be.
 bool enterDataFolder(const std::string& given, const char* argv0,
                      const std::filesystem::path& installedData, const std::string& programName,
                      std::string& error);

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
+
+#include "platform/CappedRead.h"
 
 namespace dw {
 
@@ -92,20 +92,16 @@ std::string hostPath(const std::string& gamePath) {
   return path;
 }
 
+std::string gameFileTooLong(const std::string& path) {
+  return tooLongText(path, "a game file", Platform::maxFileBytes);
+}
+
 std::optional<std::string> Platform::readFile(const std::string& path) {
-  // A folder opens on this system but is no file the game can read.
-  std::error_code error;
-  if (std::filesystem::is_directory(hostPath(path), error)) return std::nullopt;
-  std::ifstream in(hostPath(path), std::ios::binary);
-  if (!in) return std::nullopt;
-  // No file the game reads is anywhere near this size; a larger one is read
-  // only this far, so a stray huge file cannot exhaust memory.
-  std::string data;
-  char buffer[65536];
-  while (data.size() < maxFileBytes && in.read(buffer, sizeof buffer).gcount() > 0) {
-    data.append(buffer, static_cast<std::size_t>(in.gcount()));
-  }
-  if (data.size() > maxFileBytes) data.resize(maxFileBytes);
+  std::string error;
+  std::string host = hostPath(path);
+  auto data = readCappedFile(host, maxFileBytes, "a game file", error);
+  // A file that is there but too long is refused whole, and remembered.
+  if (!data && refusedFile_.empty() && error == gameFileTooLong(host)) refusedFile_ = error;
   return data;
 }
 

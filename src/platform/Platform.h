@@ -60,6 +60,8 @@ class Platform {
   // --- keyboard -----------------------------------------------------------
   // Returns at once: "" when no key is waiting, else the next key.
   std::string pollKey();
+  // How many keys wait to be read.
+  std::size_t keysWaiting() const { return keys_.size(); }
   // Blocks until a key is waiting. False when no key can come any more (the
   // window was closed, or a script of keys ran out).
   bool waitForKey();
@@ -86,11 +88,19 @@ class Platform {
 
   // --- files, ports, mouse ------------------------------------------------
   // Reads a file whole; "\" in the path separates directories. Nothing when
-  // the file cannot be opened.
+  // the file cannot be opened, or when it is longer than a game file can be
+  // (maxFileBytes): such a file is refused whole, never read in part, and
+  // the refusal is kept in refusedFile().
   virtual std::optional<std::string> readFile(const std::string& path);
   // The same, with a file that cannot be opened reading as empty.
   std::string readWholeFile(const std::string& path) { return readFile(path).value_or(""); }
+  // The longest data or tile file the game reads.
   static constexpr std::size_t maxFileBytes = 16 * 1024 * 1024;
+  // Why the first file refused for its size was refused ("tiles/000b0808.til
+  // is longer than a game file can be (16 MiB)"); empty when none was. The
+  // programs check every game file at start-up; this tells of one that grew
+  // while the game ran.
+  const std::string& refusedFile() const { return refusedFile_; }
   virtual std::uint8_t portIn(int /*port*/) { return 0; }
   virtual void portOut(int /*port*/, std::uint8_t /*value*/) {}
   virtual void hideMouse() {}
@@ -115,7 +125,11 @@ class Platform {
   std::deque<std::string> keys_;
   InputTap* tap_ = nullptr;
   ClockFeed* clockFeed_ = nullptr;
+  std::string refusedFile_;
 };
+
+// The words for a game file over maxFileBytes.
+std::string gameFileTooLong(const std::string& path);
 
 // Maps a game path ("res\party.dat") to the host's ("res/party.dat").
 std::string hostPath(const std::string& gamePath);

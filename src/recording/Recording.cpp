@@ -1,13 +1,16 @@
 #include "recording/Recording.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
+
+#include "platform/SafeWrite.h"
 
 namespace dw {
 
@@ -235,14 +238,27 @@ std::optional<RecordingHeader> checkedHeader(std::string_view text, bool checksu
   return header;
 }
 
+std::string tooLongText() {
+  return "the file is longer than a recording can be (" + std::to_string(recordingMaxBytes >> 20) +
+         " MiB)";
+}
+
 }  // namespace
 
 RecordingRead parseRecording(std::string_view bytes) {
   RecordingRead read;
-  bool cut = false;
   if (bytes.size() > recordingMaxBytes) {
-    bytes = bytes.substr(0, recordingMaxBytes);
-    cut = true;
+    read.problem = tooLongText();
+    return read;
+  }
+  // Anything that does not open with the magic word is some other file,
+  // whatever its lines look like.
+  constexpr std::string_view opening = "dwrec ";
+  // (A file cut inside the word is a recording cut short.)
+  const std::size_t shown = std::min(bytes.size(), opening.size());
+  if (bytes.substr(0, shown) != opening.substr(0, shown)) {
+    read.problem = "this is not a Duskwarren recording";
+    return read;
   }
   std::uint32_t chain = recordingChainStart;
   std::size_t offset = 0;
@@ -257,8 +273,7 @@ RecordingRead parseRecording(std::string_view bytes) {
     std::size_t newline = bytes.find('\n', offset);
     if (newline == std::string_view::npos) {
       if (bytes.size() - offset > recordingMaxLine) return stop("an entry is far too long");
-      return stop(cut ? "the file is longer than a recording can be"
-                      : "the file ends inside an entry");
+      return stop("the file ends inside an entry");
     }
     std::string_view line = bytes.substr(offset, newline - offset);
     if (line.size() > recordingMaxLine) return stop("an entry is far too long");
@@ -291,17 +306,33 @@ RecordingRead parseRecording(std::string_view bytes) {
 }
 
 std::optional<RecordingRead> readRecordingFile(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
     error = "cannot open recording " + path + ": " + std::strerror(errno);
     return std::nullopt;
   }
+  struct stat info {};
   std::string data;
+  bool failed = ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode);
+  // A file known to be too long is refused before a byte of it is read.
+  if (!failed && S_ISREG(info.st_mode) &&
+      static_cast<std::uint64_t>(info.st_size) > recordingMaxBytes) {
+    ::close(fd);
+    error = path + " is longer than a recording can be (" +
+            std::to_string(recordingMaxBytes >> 20) + " MiB)";
+    return std::nullopt;
+  }
   char buffer[65536];
-  // One byte more than a reader takes, so a longer file is reported as such.
-  while (data.size() <= recordingMaxBytes && in.read(buffer, sizeof buffer).gcount() > 0)
-    data.append(buffer, static_cast<std::size_t>(in.gcount()));
-  if (in.bad()) {
+  // One byte more than a reader takes, so a longer stream is told as such.
+  while (!failed && data.size() <= recordingMaxBytes) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failed = true;
+    if (n <= 0) break;
+    data.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  if (failed) {
     error = "cannot read recording " + path;
     return std::nullopt;
   }
@@ -312,6 +343,30 @@ std::string describeStop(const RecordingRead& read) {
   if (read.problem.empty()) return {};
   return "stopped at entry " + std::to_string(read.stopEntry) + " (byte " +
          std::to_string(read.stopOffset) + "): " + read.problem;
+}
+
+std::string recordingContradiction(const RecordingRead& read, std::int64_t levelSeed,
+                                   std::size_t keysRead, bool quit) {
+  std::size_t keys = 0;
+  for (const RecordedEvent& event : read.events) keys += event.kind == RecordedEvent::Kind::key;
+  std::string why;
+  auto add = [&why](const std::string& part) { why += (why.empty() ? "" : "; ") + part; };
+  if (read.header && read.header->seed && *read.header->seed != levelSeed) {
+    add("its header says seed " + std::to_string(*read.header->seed) +
+        ", but its keys give the levels of seed " + std::to_string(levelSeed));
+  }
+  if (keysRead < keys) {
+    std::size_t left = keys - keysRead;
+    add("the game ended at key " + std::to_string(keysRead) + " of " + std::to_string(keys) +
+        ", and the " +
+        (left == 1 ? std::string("key after it was")
+                   : std::to_string(left) + " keys after it were") +
+        " never played");
+  }
+  bool saysQuit = read.complete && !read.events.empty() && read.events.back().text == "quit";
+  if (saysQuit && !quit && keysRead >= keys)
+    add("it says the game was quit, but its keys ran out first");
+  return why;
 }
 
 std::string recordingMismatch(const RecordingHeader& header, std::string_view gameVersion,
@@ -332,33 +387,34 @@ std::string recordingMismatch(const RecordingHeader& header, std::string_view ga
 // --- writing ----------------------------------------------------------------
 
 RecordingWriter::~RecordingWriter() {
-  if (file_) std::fclose(file_);
+  if (fd_ >= 0) ::close(fd_);
 }
 
 bool RecordingWriter::start(const std::string& path, const RecordingHeader& header) {
-  if (file_ || finished_) {
+  if (fd_ >= 0 || finished_) {
     error_ = "the recording has already started";
     return false;
   }
   if (failed_) return false;
   // O_EXCL: a recording already there is never written over.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    fail("cannot create " + path + ": " + std::strerror(errno));
-    return false;
-  }
-  file_ = ::fdopen(fd, "wb");
-  if (!file_) {
-    ::close(fd);
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
+  if (fd_ < 0) {
     fail("cannot create " + path + ": " + std::strerror(errno));
     return false;
   }
   path_ = path;
+  written_ = 0;
   RecordingHeader written = header;
   written.format = recordingFormat;
-  if (!writeLine(headerText(written))) return false;
-  for (const RecordedEvent& event : pending_) {
-    if (!writeLine(eventText(event))) return false;
+  bool whole = writeLine(headerText(written));
+  for (std::size_t i = 0; whole && i < pending_.size(); ++i)
+    whole = writeLine(eventText(pending_[i]));
+  if (!whole) {
+    // A file that could not take even what the game did before it opened
+    // is no use to anyone: it goes. It is the one made just above, so
+    // nobody else's file is touched.
+    ::unlink(path.c_str());
+    return false;
   }
   pending_.clear();
   pending_.shrink_to_fit();
@@ -370,12 +426,12 @@ void RecordingWriter::finish(const std::string& reason) {
   RecordedEvent end;
   end.kind = RecordedEvent::Kind::end;
   end.text = reason;
-  if (file_) {
-    if (writeLine(eventText(end)) && ::fsync(::fileno(file_)) != 0)
+  if (fd_ >= 0) {
+    if (writeLine(eventText(end)) && ::fsync(fd_) != 0)
       error_ = "cannot sync " + path_ + ": " + std::strerror(errno);
-    if (file_ && std::fclose(file_) != 0 && error_.empty())
+    if (fd_ >= 0 && ::close(fd_) != 0 && error_.empty())
       error_ = "cannot write " + path_ + ": " + std::strerror(errno);
-    file_ = nullptr;
+    fd_ = -1;
   }
   finished_ = true;
   pending_.clear();
@@ -406,7 +462,7 @@ void RecordingWriter::onLocalTime(const ClockTime& time) {
 
 void RecordingWriter::add(const RecordedEvent& event) {
   if (finished_ || failed_) return;
-  if (file_) {
+  if (fd_ >= 0) {
     writeLine(eventText(event));
     return;
   }
@@ -421,13 +477,34 @@ void RecordingWriter::add(const RecordedEvent& event) {
 }
 
 bool RecordingWriter::writeLine(const std::string& text) {
-  chain_ = chainChecksum(chain_, text);
-  std::string line = text + " " + hex(chain_, 8) + "\n";
-  // One write and a flush per entry: what reached the system survives the
-  // game being killed.
-  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) {
-    fail("cannot write " + path_ + ": " + std::strerror(errno));
+  std::uint32_t chain = chainChecksum(chain_, text);
+  std::string line = text + " " + hex(chain, 8) + "\n";
+  // One write per entry, straight to the system: what reached it survives
+  // the game being killed.
+  if (!writeAll(line)) {
+    int error = errno;
+    // Only whole entries stay: a part-written one is cut off again.
+    if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
+      // The file keeps the broken end; a reader stops before it.
+    }
+    fail("cannot write " + path_ + ": " + writeErrorText(error));
     return false;
+  }
+  chain_ = chain;
+  written_ += line.size();
+  return true;
+}
+
+bool RecordingWriter::writeAll(const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
   }
   return true;
 }
@@ -435,9 +512,9 @@ bool RecordingWriter::writeLine(const std::string& text) {
 void RecordingWriter::fail(const std::string& what) {
   failed_ = true;
   if (error_.empty()) error_ = what;
-  if (file_) {
-    std::fclose(file_);
-    file_ = nullptr;
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
   }
   pending_.clear();
 }

@@ -17,7 +17,6 @@
 // docs/recordings.md describes it in full.
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,8 +35,9 @@ inline constexpr const char* recordingMagic = "dwrec";
 inline constexpr std::size_t recordingMaxLine = 256;
 // Longest key a recording holds (the game's keys are one or two bytes).
 inline constexpr std::size_t recordingMaxKey = 8;
-// A reader reads no further into a file than this.
-inline constexpr std::size_t recordingMaxBytes = 256u * 1024 * 1024;
+// The longest recording a reader takes (some 4.5 million keys): a longer
+// file is refused whole, never read in part.
+inline constexpr std::size_t recordingMaxBytes = 64u * 1024 * 1024;
 
 struct RecordingHeader {
   int format = recordingFormat;
@@ -91,6 +91,14 @@ std::optional<RecordingRead> readRecordingFile(const std::string& path, std::str
 // "stopped at entry 812 (byte 9731): the file ends inside an entry".
 std::string describeStop(const RecordingRead& read);
 
+// Where a played recording contradicts the game its keys gave: a header seed
+// other than the seed the levels came from, keys left after the game ended,
+// or a game that ended otherwise than the recording says. `levelSeed` is the
+// seed the played game's levels came from; `keysRead` how many keys it took;
+// `quit` whether it ended by Escape. Empty when they agree.
+std::string recordingContradiction(const RecordingRead& read, std::int64_t levelSeed,
+                                   std::size_t keysRead, bool quit);
+
 // Why a recording cannot be played on this game and these files; empty when
 // it can.
 std::string recordingMismatch(const RecordingHeader& header, std::string_view gameVersion,
@@ -100,8 +108,10 @@ std::string recordingMismatch(const RecordingHeader& header, std::string_view ga
 // input tap, it keeps every key and clock reading; entries taken before
 // start() are kept in memory and written when the file opens, so the file
 // can be named after the seed the start screen shows. Every entry is written
-// and flushed to the system at once, so a crash or a kill loses at most the
-// key being read. A write that fails ends the recording, never the game.
+// to the system at once, in one write, so a crash or a kill loses at most the
+// key being read. A write that fails ends the recording, never the game: the
+// entries already written stay, a part-written one is cut off, and a file
+// that never got its header whole is removed again.
 class RecordingWriter : public InputTap {
  public:
   RecordingWriter() = default;
@@ -121,16 +131,18 @@ class RecordingWriter : public InputTap {
   void onTimer(double reading) override;
   void onLocalTime(const ClockTime& time) override;
 
-  bool recording() const { return file_ != nullptr; }
+  bool recording() const { return fd_ >= 0; }
   const std::string& error() const { return error_; }
   std::size_t keysWritten() const { return keys_; }
 
  private:
   void add(const RecordedEvent& event);
   bool writeLine(const std::string& text);
+  bool writeAll(const std::string& bytes);
   void fail(const std::string& what);
 
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
+  std::size_t written_ = 0;  // bytes of whole entries in the file
   std::string path_;
   std::uint32_t chain_ = recordingChainStart;
   std::vector<RecordedEvent> pending_;

@@ -1,7 +1,11 @@
 #include "around/Screenshots.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <fstream>
 #include <map>
 
@@ -106,6 +110,35 @@ TEST(Screenshots, SaveThePageAndItsEnlargementAndNeverWriteOverOne) {
   EXPECT_NE(refused.error, "");
 }
 
+// A disk with room for the page but not its enlargement (a file-size limit
+// between the two) saves neither: no half pair, no part-written file.
+TEST(Screenshots, AFailedSaveLeavesNothingBehind) {
+  TempFolder temp;
+  Screen screen;
+  screen.drawLine(10, 20, 200, 150, 14, LineKind::filledBox);
+  ScreenshotResult sized = saveScreenshot(screen, 3, temp.path / "sized", "s");
+  ASSERT_TRUE(sized.saved) << sized.error;
+  const auto pageBytes = fs::file_size(sized.files[0]), bigBytes = fs::file_size(sized.files[1]);
+  ASSERT_GT(bigBytes, pageBytes);
+
+  fs::path folder = temp.path / "full";
+  fs::create_directories(folder);
+  rlimit before{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+  auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = before;
+  limited.rlim_cur = static_cast<rlim_t>(pageBytes + (bigBytes - pageBytes) / 2);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  ScreenshotResult failed = saveScreenshot(screen, 3, folder, "s");
+  setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, previous);
+
+  EXPECT_FALSE(failed.saved);
+  EXPECT_TRUE(failed.files.empty());
+  EXPECT_NE(failed.error.find("file-size limit"), std::string::npos) << failed.error;
+  EXPECT_TRUE(fs::is_empty(folder)) << fs::directory_iterator(folder)->path();
+}
+
 TEST(Recordings, TheNewestAreKeptAndNothingElseIsTouched) {
   TempFolder temp;
   EXPECT_EQ(recordingsFolder(fakeEnvironment({{"XDG_DATA_HOME", temp.path.string()}})),
@@ -119,15 +152,28 @@ TEST(Recordings, TheNewestAreKeptAndNothingElseIsTouched) {
   make("notes.txt");
   // The game being recorded now counts among those kept, whatever its name.
   make("0000-current.dwrec");
+  // Names the player gave are the player's, however they sort.
+  for (std::string name : {"best-01.dwrec", "best-99.dwrec", "2026-01-05-1200-seed7.dwrec"})
+    make(name);
+  // The newest by the time each was last written, not by name: the game of
+  // the 10th is still being continued.
+  const auto now = fs::file_time_type::clock::now();
+  for (int day = 10; day <= 20; ++day) {
+    fs::last_write_time(temp.path / ("2026-01-" + std::to_string(day) + "-120000-seed7.dwrec"),
+                        now - std::chrono::hours(100 - day));
+  }
+  fs::last_write_time(temp.path / "2026-01-10-120000-seed7.dwrec", now);
   EXPECT_EQ(pruneRecordings(temp.path, 4, temp.path / "0000-current.dwrec"), 8u);
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(temp.path)) {
     left.push_back(entry.path().filename().string());
   }
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"0000-current.dwrec", "2026-01-18-120000-seed7.dwrec",
-                                            "2026-01-19-120000-seed7.dwrec",
-                                            "2026-01-20-120000-seed7.dwrec", "notes.txt"}));
+  EXPECT_EQ(left,
+            (std::vector<std::string>{
+                "0000-current.dwrec", "2026-01-05-1200-seed7.dwrec",
+                "2026-01-10-120000-seed7.dwrec", "2026-01-19-120000-seed7.dwrec",
+                "2026-01-20-120000-seed7.dwrec", "best-01.dwrec", "best-99.dwrec", "notes.txt"}));
 }
 
 }  // namespace

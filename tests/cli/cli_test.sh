@@ -69,6 +69,52 @@ expect "duskwarren --data DIR that is not there" 2 "$WORK/nowhere"
 run duskwarren-tiles --tolerance=300 to-tile a.png b.til
 expect "tiles --tolerance=300" 2 "--tolerance needs a number 0..255"
 
+# Empty values, folders and files that are not there are refused, naming
+# the option, before anything is played or written.
+mkdir -p "$WORK/folder"
+while IFS='|' read -r program option value said; do
+  value=${value//WORK/$WORK}
+  said=${said//WORK/$WORK}
+  if [ "$program" = duskwarren-replay ]; then
+    run "$program" --keys '\e' "$option" "$value"
+  else
+    run "$program" "$option" "$value"
+  fi
+  expect "$program $option '$value'" 2 "$option: $said"
+done <<'VALUES'
+duskwarren-replay|--trace||the value is empty
+duskwarren-replay|--screenshot||the value is empty
+duskwarren-replay|--text-screenshot||the value is empty
+duskwarren-replay|--check||the value is empty
+duskwarren-replay|--record||the value is empty
+duskwarren-replay|--data||the value is empty
+duskwarren-replay|--keys-file|WORK/folder|WORK/folder is a folder, not a file
+duskwarren-replay|--check|WORK/folder|WORK/folder is a folder, not a file
+duskwarren-replay|--recording|WORK/folder|WORK/folder is a folder, not a file
+duskwarren-replay|--trace|WORK/folder|WORK/folder is a folder, not a file
+duskwarren-replay|--screenshot|WORK/nowhere/a.png|cannot write WORK/nowhere/a.png: there is no folder WORK/nowhere
+duskwarren-replay|--keys-file|WORK/nothing|cannot read WORK/nothing: No such file or directory
+duskwarren|--watch||the value is empty
+duskwarren|--watch|WORK/folder|WORK/folder is a folder, not a file
+duskwarren|--data||the value is empty
+VALUES
+[ ! -e "$GAME_DIR/.dwrec" ] || fail "an empty value made a file"
+
+# Every reader has a cap: a file over it is refused whole, with its size.
+cp -r "$GAME_DIR/res" "$GAME_DIR/tiles" "$GAME_DIR/drivers" "$WORK/folder/"
+head -c 100 /dev/zero >"$WORK/keys"
+truncate -s 17M "$WORK/keys"
+run duskwarren-replay --keys-file "$WORK/keys"
+expect "a keys file over its cap" 2 "is longer than a keys file can be (16 MiB)"
+for file in res/party.dat tiles/219b0808.til; do
+  cp "$GAME_DIR/$file" "$WORK/saved" && truncate -s 17M "$WORK/folder/$file"
+  run duskwarren-replay --data "$WORK/folder" --keys '\e'
+  expect "replay with a $file over its cap" 2 "$file is longer than a game file can be (16 MiB)"
+  run duskwarren --data "$WORK/folder" --terminal
+  expect "duskwarren with a $file over its cap" 2 "$file is longer than a game file can be (16 MiB)"
+  cp "$WORK/saved" "$WORK/folder/$file"
+done
+
 # No display: one line that says so, at once, instead of a game nobody sees.
 started=$(date +%s%N)
 run duskwarren

@@ -75,7 +75,7 @@ TEST(Clock, TimeAndDateArePaddedWithZeros) {
   EXPECT_EQ(p.dateText(), "03-04-0987");
 }
 
-TEST(Files, ReadsWholeBinaryFilesThroughBackslashPathsUpToSixteenMiB) {
+TEST(Files, ReadsWholeBinaryFilesThroughBackslashPathsAndRefusesOnesOverSixteenMiB) {
   namespace fs = std::filesystem;
   fs::path dir = fs::temp_directory_path() / ("duskwarren_files_" + std::to_string(::getpid()));
   fs::create_directories(dir / "res");
@@ -90,9 +90,12 @@ TEST(Files, ReadsWholeBinaryFilesThroughBackslashPathsUpToSixteenMiB) {
   EXPECT_EQ(*read, bytes);
   EXPECT_FALSE(p.readFile(dir.string() + "\\res\\missing.dat"));
   EXPECT_EQ(p.readWholeFile(dir.string() + "\\res\\missing.dat"), "");
-  auto large = p.readFile(dir.string() + "\\big.bin");
-  ASSERT_TRUE(large);
-  EXPECT_EQ(large->size(), Platform::maxFileBytes);
+  // Longer than a game file can be: refused whole, never cut, and kept to
+  // be told when the game ends.
+  EXPECT_EQ(p.refusedFile(), "");
+  EXPECT_FALSE(p.readFile(dir.string() + "\\big.bin"));
+  EXPECT_EQ(p.refusedFile(),
+            (dir / "big.bin").string() + " is longer than a game file can be (16 MiB)");
   fs::remove_all(dir);
 }
 

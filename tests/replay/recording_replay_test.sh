@@ -2,7 +2,8 @@
 # Recordings end to end through duskwarren-replay: a golden game recorded
 # with --record plays back with --recording to the same trace and the same
 # picture as its keys; a cut file plays to its last whole entry and says
-# where; other data is refused until --force; a folder without res/ warns.
+# where; other data, and a recording that contradicts its own game, are
+# refused until --force; a folder without res/ warns.
 set -u
 GAME_DIR=${DUSKWARREN_RUNTIME_DIR:?run through ctest}
 GAMES=${DUSKWARREN_GOLDEN_GAMES:?run through ctest}
@@ -63,6 +64,40 @@ replay --data "$WORK/other" --recording "$rec"
 expect "other tiles refused" 2 "other data or tiles"
 replay --data "$WORK/other" --recording "$rec" --force --trace "$WORK/forced.jsonl"
 expect "other tiles played with --force" 0 "all the same"
+
+# rechain IN OUT SED-SCRIPT: the recording IN changed by the sed script,
+# with every checksum made again, so only what it says is wrong.
+rechain() {
+  sed "$3" "$1" | python3 -c '
+import sys
+chain = 2166136261
+for line in sys.stdin.read().splitlines():
+    text = line.rsplit(" ", 1)[0]
+    for byte in text.encode():
+        chain = ((chain ^ byte) * 16777619) & 0xFFFFFFFF
+    print("%s %08x" % (text, chain))' >"$2"
+}
+replay --data "$GAME_DIR" --keys '@42\r x66\e' --record "$WORK/quit.dwrec"
+expect "a quit game recorded" 0
+rechain "$WORK/quit.dwrec" "$WORK/seed7.dwrec" '1s/seed=42/seed=7/'
+rechain "$WORK/quit.dwrec" "$WORK/after-end.dwrec" '/^k 1b /a k 36 0'
+rechain "$WORK/quit.dwrec" "$WORK/no-escape.dwrec" '/^k 1b /d'
+printf 'myhost\n' >"$WORK/hostname"
+truncate -s 68000000 "$WORK/huge.dwrec"
+# file, what is said, and whether --force plays it.
+while IFS='|' read -r file said forced; do
+  replay --data "$GAME_DIR" --recording "$WORK/$file" --trace "$WORK/claims.jsonl"
+  expect "$file refused" 2 "$said"
+  [ ! -e "$WORK/claims.jsonl" ] || fail "$file: a refused recording left a trace"
+  replay --data "$GAME_DIR" --recording "$WORK/$file" --force
+  expect "$file with --force" "$forced" "$said"
+done <<'CLAIMS'
+seed7.dwrec|its header says seed 7, but its keys give the levels of seed 42|0
+after-end.dwrec|the game ended at key 9 of 10, and the key after it was never played|0
+no-escape.dwrec|it says the game was quit, but its keys ran out first|0
+hostname|this is not a Duskwarren recording|2
+huge.dwrec|is longer than a recording can be (64 MiB)|2
+CLAIMS
 
 # A folder without res/: one warning line, and the game still plays.
 mkdir -p "$WORK/empty"

@@ -1,6 +1,8 @@
 #!/bin/bash
 # The terminal is given back as it was on every way out of the game: Escape,
-# Ctrl+C, a termination request, a hang-up and a crash. After each, the pane
+# Ctrl+C, and every signal whose default ends the game (a termination
+# request, a hang-up, a crash, a timer, a pipe, a user signal ...); and on
+# a stop from outside, exactly as on Ctrl+Z. After each, the pane
 # shows the shell's own screen again (off the alternate screen, cursor shown,
 # keypad in its normal mode), with the terminal settings the shell had, and
 # the shell learns how the game ended.
@@ -69,9 +71,52 @@ leave_by() {
   fi
 }
 
-leave_by escape 0
-leave_by ctrl-c 130
-leave_by TERM 143
-leave_by HUP 129
-leave_by SEGV 139
+# screen_is_the_shells WHAT: off the alternate screen, cursor shown, keypad
+# in its normal mode.
+screen_is_the_shells() {
+  local flags
+  flags=$(pane_info '#{alternate_on}#{cursor_flag}#{keypad_flag}')
+  [ "$flags" = "010" ] ||
+    fail "$1: alternate screen, cursor shown, application keypad are $flags, wanted 010"
+}
+
+# A stop from outside: the shell's "Stopped" shows on its own screen, with
+# its own settings; fg brings the game back on its screen, and Escape ends it.
+stop_from_outside() {
+  keys -l "clear; '$DUSKWARREN' --terminal"
+  keys Enter
+  wait_for_text "Press the spacebar" 20 "TSTP: the game's start-up report" || return
+  kill -TSTP "$(game_pid)"
+  wait_for_text "Stopped" 20 "TSTP: the shell's report of the stop" || return
+  screen_is_the_shells "TSTP"
+  keys -l "stty -g > '$WORK/stty-TSTP'"
+  keys Enter
+  for _ in $(seq 50); do
+    [ -s "$WORK/stty-TSTP" ] && break
+    sleep 0.1
+  done
+  cmp -s "$WORK/stty-before" "$WORK/stty-TSTP" || fail "TSTP: the stopped game kept the terminal's settings"
+  keys -l "fg"
+  keys Enter
+  for _ in $(seq 100); do
+    [ "$(pane_info '#{alternate_on}')" = 1 ] && break
+    sleep 0.1
+  done
+  [ "$(pane_info '#{alternate_on}')" = 1 ] || fail "TSTP: fg did not bring the game's screen back"
+  keys Escape
+  for _ in $(seq 200); do
+    [ -z "$(game_pid)" ] && break
+    sleep 0.1
+  done
+  [ -z "$(game_pid)" ] || fail "TSTP: the game did not end on Escape after fg"
+  screen_is_the_shells "TSTP, then fg and Escape"
+  note "TSTP: stopped and continued like Ctrl+Z"
+}
+
+# Each way out with the status the shell sees (128 + the signal's number).
+for way in escape:0 ctrl-c:130 TERM:143 HUP:129 SEGV:139 USR1:138 USR2:140 ALRM:142 PIPE:141 \
+  XCPU:152 SYS:159 TRAP:133 RTMIN:162; do
+  leave_by "${way%:*}" "${way#*:}"
+done
+stop_from_outside
 finish

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/KeyValue.h"
+#include "platform/SafeWrite.h"
 
 namespace dw::lint {
 
@@ -52,23 +53,11 @@ FileBytes readFileBytes(const fs::path& path, std::uintmax_t limit) {
 }
 
 std::optional<std::string> replaceFile(const fs::path& path, std::string_view bytes) {
-  fs::path temporary = path;
-  temporary += ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return "cannot write " + temporary.string();
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) return "cannot write " + temporary.string();
-  }
-  std::error_code ec;
-  fs::rename(temporary, path, ec);
-  if (ec) {
-    std::string reason = "cannot replace the file: " + ec.message();
-    fs::remove(temporary, ec);
-    return reason;
-  }
-  return std::nullopt;
+  // Written beside the file and renamed over it, so a failed write leaves
+  // the file as it was and nothing else behind.
+  std::string why = writeWholeFile(path.string(), bytes);
+  if (why.empty()) return std::nullopt;
+  return "cannot write " + path.string() + ": " + why;
 }
 
 }  // namespace dw::lint

@@ -1,10 +1,17 @@
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "Lint.h"
+#include "cli/CommandLine.h"
 
 int main(int argc, char** argv) {
+  // A file-size limit makes a write fail, like a full disk.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
-  return dw::lint::runLint(args, std::cout, std::cerr);
+  int code = dw::lint::runLint(args, std::cout, std::cerr);
+  // A report that did not reach its reader is no report.
+  if (!dw::cli::outputWritten("duskwarren-lint", std::cerr)) return dw::cli::exitOutput;
+  return code;
 }

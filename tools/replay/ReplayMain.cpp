@@ -5,10 +5,10 @@
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -22,7 +22,9 @@
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
 #include "frame/RunGame.h"
+#include "platform/CappedRead.h"
 #include "platform/DataFolder.h"
+#include "platform/SafeWrite.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/headless/Png.h"
 #include "platform/terminal/CellMapper.h"
@@ -69,22 +71,23 @@ constexpr const char* usage =
     "  --version             the release\n"
     "\n"
     "Options take their value as --opt VALUE or --opt=VALUE. Exit status: the\n"
-    "game's own, 1 when --check finds a difference, 2 for a bad command line or\n"
-    "unreadable file.\n";
+    "game's own, 1 when --check finds a difference, 2 for a bad command line, a\n"
+    "file that cannot be read or written, or a recording its game contradicts.\n";
 
 int fail(const std::string& message) {
   std::cerr << "duskwarren-replay: " << message << "\n" << usage;
   return 2;
 }
 
-bool readFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream data;
-  data << in.rdbuf();
-  out = data.str();
-  return true;
+// A file named on the command line that cannot be used: the reason alone.
+int refuseFile(const std::string& message) {
+  std::cerr << "duskwarren-replay: " << message << "\n";
+  return 2;
 }
+
+// The longest keys file and golden trace read: far more than any game.
+constexpr std::size_t keysFileMaxBytes = 16u * 1024 * 1024;
+constexpr std::size_t goldenMaxBytes = 128u * 1024 * 1024;
 
 // The screen as `duskwarren --terminal` shows it, with the game's tiles read
 // as their glyph codes.
@@ -121,17 +124,18 @@ struct Options {
 std::optional<int> readOptions(int argc, char** argv, Options& o) {
   CLI::App app("", "duskwarren-replay");
   dw::cli::setUp(app, usage);
-  app.add_option("--data", o.dataDir);
+  app.add_option("--data", o.dataDir)->check(dw::cli::folderToUse());
   auto* keysOption = app.add_option("--keys", o.keysText);
-  auto* keysFileOption = app.add_option("--keys-file", o.keysFile);
+  auto* keysFileOption = app.add_option("--keys-file", o.keysFile)->check(dw::cli::fileToRead());
   auto* timerOption = app.add_option("--timer", o.timerText);
-  app.add_option("--trace", o.tracePath);
-  app.add_option("--screenshot", o.screenshotPath);
-  app.add_option("--text-screenshot", o.textPath);
-  app.add_option("--check", o.goldenPath);
-  app.add_option("--log", o.logPath);
-  auto* recordingOption = app.add_option("--recording", o.recordingPath);
-  app.add_option("--record", o.recordPath);
+  app.add_option("--trace", o.tracePath)->check(dw::cli::fileToWrite());
+  app.add_option("--screenshot", o.screenshotPath)->check(dw::cli::fileToWrite());
+  app.add_option("--text-screenshot", o.textPath)->check(dw::cli::fileToWrite());
+  app.add_option("--check", o.goldenPath)->check(dw::cli::fileToRead());
+  app.add_option("--log", o.logPath)->check(dw::cli::fileToWrite());
+  auto* recordingOption =
+      app.add_option("--recording", o.recordingPath)->check(dw::cli::fileToRead());
+  app.add_option("--record", o.recordPath)->check(dw::cli::fileToWrite());
   app.add_flag("--force", o.force);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
   o.haveKeys = keysOption->count() > 0;
@@ -165,13 +169,17 @@ std::optional<int> readInputs(const Options& o, std::string& keys,
     auto parsed = dw::parseKeyScript(o.keysText, error);
     if (!parsed) return fail(error);
     keys = *parsed;
-  } else if (o.haveKeysFile && !readFile(o.keysFile, keys)) {
-    return fail("cannot read keys file " + o.keysFile);
+  } else if (o.haveKeysFile) {
+    std::string error;
+    auto bytes = dw::readCappedFile(o.keysFile, keysFileMaxBytes, "a keys file", error);
+    if (!bytes) return refuseFile(error);
+    keys = std::move(*bytes);
   }
   if (!o.goldenPath.empty()) {
-    std::string text;
-    if (!readFile(o.goldenPath, text)) return fail("cannot read golden trace " + o.goldenPath);
-    golden = readLines(text);
+    std::string error;
+    auto text = dw::readCappedFile(o.goldenPath, goldenMaxBytes, "a golden trace", error);
+    if (!text) return refuseFile(error);
+    golden = readLines(*text);
   }
   return std::nullopt;
 }
@@ -199,32 +207,22 @@ bool playRecording(const Options& o, dw::HeadlessPlatform& platform,
   return true;
 }
 
-// Closes the trace file; false (said on stderr) when any of it failed.
-bool closeTrace(std::FILE* file, const dw::TraceRecorder& recorder, const std::string& path) {
-  bool written = !recorder.writeFailed() && std::ferror(file) == 0;
-  if (std::fclose(file) != 0 || !written) {
-    std::cerr << "duskwarren-replay: cannot write trace " << path << "\n";
-    return false;
-  }
-  return true;
+// Says why a file could not be written and gives the exit status for it.
+int cannotWrite(const std::string& what, const std::string& path, const std::string& why) {
+  std::cerr << "duskwarren-replay: cannot write " << what << " " << path << ": " << why << "\n";
+  return 2;
 }
 
-// Writes the trace and the screenshots asked for and compares the trace with
-// the golden one. Returns the exit status, or nothing when all went well.
+// Writes the screenshots asked for and compares the trace with the golden
+// one. Returns the exit status, or nothing when all went well.
 std::optional<int> finishRun(const Options& o, const std::vector<std::string>& golden,
                              const std::vector<std::string>& lines, dw::Platform& platform) {
-  if (!o.screenshotPath.empty() && !dw::writeScreenshot(o.screenshotPath, platform.screen())) {
-    std::cerr << "duskwarren-replay: cannot write screenshot " << o.screenshotPath << "\n";
-    return 2;
-  }
-  if (!o.textPath.empty()) {
-    std::ofstream out(o.textPath, std::ios::binary);
-    out << textScreenshot(platform);
-    if (!out) {
-      std::cerr << "duskwarren-replay: cannot write text screenshot " << o.textPath << "\n";
-      return 2;
-    }
-  }
+  std::string why;
+  if (!o.screenshotPath.empty() && !dw::writeScreenshot(o.screenshotPath, platform.screen(), &why))
+    return cannotWrite("screenshot", o.screenshotPath, why);
+  if (!o.textPath.empty() &&
+      !(why = dw::writeWholeFile(o.textPath, textScreenshot(platform))).empty())
+    return cannotWrite("text screenshot", o.textPath, why);
   if (!o.goldenPath.empty()) {
     std::string report = dw::compareTraces(golden, lines);
     if (!report.empty()) {
@@ -236,9 +234,84 @@ std::optional<int> finishRun(const Options& o, const std::vector<std::string>& g
   return std::nullopt;
 }
 
+// What the run found wrong with the recording it played, or with a game
+// file that grew while it ran. Returns the exit status when the run is
+// refused for it.
+std::optional<int> checkPlayed(const Options& o, const dw::Game& game,
+                               const std::optional<dw::ReplayRecording>& recording,
+                               const dw::HeadlessPlatform& platform) {
+  if (!platform.refusedFile().empty()) {
+    std::cerr << "duskwarren-replay: " << platform.refusedFile() << "\n";
+    return 2;
+  }
+  if (!recording) return std::nullopt;
+  std::size_t keysRead = recording->input->keyCount() - platform.keysWaiting();
+  std::string contradiction = dw::recordingContradiction(recording->read, game.state.seed, keysRead,
+                                                         game.endReason == dw::EndReason::quit);
+  if (contradiction.empty()) return std::nullopt;
+  if (!o.force) {
+    std::cerr << "duskwarren-replay: cannot play " << o.recordingPath << ": " << contradiction
+              << "; --force plays it anyway\n";
+    return 2;
+  }
+  std::cerr << "duskwarren-replay: played " << o.recordingPath << " all the same: " << contradiction
+            << "\n";
+  return std::nullopt;
+}
+
+// The game with its trace and recording as asked for. Returns the game's
+// exit status, or the run's when something could not be done.
+int playAndWrite(const Options& o, const std::vector<std::string>& golden,
+                 dw::HeadlessPlatform& platform,
+                 const std::optional<dw::ReplayRecording>& recording) {
+  dw::Game game(platform);
+  // A trace is made only for --trace or --check, and written as it is made
+  // into a file that takes the trace's name when it is complete.
+  dw::SafeFile traceFile;
+  if (!o.tracePath.empty() && !traceFile.open(o.tracePath))
+    return cannotWrite("trace", o.tracePath, traceFile.reason());
+  const bool tracing = !o.tracePath.empty() || !o.goldenPath.empty();
+  dw::TraceRecorder recorder(o.tracePath.empty() ? nullptr : &traceFile, !o.goldenPath.empty());
+  if (tracing) game.observer = &recorder;
+  std::optional<dw::LogFile> log;
+  if (!o.logPath.empty()) {
+    if (!log.emplace(o.logPath).error().empty()) {
+      std::cerr << "duskwarren-replay: " << log->error() << "\n";
+      return 2;
+    }
+    game.observer = &log->observer(game.observer);
+  }
+  std::optional<dw::ReplayRecorder> writer;
+  if (!o.recordPath.empty()) {
+    writer.emplace(game, o.recordPath, dw::gameFilesFingerprint(""));
+    platform.setInputTap(&*writer);
+  }
+  int code = dw::runGame(game);
+  game.observer = nullptr;
+  if (tracing) recorder.finish(game);
+  if (auto refused = checkPlayed(o, game, recording, platform)) return *refused;
+  if (!o.tracePath.empty() && !traceFile.commit())
+    return cannotWrite("trace", o.tracePath, traceFile.reason());
+  if (log && !log->finish()) {
+    std::cerr << "duskwarren-replay: " << log->error() << "\n";
+    return 2;
+  }
+  if (writer) {
+    platform.setInputTap(nullptr);
+    if (!writer->finish(game.endReason == dw::EndReason::quit ? "quit" : "keys")) {
+      std::cerr << "duskwarren-replay: cannot record: " << writer->error() << "\n";
+      return 2;
+    }
+  }
+  return finishRun(o, golden, recorder.lines(), platform).value_or(code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file-size limit makes a write fail, like a full disk, instead of
+  // ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   Options o;
   if (auto done = readOptions(argc, argv, o)) return *done;
   std::string keys;
@@ -253,48 +326,14 @@ int main(int argc, char** argv) {
   std::string dataError;
   if (!dw::enterDataFolder(o.dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren-replay",
                            dataError)) {
-    return fail(dataError);
+    return refuseFile(dataError);
   }
   if (!warning.empty()) std::cerr << "duskwarren-replay: " << warning << "\n";
 
   dw::HeadlessPlatform platform(keys, o.timer);
   std::optional<dw::ReplayRecording> recording;
   if (o.haveRecording && !playRecording(o, platform, recording)) return 2;
-  dw::Game game(platform);
-  std::optional<dw::LogFile> log;
-  if (!o.logPath.empty() && !log.emplace(o.logPath).error().empty()) {
-    std::cerr << "duskwarren-replay: " << log->error() << "\n";
-    return 2;
-  }
-  // A trace is made only for --trace or --check, and written as it is made.
-  std::FILE* traceFile = nullptr;
-  if (!o.tracePath.empty() && !(traceFile = std::fopen(o.tracePath.c_str(), "wb"))) {
-    std::cerr << "duskwarren-replay: cannot write trace " << o.tracePath << ": "
-              << std::strerror(errno) << "\n";
-    return 2;
-  }
-  const bool tracing = traceFile || !o.goldenPath.empty();
-  dw::TraceRecorder recorder(traceFile, !o.goldenPath.empty());
-  if (tracing) game.observer = &recorder;
-  if (log) game.observer = &log->observer(game.observer);
-  std::optional<dw::ReplayRecorder> writer;
-  if (!o.recordPath.empty()) {
-    writer.emplace(game, o.recordPath, dw::gameFilesFingerprint(""));
-    platform.setInputTap(&*writer);
-  }
-  int code = dw::runGame(game);
-  if (tracing) recorder.finish(game);
-  if (traceFile && !closeTrace(traceFile, recorder, o.tracePath)) return 2;
-  if (log && !log->finish()) {
-    std::cerr << "duskwarren-replay: " << log->error() << "\n";
-    return 2;
-  }
-  if (writer) {
-    platform.setInputTap(nullptr);
-    if (!writer->finish(game.endReason == dw::EndReason::quit ? "quit" : "keys")) {
-      std::cerr << "duskwarren-replay: cannot record: " << writer->error() << "\n";
-      return 2;
-    }
-  }
-  return finishRun(o, golden, recorder.lines(), platform).value_or(code);
+  int code = playAndWrite(o, golden, platform, recording);
+  if (!dw::cli::outputWritten("duskwarren-replay", std::cerr)) return dw::cli::exitOutput;
+  return code;
 }

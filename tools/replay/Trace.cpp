@@ -186,6 +186,7 @@ std::string endLine(const std::string& reason) {
 }
 
 TraceRecorder::TraceRecorder(std::FILE* sink, bool keepLines) : sink_(sink), keep_(keepLines) {}
+TraceRecorder::TraceRecorder(SafeFile* sink, bool keepLines) : safeSink_(sink), keep_(keepLines) {}
 
 void TraceRecorder::onLevel(const Game& game) {
   record(game, "level", nullptr);
@@ -211,7 +212,7 @@ void TraceRecorder::record(const Game& game, std::string_view event, const std::
 
 void TraceRecorder::lineDone(std::size_t start, std::size_t end) {
   if (keep_) lines_.emplace_back(pending_, start, end - start);
-  if (!sink_) return;
+  if (!sink_ && !safeSink_) return;
   if (pending_.size() == end) pending_.resize(end + 1);
   pending_[end] = '\n';
   pendingEnd_ = end + 1;
@@ -219,9 +220,11 @@ void TraceRecorder::lineDone(std::size_t start, std::size_t end) {
 }
 
 void TraceRecorder::flush() {
-  if (sink_ && pendingEnd_ > 0 &&
-      std::fwrite(pending_.data(), 1, pendingEnd_, sink_) != pendingEnd_) {
-    writeFailed_ = true;
+  if (pendingEnd_ > 0) {
+    if (sink_ && std::fwrite(pending_.data(), 1, pendingEnd_, sink_) != pendingEnd_)
+      writeFailed_ = true;
+    if (safeSink_ && !safeSink_->write(std::string_view(pending_.data(), pendingEnd_)))
+      writeFailed_ = true;
   }
   pendingEnd_ = 0;
 }

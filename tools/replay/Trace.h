@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Game.h"
+#include "platform/SafeWrite.h"
 
 namespace dw {
 
@@ -26,6 +27,8 @@ class TraceRecorder : public GameObserver {
  public:
   TraceRecorder() = default;
   explicit TraceRecorder(std::FILE* sink, bool keepLines = false);
+  // Writes into a file that replaces its target only when it is complete.
+  explicit TraceRecorder(SafeFile* sink, bool keepLines = false);
   TraceRecorder(const TraceRecorder&) = delete;
   TraceRecorder& operator=(const TraceRecorder&) = delete;
 
@@ -45,6 +48,7 @@ class TraceRecorder : public GameObserver {
   void flush();
 
   std::FILE* sink_ = nullptr;
+  SafeFile* safeSink_ = nullptr;
   bool keep_ = true;
   bool writeFailed_ = false;
   // Lines not yet written, up to pendingEnd_; the room past it is kept.

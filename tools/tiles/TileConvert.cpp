@@ -11,6 +11,8 @@
 #include <system_error>
 
 #include "core/Tiles.h"
+#include "platform/CappedRead.h"
+#include "platform/SafeWrite.h"
 
 namespace dw::tiles {
 
@@ -63,39 +65,18 @@ std::string readFileBytes(const fs::path& path, std::uintmax_t limit) {
   if (ec) throw ToolError(say("cannot open ", Quoted{path}, ": ", ec.message()));
   if (!fs::exists(status)) throw ToolError(say("cannot open ", Quoted{path}, ": no such file"));
   if (fs::is_directory(status)) throw ToolError(say(Quoted{path}, " is a folder, not a file"));
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) throw ToolError(say("cannot open ", Quoted{path}, ": ", std::strerror(errno)));
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
-    if (n > 0) {
-      if (bytes.size() + n > limit) {
-        throw ToolError(say(Quoted{path}, " is too large (more than ", limit, " bytes)"));
-      }
-      bytes.append(buffer, n);
-    }
-    if (n < sizeof buffer) break;
-  }
-  if (std::ferror(file)) {
-    throw ToolError(say("cannot read ", Quoted{path}, ": ", std::strerror(errno)));
-  }
-  return bytes;
+  std::string error;
+  auto bytes = readCappedFile(path.string(), static_cast<std::size_t>(limit),
+                              "a file this tool reads", error);
+  if (!bytes) throw ToolError(error);
+  return std::move(*bytes);
 }
 
 void writeFileBytes(const fs::path& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) throw ToolError(say("cannot write ", Quoted{path}, ": ", std::strerror(errno)));
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  int writeErrno = errno;
-  if (std::fclose(file) != 0 && ok) {
-    ok = false;
-    writeErrno = errno;
-  }
-  if (!ok) {
-    throw ToolError(say("cannot write ", Quoted{path}, ": ", std::strerror(writeErrno)));
-  }
+  // Written whole into a file beside the target and renamed over it, so a
+  // failed write leaves the target as it was.
+  std::string why = writeWholeFile(path.string(), bytes);
+  if (!why.empty()) throw ToolError(say("cannot write ", Quoted{path}, ": ", why));
 }
 
 namespace {

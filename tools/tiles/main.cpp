@@ -1,6 +1,7 @@
 // duskwarren-tiles: converts between PNG pictures and the game's tile files.
 // Exit codes: 0 done, 2 bad use or bad input (the reason is on stderr).
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -155,9 +156,7 @@ int run(const Arguments& args) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runTool(int argc, char** argv) {
   Arguments args;
   std::string tolerance;
   CLI::App app("", "duskwarren-tiles");
@@ -183,4 +182,14 @@ int main(int argc, char** argv) {
     std::cerr << "duskwarren-tiles: " << e.what() << "\n";
   }
   return exitBad;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A file-size limit makes a write fail, like a full disk.
+  std::signal(SIGXFSZ, SIG_IGN);
+  int code = runTool(argc, argv);
+  if (!cli::outputWritten("duskwarren-tiles", std::cerr)) return exitBad;
+  return code;
 }

@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/SafeWrite.h"
+
 namespace dw {
 
 bool writePagePng(const std::string& path, const std::uint8_t* pixels, int width, int height,
-                  const Palette& palette) {
+                  const Palette& palette, std::string* error) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(width);
@@ -21,13 +23,27 @@ bool writePagePng(const std::string& path, const std::uint8_t* pixels, int width
     colours[i * 3 + 1] = palette[i].g;
     colours[i * 3 + 2] = palette[i].b;
   }
-  int ok = png_image_write_to_file(&image, path.c_str(), 0, pixels, width, colours.data());
-  return ok != 0;
+  // Made in memory first, so the file is written whole or not at all.
+  png_alloc_size_t size = 0;
+  std::string why;
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels, width, colours.data())) {
+    why = image.message;
+  } else {
+    std::string bytes(size, '\0');
+    if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels, width, colours.data())) {
+      why = image.message;
+    } else {
+      bytes.resize(size);
+      why = writeWholeFile(path, bytes);
+    }
+  }
+  if (error) *error = why;
+  return why.empty();
 }
 
-bool writeScreenshot(const std::string& path, const Screen& screen) {
+bool writeScreenshot(const std::string& path, const Screen& screen, std::string* error) {
   return writePagePng(path, screen.page(screen.visiblePage()), Screen::width, Screen::height,
-                      screen.palette());
+                      screen.palette(), error);
 }
 
 bool readPngRgb(const std::string& path, RgbImage& out) {

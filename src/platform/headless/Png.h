@@ -8,11 +8,13 @@
 
 namespace dw {
 
-// Writes a page of palette indices as an 8-bit palette PNG. False on failure.
+// Writes a page of palette indices as an 8-bit palette PNG, whole or not at
+// all (a file written over stays as it was when the write fails). False on
+// failure, with the reason in *error when given.
 bool writePagePng(const std::string& path, const std::uint8_t* pixels, int width, int height,
-                  const Palette& palette);
+                  const Palette& palette, std::string* error = nullptr);
 // The visible page of the screen.
-bool writeScreenshot(const std::string& path, const Screen& screen);
+bool writeScreenshot(const std::string& path, const Screen& screen, std::string* error = nullptr);
 
 // Reads a PNG as RGB pixels (any colour type); false when it cannot be read.
 struct RgbImage {

@@ -76,6 +76,32 @@ void onCrash(int sig) {
   raise(sig);
 }
 
+// Stopped from outside (kill -TSTP, a background read or write): the
+// terminal goes back to the shell exactly as for Ctrl+Z, the game stops the
+// way the signal stops it, and takes the terminal again when continued.
+void onOutsideStop(int sig) {
+  int savedErrno = errno;
+  restoreTerminalNow();
+  struct sigaction ours {};
+  struct sigaction stopping {};
+  stopping.sa_handler = SIG_DFL;
+  sigemptyset(&stopping.sa_mask);
+  sigaction(sig, &stopping, &ours);
+  // Installed with SA_NODEFER, so the signal stops the game right here.
+  raise(sig);
+  sigaction(sig, &ours, nullptr);
+  // SIGCONT has woken the game, which takes the terminal again.
+  errno = savedErrno;
+}
+
+// Signals whose default ends the game without a core: it ends at its next
+// key, as for a termination request. Core-dumping ones give the terminal
+// back and end at once.
+constexpr int endingSignals[] = {SIGINT,    SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,  SIGALRM,
+                                 SIGVTALRM, SIGPROF, SIGPIPE, SIGPOLL, SIGPWR,  SIGSTKFLT};
+constexpr int crashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS, SIGXCPU};
+constexpr int stopSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
+
 bool utf8Locale() {
   // The locale is only asked, then put back: game text never goes through it.
   std::string previous = std::setlocale(LC_CTYPE, nullptr);
@@ -122,22 +148,32 @@ bool TerminalPlatform::start(std::string& error) {
   shared.stopping = 0;
   shared.wakeFd = wakePipe_[1];
 
-  auto install = [this](int sig, void (*handler)(int), int flags) {
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = flags;
-    struct sigaction previous {};
-    if (sigaction(sig, &action, &previous) == 0) previousActions_.emplace_back(sig, previous);
-  };
-  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) install(sig, onStop, SA_RESTART);
-  for (int sig : {SIGWINCH, SIGCONT}) install(sig, onWake, SA_RESTART);
-  for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
-    install(sig, onCrash, SA_RESETHAND | SA_NODEFER);
+  installHandlers();
 
   enter();
   checkSize();
   return true;
+}
+
+// Every signal whose default ends or stops the game gives the terminal back
+// first. One the game was started ignoring (nohup's hang-up, a pipe closed
+// on purpose) stays ignored.
+void TerminalPlatform::installHandlers() {
+  auto install = [this](int sig, void (*handler)(int), int flags) {
+    struct sigaction previous {};
+    if (sigaction(sig, nullptr, &previous) != 0) return;
+    if (previous.sa_handler == SIG_IGN && sig != SIGWINCH && sig != SIGCONT) return;
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = flags;
+    if (sigaction(sig, &action, nullptr) == 0) previousActions_.emplace_back(sig, previous);
+  };
+  for (int sig : endingSignals) install(sig, onStop, SA_RESTART);
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) install(sig, onStop, SA_RESTART);
+  for (int sig : {SIGWINCH, SIGCONT}) install(sig, onWake, SA_RESTART);
+  for (int sig : crashSignals) install(sig, onCrash, SA_RESETHAND | SA_NODEFER);
+  for (int sig : stopSignals) install(sig, onOutsideStop, SA_RESTART | SA_NODEFER);
 }
 
 TerminalPlatform::~TerminalPlatform() {

@@ -62,6 +62,7 @@ class TerminalPlatform : public Platform {
   // Reads what has arrived, waiting at most timeoutMs (-1: until something
   // comes). False when no key can come any more.
   bool service(int timeoutMs);
+  void installHandlers();
   void handleSignals();
   void deliver(std::vector<std::string>& keys);
   void suspend();
