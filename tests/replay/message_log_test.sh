@@ -80,7 +80,7 @@ for case in missing limit; do
     )
     CODE=$? ERR=$(cat "$WORK/err")
   fi
-  if [ "$CODE" -ne 2 ] || [[ "$ERR" != *"cannot write log $target: "* ]]; then
+  if [ "$CODE" -ne 2 ] || [[ "$ERR" != *"cannot write"*"$target: "* ]]; then
     fail "log to $target: exit code $CODE, stderr: $ERR"
   else
     note "$case: $ERR"

@@ -5,6 +5,7 @@
 
 #include "around/MessageLog.h"
 #include "core/Game.h"
+#include "platform/SafeWrite.h"
 
 namespace dw {
 
@@ -30,7 +31,6 @@ class ObserverPair : public GameObserver {
 class LogFile : public LogSink {
  public:
   explicit LogFile(std::string path);
-  ~LogFile();
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;
 
@@ -45,10 +45,8 @@ class LogFile : public LogSink {
   void take(const LogEntry& entry) override;
 
  private:
-  void failed(const std::string& what, int number);
-
-  std::string path_, temporary_, error_;
-  std::FILE* file_ = nullptr;
+  std::string path_, error_;
+  SafeFile file_;
   MessageLog log_;
   ObserverPair pair_{nullptr, log_};
 };
