@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "around/RecordingCheck.h"
 #include "around/RecordingFiles.h"
 #include "around/Screenshots.h"
 #include "around/Settings.h"

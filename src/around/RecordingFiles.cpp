@@ -4,10 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/RunGame.h"
-#include "platform/headless/HeadlessPlatform.h"
-#include "recording/RecordedInput.h"
-
 namespace dw {
 
 namespace fs = std::filesystem;
@@ -90,17 +86,6 @@ std::size_t pruneRecordings(const fs::path& folder, std::size_t keep, const fs::
     if (fs::remove(recordings[i].path, error)) ++removed;
   }
   return removed;
-}
-
-std::string recordedGameContradiction(const RecordingRead& read) {
-  HeadlessPlatform platform;
-  RecordedInput input(read.events);
-  while (auto key = input.nextKey()) platform.addKey(std::move(*key));
-  platform.setClockFeed(&input);
-  Game game(platform);
-  runGame(game);
-  std::size_t keysRead = input.keyCount() - platform.keysWaiting();
-  return recordingContradiction(read, game.state.seed, keysRead, game.endReason == EndReason::quit);
 }
 
 }  // namespace dw

@@ -33,9 +33,4 @@ bool isGameRecordingName(const std::string& name);
 std::size_t pruneRecordings(const std::filesystem::path& folder, std::size_t keep,
                             const std::filesystem::path& keepAlways);
 
-// Plays a recording without a window, in the current game folder, and says
-// where it contradicts the game its keys give (a header seed the levels do
-// not come from, keys after the game ended); empty when it does not.
-std::string recordedGameContradiction(const RecordingRead& read);
-
 }  // namespace dw
