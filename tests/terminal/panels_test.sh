@@ -4,7 +4,8 @@
 # the very screen the headless game shows, for none of their keys reaches the
 # game. The player's settings make the arrows walk (a bad line is named on
 # the row below the game, and the game goes on). The game is recorded, and
-# the recording replays to the same trace as the keys the game was given.
+# the recording replays to the same trace as the keys the game was given,
+# and --terminal --watch plays it to its end.
 source "$(dirname "$0")/terminal_lib.sh"
 require_tmux
 require_game
@@ -65,5 +66,13 @@ else
   else
     fail "the recording's trace differs from the keys': $(diff "$WORK/recorded.jsonl" "$WORK/typed.jsonl" | head -c 600)"
   fi
+  # Watched in the terminal at the fastest pace, the recording plays to its
+  # Escape, which ends the game.
+  stop_server
+  start_game 80 30 "XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_DATA_HOME='$XDG_DATA_HOME' '$DUSKWARREN' --terminal --watch '${recordings[0]}'"
+  keys Space
+  wait_for_text "Watching .*dwrec (paused: Space goes on)" 10 "Space pauses the recording watched"
+  keys -l "++++++++ "
+  expect_end 0 "the recording watched to its end"
 fi
 finish

@@ -11,6 +11,8 @@ namespace dw {
 
 namespace {
 
+// How long what the shell tells stays on the notice row (or a key clears it).
+constexpr std::int64_t tellMilliseconds = 4000;
 constexpr int cols = Screen::textCols, rows = Screen::textRows;
 // The frame sits one cell inside the page's edge, as the window's does.
 constexpr int frameLeft = 1, frameRight = cols - 2, bodyRows = rows - 4;
@@ -84,6 +86,7 @@ void TerminalPlatform::setWatchStatus(const std::string& status) {
 
 void TerminalPlatform::tell(const std::string& message) {
   told_ = message;
+  toldUntilMs_ = nowMs() + tellMilliseconds;
   frontChanged();
 }
 
@@ -108,7 +111,11 @@ std::vector<OverlayLine> TerminalPlatform::helpLegend(const std::vector<GlyphNam
 // The keys of the panels; true when the key was one, and so never reaches
 // the game (a recording made with panels replays alike).
 bool TerminalPlatform::frontKey(const std::string& k) {
-  told_.clear();
+  if (!told_.empty()) {
+    told_.clear();
+    toldUntilMs_ = 0;
+    frontChanged();
+  }
   if (shell_ == nullptr) return false;
   bool help = k == key(extendedKey::f1) || k == "?";
   bool log = k == key(extendedKey::f1 + 1) || k == "l";

@@ -291,7 +291,22 @@ void TerminalPlatform::pumpEvents() {
 bool TerminalPlatform::waitEvents() {
   if (closed_) return false;
   draw(false);
+  // What the shell told goes after a while; the caller comes back to wait on.
+  if (toldUntilMs_ != 0) {
+    auto left = static_cast<int>(toldUntilMs_ - nowMs());
+    if (left > 0) return service(left);
+    toldUntilMs_ = 0;
+    told_.clear();
+    frontChanged();
+    draw(false);
+  }
   return service(-1);
+}
+
+bool TerminalPlatform::waitEventsFor(int ms) {
+  if (closed_) return false;
+  draw(false);
+  return service(std::max(ms, 0));
 }
 
 bool TerminalPlatform::service(int timeoutMs) {

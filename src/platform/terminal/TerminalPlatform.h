@@ -70,6 +70,7 @@ class TerminalPlatform : public Platform, public ShellFront {
   ClockTime readLocalTime() override;
   void pumpEvents() override;
   bool waitEvents() override;
+  bool waitEventsFor(int ms) override;
 
  private:
   TerminalPlatform() = default;
@@ -120,6 +121,7 @@ class TerminalPlatform : public Platform, public ShellFront {
   std::vector<OverlayLine> panelRows_;  // the panel's lines wrapped to its width
   int panelTop_ = 0;
   std::string notice_, watchStatus_, told_, banner_;
+  std::int64_t toldUntilMs_ = 0;
   std::string shownStatus_;
   bool titleUsed_ = false;
   bool frontDirty_ = false;

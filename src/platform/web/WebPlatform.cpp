@@ -13,8 +13,9 @@
 // character), -1 when none is waiting.
 EM_JS(int, dw_web_next_key, (), { return Module.duskwarren.nextKey(); });
 
-// Resolves once a key is waiting (at once if one already is).
-EM_ASYNC_JS(void, dw_web_wait_for_key, (), { await Module.duskwarren.keyArrived(); });
+// Resolves once a key is waiting (at once if one already is), or after ms
+// milliseconds when ms is not negative.
+EM_ASYNC_JS(void, dw_web_wait_for_key, (int ms), { await Module.duskwarren.keyArrived(ms); });
 
 // Draws 320 x 200 palette indices through a palette of 256 r, g, b triples.
 EM_JS(void, dw_web_present, (const std::uint8_t* page, const std::uint8_t* rgb), {
@@ -178,8 +179,12 @@ void WebPlatform::showBanner(const std::string& text) {
 }
 
 bool WebPlatform::waitEvents() {
+  return waitEventsFor(-1);
+}
+
+bool WebPlatform::waitEventsFor(int ms) {
   present();
-  dw_web_wait_for_key();
+  dw_web_wait_for_key(ms);
   pumpEvents();
   return true;
 }

@@ -47,6 +47,7 @@ class WebPlatform : public Platform, public ShellFront {
   // A page can always receive another key, so this only returns once one
   // has arrived.
   bool waitEvents() override;
+  bool waitEventsFor(int ms) override;
 
  private:
   void openPanel(PanelKind kind);

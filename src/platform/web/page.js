@@ -276,10 +276,14 @@ Module.duskwarren = (function () {
     nextKey() {
       return keys.length > 0 ? keys.shift() : -1;
     },
-    keyArrived() {
+    keyArrived(ms) {
       if (keys.length > 0) return Promise.resolve();
       setState('waiting');
-      return new Promise((resolve) => { wake = resolve; });
+      return new Promise((resolve) => {
+        wake = resolve;
+        // A timed wait (the pace of a recording watched) ends on its own.
+        if (ms >= 0) setTimeout(() => { if (wake === resolve) { wake = null; resolve(); } }, ms);
+      });
     },
     present(page, rgb) {
       for (let i = 0; i < 256; ++i) {
