@@ -139,9 +139,9 @@ TEST_F(RecordedGame, PlaysBackToTheSameGameOnAFixedClock) {
   EXPECT_TRUE(read->complete);
   ASSERT_TRUE(read->header);
   EXPECT_EQ(read->header->seed, 1234);
-  EXPECT_EQ(recordingMismatch(*read->header, recordingGameVersion,
-                              gameFilesFingerprint(DUSKWARREN_GAME_DIR)),
-            "");
+  EXPECT_EQ(
+      recordingMismatch(*read->header, gameRulesVersion, gameFilesFingerprint(DUSKWARREN_GAME_DIR)),
+      "");
 
   std::string keys;
   std::size_t timers = 0, times = 0;
@@ -283,20 +283,33 @@ TEST(RecordingCheck, OtherDataOrAnotherVersionIsNamed) {
   EXPECT_NE(gameFilesFingerprint(dir.string()), changed);
   fs::remove_all(dir);
 
-  RecordingHeader header{recordingFormat, "1.2.0", std::nullopt, shipped};
-  EXPECT_EQ(recordingMismatch(header, "1.2.0", shipped), "");
-  EXPECT_EQ(recordingMismatch(header, "1.3.0", shipped),
-            "it was made with game version 1.2.0, this is version 1.3.0");
-  EXPECT_EQ(recordingMismatch(header, "1.2.0", changed),
+  // Another release with the same rules and data plays; other rules do not.
+  RecordingHeader header{recordingFormat, "1.2.0", 3, std::nullopt, shipped};
+  EXPECT_EQ(recordingMismatch(header, 3, shipped), "");
+  EXPECT_EQ(recordingMismatch(header, 4, shipped),
+            "it was made with other rules (rules 3, release 1.2.0; this game plays rules 4)");
+  EXPECT_EQ(recordingMismatch(header, 3, changed),
             "it was made with other data or tiles (fingerprint " + fingerprintText(shipped) +
                 ", these files give " + fingerprintText(changed) + ")");
 
   // The header's own words for a file that is no recording, or a newer one.
   EXPECT_EQ(parseRecording("PK\x03\x04 zip\n").problem, "this is not a Duskwarren recording");
-  std::string future = "dwrec 2 game=9 seed=- data=0000000000000000";
+  std::string future = "dwrec 3 game=9 rules=1 seed=- data=0000000000000000";
   future += " " + fingerprintText(chainChecksum(recordingChainStart, future)).substr(8) + "\n";
   EXPECT_EQ(parseRecording(future).problem,
-            "the recording is in format 2, which this game does not read (it reads format 1)");
+            "the recording is in format 3, which this game does not read (it reads formats 1 to "
+            "2)");
+
+  // A recording made before the rules had a number reads as rules 1, and
+  // its header reads back in its own words.
+  std::string old = "dwrec 1 game=0.9 seed=7 data=0000000000000001";
+  old += " " + fingerprintText(chainChecksum(recordingChainStart, old)).substr(8) + "\n";
+  RecordingRead oldRead = parseRecording(old);
+  ASSERT_TRUE(oldRead.header) << oldRead.problem;
+  EXPECT_EQ(oldRead.header->format, 1);
+  EXPECT_EQ(oldRead.header->rules, 1);
+  EXPECT_EQ(oldRead.header->seed, 7);
+  EXPECT_EQ(recordingMismatch(*oldRead.header, 1, 1), "");
 }
 
 }  // namespace
