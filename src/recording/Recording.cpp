@@ -265,6 +265,7 @@ RecordingScanner::RecordingScanner(std::string_view bytes) : window_(bytes), atE
     window_ = window_.substr(0, recordingMaxBytes);
     cut_ = true;
   }
+  all_ = window_;
 }
 
 RecordingScanner::RecordingScanner(std::FILE* file) : file_(file) {}
@@ -344,9 +345,20 @@ const std::optional<RecordingHeader>& RecordingScanner::readHeader() {
   return header_;
 }
 
-void RecordingScanner::resumeAt(const RecordingHeader& header, const RecordingPoint& point) {
+bool RecordingScanner::resumeAt(const RecordingHeader& header, const RecordingPoint& point) {
   header_ = header;
   point_ = point;
+  stopped_ = complete_ = false;
+  problem_.clear();
+  if (!file_) {
+    window_ = point.offset <= all_.size() ? all_.substr(point.offset) : std::string_view();
+    return point.offset <= all_.size();
+  }
+  buffer_.clear();
+  window_ = {};
+  atEof_ = cut_ = false;
+  return point.offset <= recordingMaxBytes &&
+         ::fseeko(file_, static_cast<off_t>(point.offset), SEEK_SET) == 0;
 }
 
 const RecordedEvent* RecordingScanner::next() {

@@ -127,9 +127,10 @@ class RecordingScanner {
 
   // Reads entry 0. Nothing, with problem(), when there is no good header.
   const std::optional<RecordingHeader>& readHeader();
-  // Goes on at a point read before: the source stands at point.offset (a
-  // file positioned there, or bytes that start there).
-  void resumeAt(const RecordingHeader& header, const RecordingPoint& point);
+  // Goes on at a point read before (its header already known): reads on
+  // from point.offset of the file or of the bytes. False when the file
+  // cannot be read there.
+  bool resumeAt(const RecordingHeader& header, const RecordingPoint& point);
   // The next entry; nothing at the end of the file or at the first line
   // that is wrong (problem() then says why).
   const RecordedEvent* next();
@@ -148,6 +149,7 @@ class RecordingScanner {
 
   std::FILE* file_ = nullptr;
   std::string buffer_;
+  std::string_view all_;     // the caller's bytes, when reading from memory
   std::string_view window_;  // unread bytes: of buffer_, or of the caller's
   bool atEof_ = false, cut_ = false, stopped_ = false, complete_ = false;
   std::size_t taken_ = 0;  // bytes taken from the source
