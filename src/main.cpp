@@ -9,6 +9,9 @@
 #include <iostream>
 #include <string>
 
+#include "around/RecordedPlay.h"
+#include "around/RecordingFiles.h"
+#include "around/UserFolders.h"
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
 #include "frame/RunGame.h"
@@ -26,7 +29,7 @@ namespace {
 
 constexpr const char* usage =
     "Usage: duskwarren [--data DIR] [--watch FILE.dwrec [--force]]\n"
-    "  or:  duskwarren [--data DIR] --terminal\n"
+    "  or:  duskwarren [--data DIR] [--terminal] [--continue [FILE.dwrec] [--force]]\n"
     "  or:  duskwarren --help | --version\n"
     "\n"
     "Opens the game in a window. F1 lists the keys, F2 shows the message log,\n"
@@ -40,7 +43,10 @@ constexpr const char* usage =
     "               else the installed game data\n"
     "  --watch FILE plays a recording in the window: Space pauses, + and -\n"
     "               change the speed, Escape stops\n"
-    "  --force      watch a recording made with another version or other data\n"
+    "  --continue [FILE]\n"
+    "               take up the newest run where it stopped (or the run of the\n"
+    "               recording FILE); it goes on in the recordings folder\n"
+    "  --force      watch or continue a recording made with other rules or data\n"
     "  --terminal   play in this terminal instead of a window (at least 40 x 25\n"
     "               characters), also over ssh or without a display\n"
     "  -h, --help   this text\n"
@@ -49,8 +55,9 @@ constexpr const char* usage =
     "Exit status: 0 after the game, 1 when it cannot run, 2 for a bad command line,\ngame "
     "folder or recording.\n";
 
-// The game as text in the terminal it was started from.
-int playInTerminal() {
+// The game as text in the terminal it was started from; with `run`, that
+// run goes on where it stopped.
+int playInTerminal(dw::CaughtUpRun* run) {
   std::string error;
   auto platform = dw::TerminalPlatform::open(error);
   if (!platform) {
@@ -63,12 +70,15 @@ int playInTerminal() {
       platform->addTilePicture(static_cast<std::uint8_t>(g), *picture);
   }
   int code;
+  std::string notRecorded;
   {
     dw::Game game(*platform);
-    code = dw::runGame(game);
+    code = dw::playRecorded(game, dw::recordingsFolder(dw::processEnvironment()), run,
+                            [&notRecorded](const std::string& why) { notRecorded = why; });
   }
   int sig = platform->endingSignal();
   platform.reset();  // the terminal as it was
+  if (!notRecorded.empty()) std::cerr << "duskwarren: not recorded: " << notRecorded << "\n";
   // Ended by Ctrl+C, a hang-up or a termination request: end the way the
   // shell expects of such an ending.
   if (sig != 0) std::raise(sig);
@@ -90,32 +100,57 @@ std::string noDisplayLine(const std::string& reason) {
   return "duskwarren: no usable display (" + reason + "): " + advice;
 }
 
+// A path given on the command line, taken from where the command was given.
+void makeAbsolute(std::string& path) {
+  if (path.empty()) return;
+  std::error_code ignored;
+  auto absolute = std::filesystem::absolute(path, ignored);
+  if (!absolute.empty()) path = absolute.string();
+}
+
+// Catches up the run --continue names, before any window opens; nothing
+// (said on stderr) when it cannot be continued.
+std::optional<dw::CaughtUpRun> runToContinue(const std::string& file, bool force) {
+  std::string error;
+  auto run = dw::runToContinue(file, dw::recordingsFolder(dw::processEnvironment()), force, error);
+  if (!run) {
+    std::cerr << "duskwarren: " << error << "\n";
+    return std::nullopt;
+  }
+  for (const auto& note : run->notes) std::cerr << "duskwarren: " << note << "\n";
+  return run;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  std::string dataDir, watchFile;
+  std::string dataDir, watchFile, continueFile;
   bool force = false;
   CLI::App app("", "duskwarren");
   dw::cli::setUp(app, usage);
   bool terminal = false;
   app.add_option("--data", dataDir);
   CLI::Option* watch = app.add_option("--watch", watchFile);
-  app.add_flag("--force", force)->needs(watch);
+  CLI::Option* resume = app.add_option("--continue", continueFile)->expected(0, 1);
+  resume->excludes(watch);
+  app.add_flag("--force", force);
   app.add_flag("--terminal", terminal)->excludes(watch);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
-  // The recording is named from where the command was given.
-  if (!watchFile.empty()) {
-    std::error_code ignored;
-    auto absolute = std::filesystem::absolute(watchFile, ignored);
-    if (!absolute.empty()) watchFile = absolute.string();
+  if (force && watch->count() == 0 && resume->count() == 0) {
+    std::cerr << "duskwarren: --force goes with --watch or --continue\n";
+    return dw::cli::exitUsage;
   }
+  makeAbsolute(watchFile);
+  makeAbsolute(continueFile);
   std::string error;
   if (!dw::enterDataFolder(dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren", error)) {
     std::cerr << "duskwarren: " << error << "\n";
     return dw::cli::exitUsage;
   }
 
-  if (terminal) return playInTerminal();
+  std::optional<dw::CaughtUpRun> run;
+  if (resume->count() > 0 && !(run = runToContinue(continueFile, force))) return dw::cli::exitUsage;
+  if (terminal) return playInTerminal(run ? &*run : nullptr);
 
   // A recording is read before the window opens, so one that cannot be
   // watched is refused without a window flashing up.
@@ -143,5 +178,5 @@ int main(int argc, char* argv[]) {
   }
   if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
   if (recording) return dw::watchInWindow(*platform, *recording);
-  return dw::playInWindow(*platform);
+  return dw::playInWindow(*platform, run ? &*run : nullptr);
 }

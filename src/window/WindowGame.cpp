@@ -4,6 +4,7 @@
 
 #include "around/KeyHelp.h"
 #include "around/MessageLog.h"
+#include "around/RecordedPlay.h"
 #include "around/RecordingFiles.h"
 #include "around/Screenshots.h"
 #include "around/UserFolders.h"
@@ -46,7 +47,8 @@ std::string takeScreenshot(const Screen& screen, int scale, const Environment& e
 }
 
 // Runs a game with the panels, notices and screenshots set up.
-int runAround(SdlPlatform& window, Game& game, OverlayContent help) {
+int runAround(SdlPlatform& window, Game& game, OverlayContent help,
+              const std::function<int(Game&)>& play) {
   Environment env = processEnvironment();
   WindowCompanion companion(window);
   window.setKeyHelp(std::move(help));
@@ -54,7 +56,7 @@ int runAround(SdlPlatform& window, Game& game, OverlayContent help) {
   window.setScreenshotSaver(
       [env](const Screen& screen, int scale) { return takeScreenshot(screen, scale, env); });
   game.observer = &companion;
-  int code = runGame(game);
+  int code = play(game);
   // The window may outlive this game; it must not call into it any more.
   window.setMessageLog(nullptr);
   game.observer = nullptr;
@@ -63,16 +65,13 @@ int runAround(SdlPlatform& window, Game& game, OverlayContent help) {
 
 }  // namespace
 
-int playInWindow(SdlPlatform& window) {
+int playInWindow(SdlPlatform& window, CaughtUpRun* run) {
   Game game(window);
-  WindowRecorder recorder(game, recordingsFolder(processEnvironment()), fileStamp(),
-                          gameFilesFingerprint(""));
-  if (!recorder.error().empty()) window.flashTitle("Not recorded: " + recorder.error());
-  window.setInputTap(&recorder);
-  int code = runAround(window, game, keyHelp());
-  window.setInputTap(nullptr);
-  recorder.finish();
-  return code;
+  return runAround(window, game, keyHelp(), [&window, run](Game& played) {
+    return playRecorded(
+        played, recordingsFolder(processEnvironment()), run,
+        [&window](const std::string& why) { window.flashTitle("Not recorded: " + why); });
+  });
 }
 
 std::optional<RecordingToWatch> readRecordingToWatch(const std::string& path, bool force,
@@ -104,7 +103,7 @@ int watchInWindow(SdlPlatform& window, const RecordingToWatch& recording) {
   Game game(window);
   window.setClockFeed(&input);
   window.watch([&input] { return input.nextKey(); }, recording.name);
-  int code = runAround(window, game, watchKeyHelp());
+  int code = runAround(window, game, watchKeyHelp(), [](Game& played) { return runGame(played); });
   window.watch(nullptr, {});
   window.setClockFeed(nullptr);
   return code;

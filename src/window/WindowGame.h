@@ -9,12 +9,14 @@ namespace dw {
 
 class SdlPlatform;
 struct RecordingRead;
+struct CaughtUpRun;
 
 // Plays the game in the window with everything around it: the key help on
 // F1, the message log on F2, screenshots on F12, the notices about fallen
 // members, and a recording of the game in the player's recordings folder.
+// With `run`, the game is that run caught up, going on where it stopped.
 // Returns the game's exit code.
-int playInWindow(SdlPlatform& window);
+int playInWindow(SdlPlatform& window, CaughtUpRun* run = nullptr);
 
 // A recording read for watching, with lines to tell the player first (where
 // a damaged file stops, why a refused one plays all the same).
