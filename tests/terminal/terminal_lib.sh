@@ -17,6 +17,9 @@ if [ -n "${DUSKWARREN_BUILD:-}" ]; then
 fi
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-terminal.XXXXXX")
+# The game's recordings and settings go to folders of the test's own.
+export XDG_DATA_HOME="$WORK/data" XDG_CONFIG_HOME="$WORK/config"
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 # The server's socket lives in the work folder, so it goes with it.
 SOCKET="$WORK/tmux.socket"
 SERVER_STARTED=""
@@ -88,7 +91,7 @@ start_pane() {
   shift 2
   # Keys go to the program as soon as they are typed.
   tm new-session -d -s game -x "$cols" -y "$rows" \
-    "cd '$DUSKWARREN_RUNTIME_DIR' && export LC_ALL=C.UTF-8 TERM=tmux-256color && $*" \; \
+    "cd '$DUSKWARREN_RUNTIME_DIR' && export LC_ALL=C.UTF-8 TERM=tmux-256color XDG_DATA_HOME='$XDG_DATA_HOME' XDG_CONFIG_HOME='$XDG_CONFIG_HOME' && $*" \; \
     set-option -g escape-time 0 >/dev/null ||
     die "tmux did not start"
   SERVER_STARTED=1
