@@ -84,7 +84,8 @@ std::map<std::string, int> deepest;
 
 // Opens the recording, catches the run up and puts it into the player's
 // game, with the recording going on in a folder of its own.
-void continueRun(benchmark::State& state, const std::string& path, bool useCheckpoint) {
+void continueRun(benchmark::State& state, const std::string& name, const std::string& path,
+                 bool useCheckpoint) {
   fs::path folder = fs::path(path).parent_path() / "recordings";
   for (auto _ : state) {
     state.PauseTiming();
@@ -106,7 +107,7 @@ void continueRun(benchmark::State& state, const std::string& path, bool useCheck
       return;
     }
     live.present();  // the first frame the player can play on
-    deepest[state.name()] = game.state.levelNumber;
+    deepest[name] = game.state.levelNumber;
   }
 }
 
@@ -124,18 +125,19 @@ int main(int argc, char** argv) {
       return 1;
     }
     std::string name = std::to_string(keys / 1000) + "k keys";
-    benchmark::RegisterBenchmark(("continue " + name + ", replay").c_str(), continueRun, path,
+    benchmark::RegisterBenchmark(("continue " + name + ", replay").c_str(), continueRun, name, path,
                                  false)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);
-    benchmark::RegisterBenchmark(("continue " + name + ", checkpoint").c_str(), continueRun, path,
-                                 true)
+    benchmark::RegisterBenchmark(("continue " + name + ", checkpoint").c_str(), continueRun, name,
+                                 path, true)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  for (const auto& [name, level] : deepest) std::printf("%s: level %d\n", name.c_str(), level);
+  for (const auto& [name, level] : deepest)
+    std::printf("the %s run stops on level %d\n", name.c_str(), level);
   fs::remove_all(scratch);
   return 0;
 }
