@@ -111,6 +111,30 @@ void continueRun(benchmark::State& state, const std::string& name, const std::st
   }
 }
 
+// What a checkpoint costs the game it is taken in, once every 1,000 keys:
+// saving the game, proving it by restoring it into a fresh one, and writing
+// the file.
+void takeCheckpoint(benchmark::State& state, const std::string& path) {
+  std::string error;
+  auto run = dw::catchUpRun(path, false, error);
+  if (!run) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  const dw::CheckpointPlace place{run->keep, dw::gameFilesFingerprint("")};
+  const std::string target = path + ".bench.dwcp";
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    auto checkpoint = dw::checkedCheckpoint(*run->game, place);
+    if (!checkpoint || !dw::writeCheckpointFile(target, *checkpoint, error)) {
+      state.SkipWithError("the checkpoint was not written");
+      return;
+    }
+    bytes = checkpoint->size();
+  }
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,6 +158,9 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);
   }
+  benchmark::RegisterBenchmark("checkpoint taken", takeCheckpoint,
+                               std::string(scratch) + "/run-100000.dwrec")
+      ->Unit(benchmark::kMillisecond);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   for (const auto& [name, level] : deepest)

@@ -32,7 +32,11 @@ std::size_t pruneRecordings(const fs::path& folder, std::size_t keep, const fs::
             [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
   std::size_t removed = 0;
   for (std::size_t i = 0; i + keep < recordings.size(); ++i) {
-    if (fs::remove(recordings[i], error)) ++removed;
+    if (!fs::remove(recordings[i], error)) continue;
+    ++removed;
+    // Its checkpoint, written by the game beside it, goes with it.
+    fs::path checkpoint = fs::path(recordings[i]).replace_extension(".dwcp");
+    if (fs::is_regular_file(checkpoint, error)) fs::remove(checkpoint, error);
   }
   return removed;
 }

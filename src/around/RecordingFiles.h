@@ -22,8 +22,9 @@ std::filesystem::path recordingsFolder(const Environment& env);
 std::string recordingName(const std::string& stamp, std::optional<std::int64_t> seed);
 
 // Removes the oldest recordings (by name, which starts with the date and
-// time) so that at most keep remain, never touching keepAlways nor any file
-// that is not a recording. Returns how many were removed.
+// time), each with its checkpoint (NAME.dwcp), so that at most keep remain,
+// never touching keepAlways nor any file that is not a recording. Returns
+// how many were removed.
 std::size_t pruneRecordings(const std::filesystem::path& folder, std::size_t keep,
                             const std::filesystem::path& keepAlways);
 
