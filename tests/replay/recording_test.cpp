@@ -262,6 +262,59 @@ TEST_F(RecordedGame, ADamagedEntryEndsThePlayJustBeforeIt) {
   EXPECT_EQ(read.events.size(), full.events.size());
 }
 
+// A file far longer than the reader's buffer reads as the same bytes in
+// memory do, whole, cut or damaged beyond the first buffers, and a scanner
+// set at a point read before goes on from there.
+TEST(RecordingScan, AFileReadAsItGoesIsTheSameAsItsBytes) {
+  fs::path dir = scratch("long");
+  std::string path = (dir / "long.dwrec").string();
+  RecordingWriter writer;
+  ASSERT_TRUE(writer.start(path, RecordingHeader{}));
+  for (int i = 0; i < 40000; ++i) {
+    writer.onKey(std::string(1, "2468"[i % 4]));
+    if (i % 7 == 0) writer.onTimer(i * 0.25);
+  }
+  RecordingPoint middle = writer.point();
+  for (int i = 0; i < 1000; ++i) writer.onKey("6");
+  writer.finish("quit");
+  const std::string whole = slurp(path);
+  ASSERT_GT(whole.size(), 500000u);
+  ASSERT_EQ(middle.keys, 40000u);
+
+  const std::size_t at = 300001;  // inside a line
+  std::string damaged = whole;
+  damaged[at] = damaged[at] == '6' ? '8' : '6';
+  for (const std::string& bytes : {whole, whole.substr(0, at), damaged}) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    std::string error;
+    auto fromFile = readRecordingFile(path, error);
+    ASSERT_TRUE(fromFile) << error;
+    RecordingRead inMemory = parseRecording(bytes);
+    EXPECT_EQ(fromFile->events, inMemory.events);
+    EXPECT_EQ(fromFile->problem, inMemory.problem);
+    EXPECT_EQ(fromFile->stopOffset, inMemory.stopOffset);
+    EXPECT_EQ(fromFile->complete, inMemory.complete);
+  }
+  EXPECT_EQ(parseRecording(whole.substr(0, at)).problem, "the file ends inside an entry");
+  EXPECT_EQ(parseRecording(damaged).problem, "an entry is damaged");
+
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << whole;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  RecordingScanner scanner(file);
+  ASSERT_TRUE(scanner.readHeader());
+  ASSERT_TRUE(scanner.resumeAt(*scanner.header(), middle));
+  std::size_t keys = 0;
+  while (const RecordedEvent* event = scanner.next())
+    keys += event->kind == RecordedEvent::Kind::key;
+  std::fclose(file);
+  EXPECT_EQ(keys, 1000u);
+  EXPECT_TRUE(scanner.complete());
+  EXPECT_EQ(scanner.problem(), "");
+  EXPECT_EQ(scanner.point().offset, whole.size());
+  fs::remove_all(dir);
+}
+
 TEST(RecordingCheck, OtherDataOrAnotherVersionIsNamed) {
   fs::path dir = scratch("data");
   fs::copy(DUSKWARREN_GAME_DIR, dir, fs::copy_options::recursive);
