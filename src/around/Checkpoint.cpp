@@ -9,7 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/headless/HeadlessPlatform.h"
+#include "around/Continue.h"
 #include "recording/Fingerprint.h"
 
 namespace dw {
@@ -361,7 +361,7 @@ void copyGame(const Game& from, Game& to) {
 
 std::optional<std::string> checkedCheckpoint(const Game& game, const CheckpointPlace& place) {
   std::string bytes = saveCheckpoint(game, place);
-  HeadlessPlatform scratch;
+  CatchUpPlatform scratch;
   Game fresh(scratch);
   CheckpointPlace readBack;
   std::string why;

@@ -80,6 +80,7 @@ class CheckpointTaker : public GameObserver {
   const std::string& error() const { return error_; }
   // Counts from this many keys on (a continued run, say).
   void countFrom(std::uint64_t keys) { lastKeys_ = keys; }
+  void setNext(GameObserver* next) { next_ = next; }
 
  private:
   const Recorder& recorder_;

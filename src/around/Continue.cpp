@@ -138,7 +138,7 @@ std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, 
 
 // One attempt: from the checkpoint, or from the start.
 bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool useCheckpoint) {
-  run.platform = std::make_unique<HeadlessPlatform>();
+  run.platform = std::make_unique<CatchUpPlatform>();
   run.game = std::make_unique<Game>(*run.platform);
   std::rewind(file);
   RecordingScanner scanner(file);

@@ -7,53 +7,77 @@
 
 namespace dw {
 
-namespace {
-
-// The window's recorder as the checkpoint taker sees it.
-class NewRunRecorder : public CheckpointTaker::Recorder {
- public:
-  explicit NewRunRecorder(const WindowRecorder& recorder) : recorder_(recorder) {}
-  const RecordingWriter* writer() const override { return &recorder_.writer(); }
-  std::string path() const override { return recorder_.path().string(); }
-
- private:
-  const WindowRecorder& recorder_;
-};
-
-// Runs the game with the tap and the checkpoints in place.
-int playTapped(Game& game, InputTap& tap, CheckpointTaker& checkpoints, bool resumed) {
-  GameObserver* observer = game.observer;
-  game.observer = &checkpoints;
-  game.platform.setInputTap(&tap);
-  int code = resumed ? resumeGame(game) : runGame(game);
-  game.platform.setInputTap(nullptr);
-  game.observer = observer;
-  return code;
-}
-
-}  // namespace
-
-int playRecorded(Game& game, const std::filesystem::path& folder, CaughtUpRun* run,
-                 const std::function<void(const std::string&)>& notRecorded) {
-  const std::uint64_t fingerprint = gameFilesFingerprint("");
+RunRecorder::RunRecorder(const Game& game, const std::filesystem::path& folder,
+                         const CaughtUpRun* run)
+    : fingerprint_(gameFilesFingerprint("")), checkpoints_(*this, fingerprint_) {
   if (!run) {
-    WindowRecorder recorder(game, folder, fileStamp(), fingerprint);
-    if (!recorder.error().empty()) notRecorded(recorder.error());
-    NewRunRecorder view(recorder);
-    CheckpointTaker checkpoints(view, fingerprint, game.observer);
-    int code = playTapped(game, recorder, checkpoints, false);
-    recorder.finish();
-    return code;
+    fresh_ = std::make_unique<WindowRecorder>(game, folder, fileStamp(), fingerprint_);
+    return;
   }
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
-  ContinuedRecorder recorder;
-  if (!recorder.start(*run, continuedRecordingPath(run->path, folder).string()))
-    notRecorded(recorder.error());
-  copyGame(*run->game, game);
-  CheckpointTaker checkpoints(recorder, fingerprint, game.observer);
-  checkpoints.countFrom(run->keep.keys);
-  int code = playTapped(game, recorder, checkpoints, true);
+  continued_.start(*run, continuedRecordingPath(run->path, folder).string());
+  checkpoints_.countFrom(run->keep.keys);
+}
+
+RunRecorder::~RunRecorder() = default;
+
+void RunRecorder::onKey(const std::string& key) {
+  if (fresh_) {
+    fresh_->onKey(key);
+  } else {
+    continued_.onKey(key);
+  }
+}
+
+void RunRecorder::onTimer(double reading) {
+  if (fresh_) {
+    fresh_->onTimer(reading);
+  } else {
+    continued_.onTimer(reading);
+  }
+}
+
+void RunRecorder::onLocalTime(const ClockTime& time) {
+  if (fresh_) {
+    fresh_->onLocalTime(time);
+  } else {
+    continued_.onLocalTime(time);
+  }
+}
+
+void RunRecorder::finish(const Game& game) {
+  if (fresh_) {
+    fresh_->finish();
+  } else {
+    continued_.finish(game);
+  }
+}
+
+const RecordingWriter* RunRecorder::writer() const {
+  return fresh_ ? &fresh_->writer() : continued_.writer();
+}
+
+std::string RunRecorder::path() const {
+  return fresh_ ? fresh_->path().string() : continued_.path();
+}
+
+std::string RunRecorder::error() const {
+  return fresh_ ? fresh_->error() : continued_.error();
+}
+
+int playRecorded(Game& game, const std::filesystem::path& folder, CaughtUpRun* run,
+                 const std::function<void(const std::string&)>& notRecorded) {
+  RunRecorder recorder(game, folder, run);
+  if (!recorder.error().empty()) notRecorded(recorder.error());
+  if (run) copyGame(*run->game, game);
+  GameObserver* observer = game.observer;
+  recorder.checkpoints().setNext(observer);
+  game.observer = &recorder.checkpoints();
+  game.platform.setInputTap(&recorder);
+  int code = run ? resumeGame(game) : runGame(game);
+  game.platform.setInputTap(nullptr);
+  game.observer = observer;
   recorder.finish(game);
   return code;
 }

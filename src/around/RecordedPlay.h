@@ -2,20 +2,55 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "around/Checkpoint.h"
 #include "around/Continue.h"
 #include "core/Game.h"
 
 namespace dw {
 
-// Runs a game recorded in the player's recordings folder, with checkpoints
-// beside its recording now and then: a new game from its start, or, with
-// `run`, a run caught up from its recording that goes on where it stopped
-// (the player's game becomes the caught-up one; the recording goes on in
-// the folder). The game's observer, if any, is told everything as before.
+class WindowRecorder;
+
+// The recording of a game as it is played, in the player's recordings
+// folder, with checkpoints beside it now and then: a new game's (named as
+// WindowRecorder names it), or a continued run's, going on in one recording
+// of the whole run. Attach it as the platform's input tap, and its
+// checkpoints() to the game's key reads.
+class RunRecorder : public InputTap, public CheckpointTaker::Recorder {
+ public:
+  // With `run`, the caught-up run goes on; without, a new game begins.
+  RunRecorder(const Game& game, const std::filesystem::path& folder, const CaughtUpRun* run);
+  ~RunRecorder() override;
+  RunRecorder(const RunRecorder&) = delete;
+  RunRecorder& operator=(const RunRecorder&) = delete;
+
+  void onKey(const std::string& key) override;
+  void onTimer(double reading) override;
+  void onLocalTime(const ClockTime& time) override;
+  // Writes the closing entry for why the game ended.
+  void finish(const Game& game);
+
+  const RecordingWriter* writer() const override;
+  std::string path() const override;
+  // Why the game is not (or no longer) recorded; empty while it is.
+  std::string error() const;
+  CheckpointTaker& checkpoints() { return checkpoints_; }
+
+ private:
+  std::uint64_t fingerprint_;
+  std::unique_ptr<WindowRecorder> fresh_;
+  ContinuedRecorder continued_;
+  CheckpointTaker checkpoints_;
+};
+
+// Runs a game recorded by a RunRecorder: from its start, or, with `run`, the
+// run caught up, going on where it stopped (the game becomes the caught-up
+// one). The game's observer, if any, is told everything as before.
 // `notRecorded` hears why the game goes unrecorded, if it does. Returns the
-// exit code.
+// exit code. (For a front-end not yet on the shell: the terminal.)
 int playRecorded(Game& game, const std::filesystem::path& folder, CaughtUpRun* run,
                  const std::function<void(const std::string&)>& notRecorded);
 
