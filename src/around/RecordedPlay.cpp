@@ -82,6 +82,16 @@ int playRecorded(Game& game, const std::filesystem::path& folder, CaughtUpRun* r
   return code;
 }
 
+std::string runDescription(const std::filesystem::path& recording) {
+  std::string name = recording.stem().string();
+  std::size_t at = name.rfind("-seed");
+  if (at == std::string::npos) return "of " + recording.filename().string();
+  std::size_t end = at + 5;
+  if (end < name.size() && name[end] == '-') ++end;
+  while (end < name.size() && name[end] >= '0' && name[end] <= '9') ++end;
+  return "on seed " + name.substr(at + 5, end - at - 5);
+}
+
 std::optional<CaughtUpRun> runToContinue(const std::string& file,
                                          const std::filesystem::path& folder, bool force,
                                          std::string& error) {

@@ -54,6 +54,9 @@ class RunRecorder : public InputTap, public CheckpointTaker::Recorder {
 int playRecorded(Game& game, const std::filesystem::path& folder, CaughtUpRun* run,
                  const std::function<void(const std::string&)>& notRecorded);
 
+// What names a run to the player: "on seed 42" (from its file name).
+std::string runDescription(const std::filesystem::path& recording);
+
 // Reads the run to continue: `file`, or the newest run in the recordings
 // folder when it is empty. Nothing, with the reason, when there is none or
 // it cannot be continued.

@@ -62,6 +62,7 @@ Shell::Shell(ShellFront& front, Environment env, Settings settings)
 Shell::~Shell() = default;
 
 int Shell::play(CaughtUpRun* caughtUp) {
+  if (!caughtUp) offerNewestRun();
   Game game(platform_);
   if (record_) {
     recorder_ = std::make_unique<RunRecorder>(game, recordingsFolder(env_), caughtUp);
@@ -75,7 +76,34 @@ int Shell::play(CaughtUpRun* caughtUp) {
     platform_.setInputTap(nullptr);
     recorder_->finish(game);
   }
+  onStartScreen_ = false;
+  if (continueAsked_) return continueOffered();
   return code;
+}
+
+// The newest run, offered on the start screen: F3 takes it up.
+void Shell::offerNewestRun() {
+  offer_.reset();
+  continueAsked_ = false;
+  if (!record_) return;
+  auto newest = newestRun(recordingsFolder(env_));
+  if (!newest) return;
+  offer_ = newest->string();
+  onStartScreen_ = true;
+  front_.setNotice("F3: continue the game " + runDescription(*newest));
+}
+
+// F3 ended the start screen: the offered run goes on, or, when it cannot,
+// the player is told why and a new game begins.
+int Shell::continueOffered() {
+  continueAsked_ = false;
+  std::string error;
+  auto caughtUp = catchUpRun(*offer_, false, error);
+  if (!caughtUp) {
+    tell(error);
+    return play();
+  }
+  return play(&*caughtUp);
 }
 
 int Shell::watch(const RecordingToWatch& recording) {
@@ -135,6 +163,10 @@ void Shell::viewChanged(const ViewOptions& view) {
 }
 
 std::optional<std::string> Shell::typed(std::string key) {
+  if (onStartScreen_ && offer_ && key == std::string{'\0', extendedKey::f3}) {
+    continueAsked_ = true;
+    return std::nullopt;
+  }
   if (banner_) {
     banner_ = false;
     front_.showBanner("");
@@ -147,6 +179,7 @@ std::optional<std::string> Shell::typed(std::string key) {
 }
 
 KeyGate::Next Shell::next() {
+  if (continueAsked_) return {std::nullopt, -1, true};  // the start screen ends
   if (!watch_) return {};
   WatchPace::Step step = watch_->next(front_.panelOpen());
   if (step.statusChanged) front_.setWatchStatus(watch_->status());
@@ -158,6 +191,7 @@ KeyGate::Next Shell::next() {
 }
 
 void Shell::onLevel(const Game& game) {
+  onStartScreen_ = false;
   log_.onLevel(game);
   afterTurn();
 }

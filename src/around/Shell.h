@@ -76,6 +76,8 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
 
  private:
   int run(Game& game, bool resumed);
+  void offerNewestRun();
+  int continueOffered();
   void afterTurn();
   void tell(const std::string& message);
   HelpFacts helpFacts() const;
@@ -88,6 +90,10 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   bool record_ = true;
   MessageLog log_;
   std::unique_ptr<RunRecorder> recorder_;
+  // The run F3 takes up on the start screen, and whether it was asked for.
+  std::optional<std::string> offer_;
+  bool onStartScreen_ = false;
+  bool continueAsked_ = false;
   bool recordingTold_ = false;
   std::unique_ptr<WatchPace> watch_;
   bool partyDown_ = false;

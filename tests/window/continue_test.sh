@@ -1,8 +1,9 @@
 #!/bin/bash
 # A run in the window, its game killed with SIGKILL, is taken up with
 # duskwarren --continue on the very picture it stopped on (every key
-# counts: nothing ended it), goes on, and leaves one recording of the whole
-# run that replays to the trace of all its keys.
+# counts: nothing ended it), goes on, and is then taken up once more with F3
+# on the start screen. Its one recording replays to the trace of all its
+# keys.
 source "$(dirname "$0")/window_lib.sh"
 require_x
 require_replay
@@ -43,6 +44,15 @@ expect_exit 0 "Escape in the continued run"
 
 [ "$(ls "$recordings"/*.dwrec)" = "$recording" ] ||
   fail "wanted one recording, $recording; found: $(ls "$recordings")"
+
+# The start screen offers the run again; F3 takes it up, without the Escape.
+start_app "$DUSKWARREN"
+expect_title "F3: continue the game on seed 42" "the start screen's offer"
+press F3
+expect_page "$WORK/later.png" "taken up with F3"
+press Escape
+expect_exit 0 "Escape after F3"
+
 (cd "$DUSKWARREN_RUNTIME_DIR" &&
   "$DUSKWARREN_REPLAY" --recording "$recording" --trace "$WORK/recording.jsonl") \
   >"$WORK/replay.out" 2>&1 || fail "duskwarren-replay --recording failed: $(cat "$WORK/replay.out")"
