@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace dw {
@@ -140,6 +142,40 @@ std::optional<RecordingHeader> parseHeader(std::string_view text, std::string& w
   return header;
 }
 
+// The shortest text that reads back as exactly the same number.
+std::string shortestText(double value) {
+  char buf[64];
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 200000
+  // Without floating point in to_chars: the fewest digits that read back.
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*g", digits, value);
+    if (std::strtod(buf, nullptr) == value) break;
+  }
+  return buf;
+#else
+  auto result = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, result.ptr);
+#endif
+}
+
+// The whole text as a number. Only the writer's own shortest form counts in
+// the end: a line must read back as exactly the text it was written as.
+bool readDouble(std::string_view text, double& value) {
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 200000
+  // This C++ library reads no floating point with from_chars (the browser
+  // build's): strtod, which also rounds correctly, in the "C" form that
+  // to_chars writes.
+  if (text.empty() || text.size() > 64) return false;
+  std::string copy(text);
+  char* end = nullptr;
+  value = std::strtod(copy.c_str(), &end);
+  return end == copy.c_str() + copy.size();
+#else
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size();
+#endif
+}
+
 std::optional<RecordedEvent> parseEvent(std::string_view text) {
   if (text.size() < 3 || text[1] != ' ') return std::nullopt;
   std::string_view body = text.substr(2);
@@ -158,9 +194,7 @@ std::optional<RecordedEvent> parseEvent(std::string_view text) {
     }
     case 't': {
       event.kind = RecordedEvent::Kind::timer;
-      auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), event.timer);
-      if (ec != std::errc() || end != body.data() + body.size() || !std::isfinite(event.timer))
-        return std::nullopt;
+      if (!readDouble(body, event.timer) || !std::isfinite(event.timer)) return std::nullopt;
       return event;
     }
     case 'c': {
@@ -220,11 +254,8 @@ std::string eventText(const RecordedEvent& event) {
       return out;
     }
     case RecordedEvent::Kind::timer: {
-      // The shortest text that reads back as exactly the same number.
-      char buf[64];
       double value = std::isfinite(event.timer) ? event.timer : 0.0;
-      auto result = std::to_chars(buf, buf + sizeof buf, value);
-      return "t " + std::string(buf, result.ptr);
+      return "t " + shortestText(value);
     }
     case RecordedEvent::Kind::localTime: {
       const ClockTime& t = event.time;

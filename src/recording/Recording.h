@@ -152,7 +152,6 @@ class RecordingScanner {
   std::string_view all_;     // the caller's bytes, when reading from memory
   std::string_view window_;  // unread bytes: of buffer_, or of the caller's
   bool atEof_ = false, cut_ = false, stopped_ = false, complete_ = false;
-  std::size_t taken_ = 0;  // bytes taken from the source
   std::optional<RecordingHeader> header_;
   RecordedEvent event_;
   RecordingPoint point_;
