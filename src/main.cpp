@@ -11,6 +11,9 @@
 
 #include "around/RecordedPlay.h"
 #include "around/RecordingFiles.h"
+#include "around/Screenshots.h"
+#include "around/Settings.h"
+#include "around/Shell.h"
 #include "around/UserFolders.h"
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
@@ -29,6 +32,7 @@ namespace {
 
 constexpr const char* usage =
     "Usage: duskwarren [--data DIR] [--watch FILE.dwrec [--force]]\n"
+    "  or:  duskwarren [--data DIR] --terminal [--watch FILE.dwrec [--force]]\n"
     "  or:  duskwarren [--data DIR] [--terminal] [--continue [FILE.dwrec] [--force]]\n"
     "  or:  duskwarren --help | --version\n"
     "\n"
@@ -41,25 +45,40 @@ constexpr const char* usage =
     "  --data DIR   play from the game folder DIR (it holds res/, tiles/ and\n"
     "               drivers/); default: the current folder when it has res/,\n"
     "               else the installed game data\n"
-    "  --watch FILE plays a recording in the window: Space pauses, + and -\n"
+    "  --watch FILE plays a recording (in the window, or with --terminal in the\n"
+    "               terminal): Space pauses, + and -\n"
     "               change the speed, Escape stops\n"
     "  --continue [FILE]\n"
     "               take up the newest run where it stopped (or the run of the\n"
     "               recording FILE); it goes on in the recordings folder\n"
     "  --force      watch or continue a recording made with other rules or data\n"
     "  --terminal   play in this terminal instead of a window (at least 40 x 25\n"
-    "               characters), also over ssh or without a display\n"
+    "               characters), also over ssh or without a display; F1 or ?\n"
+    "               lists the keys, F2 or l shows the message log\n"
     "  -h, --help   this text\n"
     "  --version    the release\n"
     "\n"
     "Exit status: 0 after the game, 1 when it cannot run, 2 for a bad command line,\ngame "
     "folder or recording.\n";
 
-// The game as text in the terminal it was started from; with `run`, that
-// run goes on where it stopped.
-int playInTerminal(dw::CaughtUpRun* run) {
+// The colour depth the player's settings choose over the terminal's own.
+std::optional<dw::ColourDepth> chosenColours(const dw::Settings& settings) {
+  if (!settings.terminalColours) return std::nullopt;
+  if (*settings.terminalColours == 16) return dw::ColourDepth::ansi16;
+  if (*settings.terminalColours == 256) return dw::ColourDepth::indexed256;
+  return dw::ColourDepth::direct;
+}
+
+// The game as text in the terminal it was started from, with the shell
+// around it; a recording given is watched instead, and a run caught up goes
+// on where it stopped.
+int playInTerminal(const std::optional<dw::RecordingToWatch>& recording, dw::CaughtUpRun* run) {
+  dw::Environment env = dw::processEnvironment();
+  dw::Settings settings = dw::readSettings(dw::settingsFile(env));
+  // Named before the terminal is taken over; the game tells them too.
+  for (const auto& problem : settings.problems) std::cerr << "duskwarren: " << problem << "\n";
   std::string error;
-  auto platform = dw::TerminalPlatform::open(error);
+  auto platform = dw::TerminalPlatform::open(error, chosenColours(settings));
   if (!platform) {
     std::cerr << "duskwarren: cannot play in this terminal: " << error << "\n";
     return 1;
@@ -70,15 +89,15 @@ int playInTerminal(dw::CaughtUpRun* run) {
       platform->addTilePicture(static_cast<std::uint8_t>(g), *picture);
   }
   int code;
-  std::string notRecorded;
   {
-    dw::Game game(*platform);
-    code = dw::playRecorded(game, dw::recordingsFolder(dw::processEnvironment()), run,
-                            [&notRecorded](const std::string& why) { notRecorded = why; });
+    dw::Shell shell(*platform, env, std::move(settings));
+    shell.setPictureSaver([env](const dw::Screen& screen, int scale) {
+      return dw::savePictureForPlayer(screen, scale, env);
+    });
+    code = recording ? shell.watch(*recording) : shell.play(run);
   }
   int sig = platform->endingSignal();
   platform.reset();  // the terminal as it was
-  if (!notRecorded.empty()) std::cerr << "duskwarren: not recorded: " << notRecorded << "\n";
   // Ended by Ctrl+C, a hang-up or a termination request: end the way the
   // shell expects of such an ending.
   if (sig != 0) std::raise(sig);
@@ -134,7 +153,7 @@ int main(int argc, char* argv[]) {
   CLI::Option* resume = app.add_option("--continue", continueFile)->expected(0, 1);
   resume->excludes(watch);
   app.add_flag("--force", force);
-  app.add_flag("--terminal", terminal)->excludes(watch);
+  app.add_flag("--terminal", terminal);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
   if (force && watch->count() == 0 && resume->count() == 0) {
     std::cerr << "duskwarren: --force goes with --watch or --continue\n";
@@ -150,9 +169,8 @@ int main(int argc, char* argv[]) {
 
   std::optional<dw::CaughtUpRun> run;
   if (resume->count() > 0 && !(run = runToContinue(continueFile, force))) return dw::cli::exitUsage;
-  if (terminal) return playInTerminal(run ? &*run : nullptr);
 
-  // A recording is read before the window opens, so one that cannot be
+  // A recording is read before the game starts, so one that cannot be
   // watched is refused without a window flashing up.
   std::optional<dw::RecordingToWatch> recording;
   if (!watchFile.empty()) {
@@ -164,6 +182,7 @@ int main(int argc, char* argv[]) {
     }
     for (const auto& note : recording->notes) std::cerr << "duskwarren: " << note << "\n";
   }
+  if (terminal) return playInTerminal(recording, run ? &*run : nullptr);
 
   dw::SdlPlatform::OpenFailure failure;
   auto platform = dw::SdlPlatform::open(failure);

@@ -2,7 +2,6 @@
 
 #include "around/UserFolders.h"
 #include "around/WindowRecorder.h"
-#include "frame/RunGame.h"
 #include "recording/Fingerprint.h"
 
 namespace dw {
@@ -64,22 +63,6 @@ std::string RunRecorder::path() const {
 
 std::string RunRecorder::error() const {
   return fresh_ ? fresh_->error() : continued_.error();
-}
-
-int playRecorded(Game& game, const std::filesystem::path& folder, CaughtUpRun* run,
-                 const std::function<void(const std::string&)>& notRecorded) {
-  RunRecorder recorder(game, folder, run);
-  if (!recorder.error().empty()) notRecorded(recorder.error());
-  if (run) copyGame(*run->game, game);
-  GameObserver* observer = game.observer;
-  recorder.checkpoints().setNext(observer);
-  game.observer = &recorder.checkpoints();
-  game.platform.setInputTap(&recorder);
-  int code = run ? resumeGame(game) : runGame(game);
-  game.platform.setInputTap(nullptr);
-  game.observer = observer;
-  recorder.finish(game);
-  return code;
 }
 
 std::string runDescription(const std::filesystem::path& recording) {

@@ -46,14 +46,6 @@ class RunRecorder : public InputTap, public CheckpointTaker::Recorder {
   CheckpointTaker checkpoints_;
 };
 
-// Runs a game recorded by a RunRecorder: from its start, or, with `run`, the
-// run caught up, going on where it stopped (the game becomes the caught-up
-// one). The game's observer, if any, is told everything as before.
-// `notRecorded` hears why the game goes unrecorded, if it does. Returns the
-// exit code. (For a front-end not yet on the shell: the terminal.)
-int playRecorded(Game& game, const std::filesystem::path& folder, CaughtUpRun* run,
-                 const std::function<void(const std::string&)>& notRecorded);
-
 // What names a run to the player: "on seed 42" (from its file name).
 std::string runDescription(const std::filesystem::path& recording);
 

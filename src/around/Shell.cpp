@@ -141,7 +141,7 @@ int Shell::run(Game& game, bool resumed) {
 
 HelpFacts Shell::helpFacts() const {
   return {front_.frontKind(), settings_.arrowsWalk, static_cast<bool>(pictureSaver_),
-          front_.helpLegend()};
+          front_.helpLegend(mapGlyphs())};
 }
 
 OverlayContent Shell::panel(PanelKind which) {

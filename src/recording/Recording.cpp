@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -15,6 +16,37 @@
 namespace dw {
 
 namespace {
+
+// A number written whole as text ("43200.25"); false for anything else.
+// The browser build's library has no from_chars for doubles: strtod there,
+// which reads the same numbers in the "C" locale the game keeps.
+bool readNumber(std::string_view text, double& value) {
+#if defined(__EMSCRIPTEN__)
+  std::string copy(text);
+  if (copy.empty() || std::isspace(static_cast<unsigned char>(copy[0]))) return false;
+  char* end = nullptr;
+  value = std::strtod(copy.c_str(), &end);
+  return end == copy.c_str() + copy.size();
+#else
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size();
+#endif
+}
+
+// The shortest text that reads back as exactly the same number.
+std::string shortestText(double value) {
+  char buf[64];
+#if defined(__EMSCRIPTEN__)
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*g", digits, value);
+    if (std::strtod(buf, nullptr) == value) break;
+  }
+  return buf;
+#else
+  auto result = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, result.ptr);
+#endif
+}
 
 constexpr char hexDigits[] = "0123456789abcdef";
 
@@ -142,40 +174,6 @@ std::optional<RecordingHeader> parseHeader(std::string_view text, std::string& w
   return header;
 }
 
-// The shortest text that reads back as exactly the same number.
-std::string shortestText(double value) {
-  char buf[64];
-#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 200000
-  // Without floating point in to_chars: the fewest digits that read back.
-  for (int digits = 1; digits <= 17; ++digits) {
-    std::snprintf(buf, sizeof buf, "%.*g", digits, value);
-    if (std::strtod(buf, nullptr) == value) break;
-  }
-  return buf;
-#else
-  auto result = std::to_chars(buf, buf + sizeof buf, value);
-  return std::string(buf, result.ptr);
-#endif
-}
-
-// The whole text as a number. Only the writer's own shortest form counts in
-// the end: a line must read back as exactly the text it was written as.
-bool readDouble(std::string_view text, double& value) {
-#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 200000
-  // This C++ library reads no floating point with from_chars (the browser
-  // build's): strtod, which also rounds correctly, in the "C" form that
-  // to_chars writes.
-  if (text.empty() || text.size() > 64) return false;
-  std::string copy(text);
-  char* end = nullptr;
-  value = std::strtod(copy.c_str(), &end);
-  return end == copy.c_str() + copy.size();
-#else
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size();
-#endif
-}
-
 std::optional<RecordedEvent> parseEvent(std::string_view text) {
   if (text.size() < 3 || text[1] != ' ') return std::nullopt;
   std::string_view body = text.substr(2);
@@ -194,7 +192,7 @@ std::optional<RecordedEvent> parseEvent(std::string_view text) {
     }
     case 't': {
       event.kind = RecordedEvent::Kind::timer;
-      if (!readDouble(body, event.timer) || !std::isfinite(event.timer)) return std::nullopt;
+      if (!readNumber(body, event.timer) || !std::isfinite(event.timer)) return std::nullopt;
       return event;
     }
     case 'c': {
@@ -254,8 +252,7 @@ std::string eventText(const RecordedEvent& event) {
       return out;
     }
     case RecordedEvent::Kind::timer: {
-      double value = std::isfinite(event.timer) ? event.timer : 0.0;
-      return "t " + shortestText(value);
+      return "t " + shortestText(std::isfinite(event.timer) ? event.timer : 0.0);
     }
     case RecordedEvent::Kind::localTime: {
       const ClockTime& t = event.time;

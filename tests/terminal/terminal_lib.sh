@@ -17,9 +17,9 @@ if [ -n "${DUSKWARREN_BUILD:-}" ]; then
 fi
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-terminal.XXXXXX")
-# The game's recordings and settings go to folders of the test's own.
-export XDG_DATA_HOME="$WORK/data" XDG_CONFIG_HOME="$WORK/config"
-mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+# The player's settings and recordings of this test alone, so that tests in
+# parallel never share them (a test may name other folders of its own).
+export XDG_CONFIG_HOME="$WORK/config" XDG_DATA_HOME="$WORK/data"
 # The server's socket lives in the work folder, so it goes with it.
 SOCKET="$WORK/tmux.socket"
 SERVER_STARTED=""

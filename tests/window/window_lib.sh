@@ -44,6 +44,9 @@ fi
 export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}exitcode=0"
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-window.XXXXXX")
+# The player's settings and recordings of this test alone, so that tests in
+# parallel never share them (a test may name other folders of its own).
+export XDG_CONFIG_HOME="$WORK/config" XDG_DATA_HOME="$WORK/data"
 XVFB_PID=""
 WM_PID=""
 APP_PID=""
