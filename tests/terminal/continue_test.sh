@@ -2,7 +2,8 @@
 # A run stopped with Escape and taken up again in a terminal (tmux, 80 x 30):
 # duskwarren --terminal --continue shows the very screen the run stopped on,
 # the run goes on, and the recordings folder then holds one recording of the
-# whole run, which replays to the same trace as all its keys.
+# whole run, which replays to the same trace as all its keys; the next start
+# screen offers it, and F3 takes it up.
 source "$(dirname "$0")/terminal_lib.sh"
 require_tmux
 require_game
@@ -54,4 +55,15 @@ if cmp -s "$WORK/continued.jsonl" "$WORK/keys.jsonl"; then
 else
   fail "the recording's trace differs from the keys' trace"
 fi
+
+# 5. The start screen offers the run, on the row below the game; F3 takes
+# it up where it stopped again.
+replay_text "@42\\r $moves$more" "$WORK/later.txt"
+start_game 80 30
+wait_for_text "F3: continue the game on seed 42" 10 "the start screen's offer" &&
+  note "the start screen offers the run"
+keys F3
+expect_screen "$WORK/later.txt" "taken up with F3"
+keys Escape
+expect_end 0 "Escape after F3"
 finish
