@@ -10,11 +10,13 @@
 #include <optional>
 #include <string>
 
+#include "around/RecordedPlay.h"
 #include "around/RecordingCheck.h"
 #include "around/RecordingFiles.h"
 #include "around/Screenshots.h"
 #include "around/Settings.h"
 #include "around/Shell.h"
+#include "around/UserFolders.h"
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
 #include "frame/RunGame.h"
@@ -33,6 +35,7 @@ namespace {
 constexpr const char* usage =
     "Usage: duskwarren [--data DIR] [--watch FILE.dwrec [--force]]\n"
     "  or:  duskwarren [--data DIR] --terminal [--watch FILE.dwrec [--force]]\n"
+    "  or:  duskwarren [--data DIR] [--terminal] [--continue [FILE.dwrec] [--force]]\n"
     "  or:  duskwarren --help | --version\n"
     "\n"
     "Opens the game in a window. F1 lists the keys, F2 shows the message log,\n"
@@ -47,7 +50,10 @@ constexpr const char* usage =
     "  --watch FILE plays a recording (in the window, or with --terminal in the\n"
     "               terminal): Space pauses, + and -\n"
     "               change the speed, Escape stops\n"
-    "  --force      watch a recording made with another version or other data\n"
+    "  --continue [FILE]\n"
+    "               take up the newest run where it stopped (or the run of the\n"
+    "               recording FILE); it goes on in the recordings folder\n"
+    "  --force      watch or continue a recording made with other rules or data\n"
     "  --terminal   play in this terminal instead of a window (at least 40 x 25\n"
     "               characters), also over ssh or without a display; F1 or ?\n"
     "               lists the keys, F2 or l shows the message log\n"
@@ -74,8 +80,9 @@ std::optional<dw::ColourDepth> chosenColours(const dw::Settings& settings) {
 }
 
 // The game as text in the terminal it was started from, with the shell
-// around it; a recording given is watched instead.
-int playInTerminal(const std::optional<dw::RecordingToWatch>& recording) {
+// around it; a recording given is watched instead, and a run caught up goes
+// on where it stopped.
+int playInTerminal(const std::optional<dw::RecordingToWatch>& recording, dw::CaughtUpRun* run) {
   dw::Environment env = dw::processEnvironment();
   dw::Settings settings = dw::readSettings(dw::settingsFile(env));
   // Named before the terminal is taken over; the game tells them too.
@@ -97,7 +104,7 @@ int playInTerminal(const std::optional<dw::RecordingToWatch>& recording) {
     shell.setPictureSaver([env](const dw::Screen& screen, int scale) {
       return dw::savePictureForPlayer(screen, scale, env);
     });
-    code = recording ? shell.watch(*recording) : shell.play();
+    code = recording ? shell.watch(*recording) : shell.play(run);
   }
   int sig = platform->endingSignal();
   std::string refused = platform->refusedFile();
@@ -124,33 +131,59 @@ std::string noDisplayLine(const std::string& reason) {
   return "duskwarren: no usable display (" + reason + "): " + advice;
 }
 
+// A path given on the command line, taken from where the command was given.
+void makeAbsolute(std::string& path) {
+  if (path.empty()) return;
+  std::error_code ignored;
+  auto absolute = std::filesystem::absolute(path, ignored);
+  if (!absolute.empty()) path = absolute.string();
+}
+
+// Catches up the run --continue names, before any window opens; nothing
+// (said on stderr) when it cannot be continued.
+std::optional<dw::CaughtUpRun> runToContinue(const std::string& file, bool force) {
+  std::string error;
+  auto run = dw::runToContinue(file, dw::recordingsFolder(dw::processEnvironment()), force, error);
+  if (!run) {
+    std::cerr << "duskwarren: " << error << "\n";
+    return std::nullopt;
+  }
+  for (const auto& note : run->notes) std::cerr << "duskwarren: " << note << "\n";
+  return run;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   // A file-size limit makes a write fail, like a full disk: the game plays
   // on without its recording.
   std::signal(SIGXFSZ, SIG_IGN);
-  std::string dataDir, watchFile;
+  std::string dataDir, watchFile, continueFile;
   bool force = false;
   CLI::App app("", "duskwarren");
   dw::cli::setUp(app, usage);
   bool terminal = false;
   app.add_option("--data", dataDir)->check(dw::cli::folderToUse());
   CLI::Option* watch = app.add_option("--watch", watchFile)->check(dw::cli::fileToRead());
-  app.add_flag("--force", force)->needs(watch);
+  CLI::Option* resume = app.add_option("--continue", continueFile)->expected(0, 1);
+  resume->excludes(watch);
+  app.add_flag("--force", force);
   app.add_flag("--terminal", terminal);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
-  // The recording is named from where the command was given.
-  if (!watchFile.empty()) {
-    std::error_code ignored;
-    auto absolute = std::filesystem::absolute(watchFile, ignored);
-    if (!absolute.empty()) watchFile = absolute.string();
+  if (force && watch->count() == 0 && resume->count() == 0) {
+    std::cerr << "duskwarren: --force goes with --watch or --continue\n";
+    return dw::cli::exitUsage;
   }
+  makeAbsolute(watchFile);
+  makeAbsolute(continueFile);
   std::string error;
   if (!dw::enterDataFolder(dataDir, argv[0], DUSKWARREN_DATA_FROM_BIN, "duskwarren", error)) {
     std::cerr << "duskwarren: " << error << "\n";
     return dw::cli::exitUsage;
   }
+
+  std::optional<dw::CaughtUpRun> run;
+  if (resume->count() > 0 && !(run = runToContinue(continueFile, force))) return dw::cli::exitUsage;
 
   // A recording is read before the game starts, so one that cannot be
   // watched is refused without a window flashing up.
@@ -173,7 +206,7 @@ int main(int argc, char* argv[]) {
       std::cerr << "duskwarren: watching " << watchFile << " all the same: " << contradiction
                 << "\n";
   }
-  if (terminal) return playInTerminal(recording);
+  if (terminal) return playInTerminal(recording, run ? &*run : nullptr);
 
   dw::SdlPlatform::OpenFailure failure;
   auto platform = dw::SdlPlatform::open(failure);
@@ -187,6 +220,7 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
-  int code = recording ? dw::watchInWindow(*platform, *recording) : dw::playInWindow(*platform);
+  int code = recording ? dw::watchInWindow(*platform, *recording)
+                       : dw::playInWindow(*platform, run ? &*run : nullptr);
   return refusedFileCode(*platform).value_or(code);
 }

@@ -83,7 +83,11 @@ std::size_t pruneRecordings(const fs::path& folder, std::size_t keep, const fs::
   });
   std::size_t removed = 0;
   for (std::size_t i = keep; i < recordings.size(); ++i) {
-    if (fs::remove(recordings[i].path, error)) ++removed;
+    if (!fs::remove(recordings[i].path, error)) continue;
+    ++removed;
+    // Its checkpoint, written by the game beside it, goes with it.
+    fs::path checkpoint = fs::path(recordings[i].path).replace_extension(".dwcp");
+    if (fs::is_regular_file(checkpoint, error)) fs::remove(checkpoint, error);
   }
   return removed;
 }

@@ -27,9 +27,9 @@ std::string recordingName(const std::string& stamp, std::optional<std::int64_t> 
 bool isGameRecordingName(const std::string& name);
 
 // Removes the oldest of the game's own recordings (by the time each was
-// last written, so a game still being played counts as new) so that at
-// most keep remain, never touching keepAlways nor any file the game did not
-// name. Returns how many were removed.
+// last written, so a game still being played counts as new), each with its
+// checkpoint (NAME.dwcp), so that at most keep remain, never touching keepAlways nor any file the
+// game did not name. Returns how many were removed.
 std::size_t pruneRecordings(const std::filesystem::path& folder, std::size_t keep,
                             const std::filesystem::path& keepAlways);
 

@@ -3,8 +3,8 @@
 #include <chrono>
 
 #include "around/KeyHelp.h"
+#include "around/RecordedPlay.h"
 #include "around/RecordingFiles.h"
-#include "around/WindowRecorder.h"
 #include "frame/RunGame.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
@@ -61,21 +61,49 @@ Shell::Shell(ShellFront& front, Environment env, Settings settings)
 
 Shell::~Shell() = default;
 
-int Shell::play() {
+int Shell::play(CaughtUpRun* caughtUp) {
+  if (!caughtUp) offerNewestRun();
   Game game(platform_);
   if (record_) {
-    recorder_ = std::make_unique<WindowRecorder>(game, recordingsFolder(env_), fileStamp(),
-                                                 gameFilesFingerprint(""));
+    recorder_ = std::make_unique<RunRecorder>(game, recordingsFolder(env_), caughtUp);
     recordingTold_ = !recorder_->error().empty();
     if (recordingTold_) tell("Not recorded: " + recorder_->error());
     platform_.setInputTap(recorder_.get());
   }
-  int code = run(game);
+  if (caughtUp) copyGame(*caughtUp->game, game);
+  int code = run(game, caughtUp != nullptr);
   if (recorder_) {
     platform_.setInputTap(nullptr);
-    recorder_->finish();
+    recorder_->finish(game);
   }
+  onStartScreen_ = false;
+  if (continueAsked_) return continueOffered();
   return code;
+}
+
+// The newest run, offered on the start screen: F3 takes it up.
+void Shell::offerNewestRun() {
+  offer_.reset();
+  continueAsked_ = false;
+  if (!record_) return;
+  auto newest = newestRun(recordingsFolder(env_));
+  if (!newest) return;
+  offer_ = newest->string();
+  onStartScreen_ = true;
+  front_.setNotice("F3: continue the game " + runDescription(*newest));
+}
+
+// F3 ended the start screen: the offered run goes on, or, when it cannot,
+// the player is told why and a new game begins.
+int Shell::continueOffered() {
+  continueAsked_ = false;
+  std::string error;
+  auto caughtUp = catchUpRun(*offer_, false, error);
+  if (!caughtUp) {
+    tell(error);
+    return play();
+  }
+  return play(&*caughtUp);
 }
 
 int Shell::watch(const RecordingToWatch& recording) {
@@ -85,7 +113,7 @@ int Shell::watch(const RecordingToWatch& recording) {
   watch_ = std::make_unique<WatchPace>([&input] { return input.nextKey(); }, recording.name,
                                        steadyMilliseconds);
   front_.setWatchStatus(watch_->status());
-  int code = run(game);
+  int code = run(game, false);
   front_.setWatchStatus("");
   watch_.reset();
   platform_.setClockFeed(nullptr);
@@ -93,15 +121,15 @@ int Shell::watch(const RecordingToWatch& recording) {
 }
 
 std::string Shell::recordingPath() const {
-  return recorder_ ? recorder_->path().string() : std::string();
+  return recorder_ ? recorder_->path() : std::string();
 }
 
-int Shell::run(Game& game) {
+int Shell::run(Game& game, bool resumed) {
   partyDown_ = banner_ = false;
   game.observer = this;
   platform_.setKeyGate(this);
   front_.setShellEvents(this);
-  int code = runGame(game);
+  int code = resumed ? resumeGame(game) : runGame(game);
   // The front-end may outlive this game; it must not call into it any more.
   front_.setShellEvents(nullptr);
   platform_.setKeyGate(nullptr);
@@ -135,6 +163,10 @@ void Shell::viewChanged(const ViewOptions& view) {
 }
 
 std::optional<std::string> Shell::typed(std::string key) {
+  if (onStartScreen_ && offer_ && key == std::string{'\0', extendedKey::f3}) {
+    continueAsked_ = true;
+    return std::nullopt;
+  }
   if (banner_) {
     banner_ = false;
     front_.showBanner("");
@@ -147,6 +179,7 @@ std::optional<std::string> Shell::typed(std::string key) {
 }
 
 KeyGate::Next Shell::next() {
+  if (continueAsked_) return {std::nullopt, -1, true};  // the start screen ends
   if (!watch_) return {};
   WatchPace::Step step = watch_->next(front_.panelOpen());
   if (step.statusChanged) front_.setWatchStatus(watch_->status());
@@ -158,6 +191,7 @@ KeyGate::Next Shell::next() {
 }
 
 void Shell::onLevel(const Game& game) {
+  onStartScreen_ = false;
   log_.onLevel(game);
   afterTurn();
 }
@@ -165,6 +199,10 @@ void Shell::onLevel(const Game& game) {
 void Shell::onCycle(const Game& game) {
   log_.onCycle(game);
   afterTurn();
+}
+
+void Shell::onKeyRead(const Game& game) {
+  if (recorder_) recorder_->checkpoints().onKeyRead(game);
 }
 
 void Shell::afterTurn() {

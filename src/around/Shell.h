@@ -17,7 +17,8 @@
 
 namespace dw {
 
-class WindowRecorder;
+class RunRecorder;
+struct CaughtUpRun;
 
 // Saves a picture of the screen at a whole-number enlargement and returns
 // what to tell the player. The desktop's saves PNG files; the page saves
@@ -47,8 +48,9 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   // by default.
   void setRecording(bool on) { record_ = on; }
 
-  // Plays one game from the start screen to its end. Returns its exit code.
-  int play();
+  // Plays one game from the start screen to its end, or, with `run`, that
+  // run caught up, from where it stopped. Returns its exit code.
+  int play(CaughtUpRun* run = nullptr);
   // Plays a recording at the watching pace. Returns the game's exit code.
   int watch(const RecordingToWatch& recording);
 
@@ -73,9 +75,12 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   void onMessageReplaced(const Game& game, std::string_view earlier) override {
     log_.onMessageReplaced(game, earlier);
   }
+  void onKeyRead(const Game& game) override;
 
  private:
-  int run(Game& game);
+  int run(Game& game, bool resumed);
+  void offerNewestRun();
+  int continueOffered();
   void afterTurn();
   void tell(const std::string& message);
   HelpFacts helpFacts() const;
@@ -87,7 +92,11 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   PictureSaver pictureSaver_;
   bool record_ = true;
   MessageLog log_;
-  std::unique_ptr<WindowRecorder> recorder_;
+  std::unique_ptr<RunRecorder> recorder_;
+  // The run F3 takes up on the start screen, and whether it was asked for.
+  std::optional<std::string> offer_;
+  bool onStartScreen_ = false;
+  bool continueAsked_ = false;
   bool recordingTold_ = false;
   std::unique_ptr<WatchPace> watch_;
   bool partyDown_ = false;

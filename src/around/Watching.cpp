@@ -26,7 +26,7 @@ std::optional<RecordingToWatch> readRecordingToWatch(const std::string& path, bo
   }
   RecordingToWatch out;
   std::string mismatch =
-      recordingMismatch(*read->header, recordingGameVersion, gameFilesFingerprint(""));
+      recordingMismatch(*read->header, gameRulesVersion, gameFilesFingerprint(""));
   if (!mismatch.empty()) {
     if (!force) {
       error = "cannot watch " + path + ": " + mismatch + "; --force plays it anyway";

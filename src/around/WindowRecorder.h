@@ -29,6 +29,8 @@ class WindowRecorder : public InputTap {
   void finish();
 
   const std::filesystem::path& path() const { return path_; }
+  // The file's writer, for the checkpoints taken beside it.
+  const RecordingWriter& writer() const { return writer_; }
   // Why the game is not (or no longer) recorded; empty while it is.
   const std::string& error() const { return writer_.error(); }
 

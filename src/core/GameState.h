@@ -73,6 +73,8 @@ struct GameState {
   // step, 2 the column step), from the compass file.
   std::array<std::array<std::int32_t, 3>, 5> roseVectors{};
 
+  bool operator==(const GameState&) const = default;
+
   std::int32_t& stat(int s) { return memberStats[currentMember][s]; }
   std::int32_t& statMax(int s) { return memberStatMax[currentMember][s]; }
   std::int32_t statOf(int s) const { return memberStats[currentMember][s]; }

@@ -61,6 +61,7 @@ struct LevelGrid {
   void setSeen(int row, int col, std::uint8_t s) {
     if (inGrid(row, col)) seen[row][col] = s;
   }
+  bool operator==(const LevelGrid&) const = default;
 };
 
 // The four class strings: class 0 rock, 1 walkable floor, 2 passages,
@@ -73,6 +74,7 @@ struct CellClassTable {
 
   void setStandard();
   void rebuildIndex();
+  bool operator==(const CellClassTable&) const = default;
 };
 
 struct CellInfo {

@@ -39,6 +39,22 @@ class Random {
   // INT(RND(1) * n) + c.
   std::int64_t pick(std::int64_t n, std::int64_t c) { return below(n) + c; }
 
+  // The whole generator, for a saved game.
+  struct Saved {
+    std::uint32_t state = 0;
+    int last15 = 0;
+    double lastRnd = 0.0;
+    std::uint64_t draws = 0;
+    bool operator==(const Saved&) const = default;
+  };
+  Saved save() const { return {state_, last15_, lastRnd_, draws_}; }
+  void restore(const Saved& saved) {
+    state_ = saved.state;
+    last15_ = saved.last15 & 0x7FFF;
+    lastRnd_ = last15_ / 32768.0;
+    draws_ = saved.draws;
+  }
+
   std::uint64_t draws() const { return draws_; }
   std::uint32_t state() const { return state_; }
 

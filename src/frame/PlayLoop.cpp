@@ -93,6 +93,11 @@ std::optional<LoopExit> playCycle(Game& game) {
   drawPlayScreen(game);
   s.messageLine.clear();
   s.lastKey.clear();
+  return readAndCarryOut(game);
+}
+
+std::optional<LoopExit> readAndCarryOut(Game& game) {
+  GameState& s = game.state;
   if (game.observer) game.observer->onKeyRead(game);
   auto key = game.platform.waitChar();
   if (!key) {

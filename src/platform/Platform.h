@@ -19,8 +19,8 @@ inline constexpr char backspaceKey = 8;
 // Codes of keys without a character (the byte after the 0).
 namespace extendedKey {
 inline constexpr char home = 71, up = 72, pageUp = 73, left = 75, right = 77, end = 79, down = 80,
-                      pageDown = 81, insert = 82, del = 83, f1 = 59, f11 = static_cast<char>(133),
-                      f12 = static_cast<char>(134);
+                      pageDown = 81, insert = 82, del = 83, f1 = 59, f3 = 61,
+                      f11 = static_cast<char>(133), f12 = static_cast<char>(134);
 }
 
 struct ClockTime {

@@ -342,4 +342,22 @@ void Screen::print(std::string_view text, bool newline) {
   if (newline) newLine();
 }
 
+Screen::Saved Screen::save() const {
+  return {pages_, palette_, work_, visible_, row_, col_, fg_, bg_};
+}
+
+void Screen::restore(const Saved& saved) {
+  for (int n = 0; n < pageCount; ++n) {
+    if (saved.pages[n].size() == pages_[n].size()) pages_[n] = saved.pages[n];
+  }
+  palette_ = saved.palette;
+  work_ = clampPage(saved.work);
+  visible_ = clampPage(saved.visible);
+  row_ = saved.row;
+  col_ = saved.col;
+  fg_ = saved.fg;
+  bg_ = saved.bg;
+  ++visibleChanges_;
+}
+
 }  // namespace dw

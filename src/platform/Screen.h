@@ -48,6 +48,7 @@ void drawLine(Canvas target, int x1, int y1, int x2, int y2, int colour, LineKin
 
 struct Rgb {
   std::uint8_t r, g, b;
+  bool operator==(const Rgb&) const = default;
 };
 using Palette = std::array<Rgb, 256>;
 const Palette& defaultPalette();
@@ -107,6 +108,19 @@ class Screen {
   int cursorCol() const { return col_; }
   int foreground() const { return fg_; }
   int background() const { return bg_; }
+
+  // Everything the screen holds, for a saved game: every page, the palette,
+  // the pages in use, the cursor and the colours.
+  struct Saved {
+    std::array<std::vector<std::uint8_t>, pageCount> pages;
+    Palette palette{};
+    int work = 0, visible = 0, row = 1, col = 1, fg = 15, bg = 0;
+    bool operator==(const Saved&) const = default;
+  };
+  Saved save() const;
+  // Puts a saved screen back (pages of the wrong size are left as they
+  // are); counts as a change of the visible page.
+  void restore(const Saved& saved);
 
   // locate and print of one byte, without building a string.
   void putChar(int row, int col, std::uint8_t code);

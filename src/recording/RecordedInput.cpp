@@ -1,38 +1,54 @@
 #include "recording/RecordedInput.h"
 
+#include <algorithm>
+
 namespace dw {
 
-RecordedInput::RecordedInput(std::vector<RecordedEvent> events) : events_(std::move(events)) {
-  for (std::size_t i = 0; i < events_.size(); ++i) {
-    switch (events_[i].kind) {
-      case RecordedEvent::Kind::key:
-        keyIndex_.push_back(i);
-        break;
-      case RecordedEvent::Kind::timer:
-        timerIndex_.push_back(i);
-        break;
-      case RecordedEvent::Kind::localTime:
-        timeIndex_.push_back(i);
-        break;
-      case RecordedEvent::Kind::end:
-        endReason_ = events_[i].text;
-        break;
-    }
+RecordedInput::RecordedInput(const std::vector<RecordedEvent>& events) {
+  for (const RecordedEvent& event : events) add(event);
+}
+
+void RecordedInput::add(const RecordedEvent& event) {
+  switch (event.kind) {
+    case RecordedEvent::Kind::key:
+      if (event.text.empty()) return;
+      keyBytes_.append(event.text, 0, recordingMaxKey);
+      keyLengths_.push_back(
+          static_cast<std::uint8_t>(std::min(event.text.size(), recordingMaxKey)));
+      return;
+    case RecordedEvent::Kind::timer:
+      timers_.push_back(event.timer);
+      return;
+    case RecordedEvent::Kind::localTime:
+      times_.push_back(event.time);
+      return;
+    case RecordedEvent::Kind::end:
+      endReason_ = event.text;
+      return;
   }
+}
+
+void RecordedInput::dropLastKey() {
+  if (!keysLeft()) return;
+  keyBytes_.resize(keyBytes_.size() - keyLengths_.back());
+  keyLengths_.pop_back();
 }
 
 std::optional<std::string> RecordedInput::nextKey() {
   if (!keysLeft()) return std::nullopt;
-  return events_[keyIndex_[nextKey_++]].text;
+  std::size_t length = keyLengths_[nextKey_++];
+  std::string key = keyBytes_.substr(nextKeyByte_, length);
+  nextKeyByte_ += length;
+  return key;
 }
 
 double RecordedInput::nextTimer() {
-  if (nextTimer_ < timerIndex_.size()) lastTimer_ = events_[timerIndex_[nextTimer_++]].timer;
+  if (nextTimer_ < timers_.size()) lastTimer_ = timers_[nextTimer_++];
   return lastTimer_;
 }
 
 ClockTime RecordedInput::nextLocalTime() {
-  if (nextTime_ < timeIndex_.size()) lastTime_ = events_[timeIndex_[nextTime_++]].time;
+  if (nextTime_ < times_.size()) lastTime_ = times_[nextTime_++];
   return lastTime_;
 }
 

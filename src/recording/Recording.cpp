@@ -113,6 +113,43 @@ std::vector<std::string_view> splitSpaces(std::string_view text) {
   return parts;
 }
 
+// "name=value": the value, or nothing when the part is not named so.
+std::optional<std::string_view> field(std::string_view part, std::string_view name) {
+  if (part.size() <= name.size() || part.substr(0, name.size()) != name || part[name.size()] != '=')
+    return std::nullopt;
+  return part.substr(name.size() + 1);
+}
+
+// The fields after the format: game=, [rules=,] seed=, data=.
+bool parseHeaderFields(const std::vector<std::string_view>& parts, RecordingHeader& header) {
+  const bool hasRules = header.format >= 2;
+  if (parts.size() != (hasRules ? 6u : 5u)) return false;
+  std::size_t next = 2;
+  auto game = field(parts[next++], "game");
+  if (hasRules) {
+    auto rules = field(parts[next++], "rules");
+    auto number = rules ? parseNumber(*rules, 0, 1, 999999) : std::nullopt;
+    if (!number) return false;
+    header.rules = *number;
+  } else {
+    header.rules = 1;
+  }
+  auto seed = field(parts[next++], "seed");
+  auto data = field(parts[next], "data");
+  if (!game || game->empty() || !seed || !data) return false;
+  header.gameVersion = std::string(*game);
+  if (*seed != "-") {
+    std::int64_t value = 0;
+    auto [end, ec] = std::from_chars(seed->data(), seed->data() + seed->size(), value);
+    if (ec != std::errc() || end != seed->data() + seed->size()) return false;
+    header.seed = value;
+  }
+  auto fingerprint = parseHex(*data, 16);
+  if (!fingerprint) return false;
+  header.dataFingerprint = *fingerprint;
+  return true;
+}
+
 std::optional<RecordingHeader> parseHeader(std::string_view text, std::string& why) {
   auto parts = splitSpaces(text);
   if (parts.empty() || parts[0] != recordingMagic) {
@@ -126,34 +163,16 @@ std::optional<RecordingHeader> parseHeader(std::string_view text, std::string& w
     return std::nullopt;
   }
   header.format = *format;
-  if (header.format != recordingFormat) {
+  if (header.format < recordingOldestFormat || header.format > recordingFormat) {
     why = "the recording is in format " + std::to_string(header.format) +
-          ", which this game does not read (it reads format " + std::to_string(recordingFormat) +
-          ")";
+          ", which this game does not read (it reads formats " +
+          std::to_string(recordingOldestFormat) + " to " + std::to_string(recordingFormat) + ")";
     return std::nullopt;
   }
-  if (parts.size() != 5 || parts[2].substr(0, 5) != "game=" || parts[3].substr(0, 5) != "seed=" ||
-      parts[4].substr(0, 5) != "data=") {
+  if (!parseHeaderFields(parts, header)) {
     why = "the recording's header is damaged";
     return std::nullopt;
   }
-  header.gameVersion = std::string(parts[2].substr(5));
-  std::string_view seed = parts[3].substr(5);
-  if (seed != "-") {
-    std::int64_t value = 0;
-    auto [end, ec] = std::from_chars(seed.data(), seed.data() + seed.size(), value);
-    if (ec != std::errc() || end != seed.data() + seed.size()) {
-      why = "the recording's header is damaged";
-      return std::nullopt;
-    }
-    header.seed = value;
-  }
-  auto data = parseHex(parts[4].substr(5), 16);
-  if (header.gameVersion.empty() || !data) {
-    why = "the recording's header is damaged";
-    return std::nullopt;
-  }
-  header.dataFingerprint = *data;
   return header;
 }
 
@@ -219,8 +238,9 @@ std::uint32_t chainChecksum(std::uint32_t previous, std::string_view text) {
 }
 
 std::string headerText(const RecordingHeader& header) {
+  std::string rules = header.format >= 2 ? " rules=" + std::to_string(header.rules) : std::string();
   return std::string(recordingMagic) + " " + std::to_string(header.format) +
-         " game=" + safeVersion(header.gameVersion) +
+         " game=" + safeVersion(header.gameVersion) + rules +
          " seed=" + (header.seed ? std::to_string(*header.seed) : std::string("-")) +
          " data=" + hex(header.dataFingerprint, 16);
 }
@@ -271,106 +291,232 @@ std::string tooLongText() {
          " MiB)";
 }
 
+// Whether bytes can be the start of a recording: anything that does not
+// open with the magic word is some other file, whatever its lines look like
+// (a file cut inside the word is a recording cut short).
+bool startsLikeRecording(std::string_view bytes) {
+  constexpr std::string_view opening = "dwrec ";
+  const std::size_t shown = std::min(bytes.size(), opening.size());
+  return bytes.substr(0, shown) == opening.substr(0, shown);
+}
+
 }  // namespace
 
-RecordingRead parseRecording(std::string_view bytes) {
+// --- reading ----------------------------------------------------------------
+
+RecordingScanner::RecordingScanner(std::string_view bytes) : window_(bytes), atEof_(true) {
+  if (window_.size() > recordingMaxBytes) {
+    window_ = window_.substr(0, recordingMaxBytes);
+    cut_ = true;
+  }
+  all_ = window_;
+}
+
+RecordingScanner::RecordingScanner(std::FILE* file) : file_(file) {}
+
+const RecordedEvent* RecordingScanner::stop(const std::string& why) {
+  stopped_ = true;
+  problem_ = why;
+  return nullptr;
+}
+
+// The next line without its LF, reading more of the file as needed. False
+// at the end of the bytes (problem_ set when they end inside a line).
+bool RecordingScanner::nextLine(std::string_view& line) {
+  for (;;) {
+    std::size_t newline = window_.find('\n');
+    if (newline != std::string_view::npos) {
+      line = window_.substr(0, newline);
+      window_.remove_prefix(newline + 1);
+      return true;
+    }
+    if (atEof_ || window_.size() > recordingMaxLine) break;
+    // Keep the unread part and read on, never past the most a reader takes.
+    std::string rest(window_);
+    buffer_.assign(rest);
+    std::size_t room = recordingMaxBytes - point_.offset - buffer_.size();
+    std::size_t want = std::min<std::size_t>(1 << 16, room + 1);
+    buffer_.resize(rest.size() + want);
+    std::size_t got = std::fread(buffer_.data() + rest.size(), 1, want, file_);
+    buffer_.resize(rest.size() + got);
+    if (got < want) atEof_ = true;
+    if (point_.offset + buffer_.size() > recordingMaxBytes) {
+      buffer_.resize(recordingMaxBytes - point_.offset);
+      atEof_ = cut_ = true;
+    }
+    window_ = buffer_;
+  }
+  if (window_.size() > recordingMaxLine) {
+    stop("an entry is far too long");
+  } else if (!window_.empty()) {
+    stop(cut_ ? tooLongText() : "the file ends inside an entry");
+  } else if (point_.entries == 0) {
+    stop("the file is empty");
+  }
+  return false;
+}
+
+// Splits a line into its text and checksum. False (and stopped) when it
+// cannot be an entry.
+bool RecordingScanner::checkedLine(std::string_view line, std::string_view& text,
+                                   std::uint32_t& sum) {
+  if (line.size() > recordingMaxLine) return stop("an entry is far too long"), false;
+  if (!line.empty() && line.back() == '\r')
+    return stop("its lines end in CR LF, not LF: it was changed after it was written"), false;
+  std::size_t space = line.rfind(' ');
+  if (space == std::string_view::npos) return stop("an entry is damaged"), false;
+  text = line.substr(0, space);
+  auto parsed = parseHex(line.substr(space + 1), 8);
+  // A checksum that does not read can never match.
+  sum = parsed ? static_cast<std::uint32_t>(*parsed) : ~chainChecksum(point_.chain, text);
+  return true;
+}
+
+const std::optional<RecordingHeader>& RecordingScanner::readHeader() {
+  std::string_view line, text;
+  std::uint32_t sum = 0;
+  const bool whole = nextLine(line);
+  if (!startsLikeRecording(whole ? line : window_)) {
+    stop("this is not a Duskwarren recording");
+    return header_;
+  }
+  if (!whole || !checkedLine(line, text, sum)) return header_;
+  std::uint32_t expected = chainChecksum(recordingChainStart, text);
+  std::string why;
+  header_ = checkedHeader(text, sum == expected, why);
+  if (!header_) {
+    stop(why);
+    return header_;
+  }
+  point_.chain = expected;
+  point_.offset = line.size() + 1;
+  point_.entries = 1;
+  return header_;
+}
+
+bool RecordingScanner::resumeAt(const RecordingHeader& header, const RecordingPoint& point) {
+  header_ = header;
+  point_ = point;
+  stopped_ = complete_ = false;
+  problem_.clear();
+  if (!file_) {
+    window_ = point.offset <= all_.size() ? all_.substr(point.offset) : std::string_view();
+    return point.offset <= all_.size();
+  }
+  buffer_.clear();
+  window_ = {};
+  atEof_ = cut_ = false;
+  return point.offset <= recordingMaxBytes &&
+         ::fseeko(file_, static_cast<off_t>(point.offset), SEEK_SET) == 0;
+}
+
+const RecordedEvent* RecordingScanner::next() {
+  if (stopped_ || !header_) return nullptr;
+  std::string_view line, text;
+  std::uint32_t sum = 0;
+  if (!nextLine(line)) return nullptr;
+  if (!checkedLine(line, text, sum)) return nullptr;
+  if (complete_) return stop("there is more after the closing entry");
+  std::uint32_t expected = chainChecksum(point_.chain, text);
+  if (sum != expected) return stop("an entry is damaged");
+  auto event = parseEvent(text);
+  if (!event || eventText(*event) != text) return stop("an entry is damaged");
+  event_ = std::move(*event);
+  switch (event_.kind) {
+    case RecordedEvent::Kind::key:
+      ++point_.keys;
+      break;
+    case RecordedEvent::Kind::timer:
+      ++point_.timers;
+      break;
+    case RecordedEvent::Kind::localTime:
+      ++point_.times;
+      break;
+    case RecordedEvent::Kind::end:
+      complete_ = true;
+      break;
+  }
+  point_.chain = expected;
+  point_.offset += line.size() + 1;
+  ++point_.entries;
+  return &event_;
+}
+
+namespace {
+
+RecordingRead readAll(RecordingScanner& scanner) {
   RecordingRead read;
-  if (bytes.size() > recordingMaxBytes) {
-    read.problem = tooLongText();
-    return read;
+  read.header = scanner.readHeader();
+  if (read.header) {
+    while (const RecordedEvent* event = scanner.next()) read.events.push_back(*event);
   }
-  // Anything that does not open with the magic word is some other file,
-  // whatever its lines look like.
-  constexpr std::string_view opening = "dwrec ";
-  // (A file cut inside the word is a recording cut short.)
-  const std::size_t shown = std::min(bytes.size(), opening.size());
-  if (bytes.substr(0, shown) != opening.substr(0, shown)) {
-    read.problem = "this is not a Duskwarren recording";
-    return read;
+  read.complete = scanner.complete();
+  read.problem = scanner.problem();
+  if (!read.problem.empty()) {
+    read.stopEntry = scanner.point().entries;
+    read.stopOffset = scanner.point().offset;
   }
-  std::uint32_t chain = recordingChainStart;
-  std::size_t offset = 0;
-  std::size_t entry = 0;
-  auto stop = [&](const std::string& why) {
-    read.stopEntry = entry;
-    read.stopOffset = offset;
-    read.problem = why;
-    return read;
-  };
-  while (offset < bytes.size()) {
-    std::size_t newline = bytes.find('\n', offset);
-    if (newline == std::string_view::npos) {
-      if (bytes.size() - offset > recordingMaxLine) return stop("an entry is far too long");
-      return stop("the file ends inside an entry");
-    }
-    std::string_view line = bytes.substr(offset, newline - offset);
-    if (line.size() > recordingMaxLine) return stop("an entry is far too long");
-    if (!line.empty() && line.back() == '\r')
-      return stop("its lines end in CR LF, not LF: it was changed after it was written");
-    std::size_t space = line.rfind(' ');
-    if (space == std::string_view::npos) return stop("an entry is damaged");
-    std::string_view text = line.substr(0, space);
-    auto sum = parseHex(line.substr(space + 1), 8);
-    std::uint32_t expected = chainChecksum(chain, text);
-    if (entry == 0) {
-      std::string why;
-      auto header = checkedHeader(text, sum && *sum == expected, why);
-      if (!header) return stop(why);
-      read.header = header;
-    } else {
-      if (read.complete) return stop("there is more after the closing entry");
-      if (!sum || *sum != expected) return stop("an entry is damaged");
-      auto event = parseEvent(text);
-      if (!event || eventText(*event) != text) return stop("an entry is damaged");
-      if (event->kind == RecordedEvent::Kind::end) read.complete = true;
-      read.events.push_back(std::move(*event));
-    }
-    chain = expected;
-    offset = newline + 1;
-    ++entry;
-  }
-  if (entry == 0) return stop("the file is empty");
   return read;
 }
 
-std::optional<RecordingRead> readRecordingFile(const std::string& path, std::string& error) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
+}  // namespace
+
+RecordingRead parseRecording(std::string_view bytes) {
+  if (bytes.size() > recordingMaxBytes) {
+    RecordingRead read;
+    read.problem = tooLongText();
+    return read;
+  }
+  RecordingScanner scanner(bytes);
+  return readAll(scanner);
+}
+
+std::FILE* openRecordingFile(const std::string& path, std::string& error) {
+  std::FILE* file = std::fopen(path.c_str(), "rbe");
+  if (!file) {
     error = "cannot open recording " + path + ": " + std::strerror(errno);
-    return std::nullopt;
+    return nullptr;
   }
   struct stat info {};
-  std::string data;
-  bool failed = ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode);
+  if (::fstat(::fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+    error = "cannot read recording " + path + ": it is a folder";
+    std::fclose(file);
+    return nullptr;
+  }
   // A file known to be too long is refused before a byte of it is read.
-  if (!failed && S_ISREG(info.st_mode) &&
-      static_cast<std::uint64_t>(info.st_size) > recordingMaxBytes) {
-    ::close(fd);
+  if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > recordingMaxBytes) {
     error = path + " is longer than a recording can be (" +
             std::to_string(recordingMaxBytes >> 20) + " MiB)";
-    return std::nullopt;
+    std::fclose(file);
+    return nullptr;
   }
-  char buffer[65536];
-  // One byte more than a reader takes, so a longer stream is told as such.
-  while (!failed && data.size() <= recordingMaxBytes) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) failed = true;
-    if (n <= 0) break;
-    data.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  if (failed) {
+  return file;
+}
+
+std::optional<RecordingRead> readRecordingFile(const std::string& path, std::string& error) {
+  std::FILE* file = openRecordingFile(path, error);
+  if (!file) return std::nullopt;
+  RecordingScanner scanner(file);
+  RecordingRead read = readAll(scanner);
+  bool bad = std::ferror(file) != 0;
+  std::fclose(file);
+  if (bad) {
     error = "cannot read recording " + path;
     return std::nullopt;
   }
-  return parseRecording(data);
+  return read;
 }
 
 std::string describeStop(const RecordingRead& read) {
   if (read.problem.empty()) return {};
   return "stopped at entry " + std::to_string(read.stopEntry) + " (byte " +
          std::to_string(read.stopOffset) + "): " + read.problem;
+}
+
+std::string describeStop(const RecordingScanner& scanner) {
+  if (scanner.problem().empty()) return {};
+  return "stopped at entry " + std::to_string(scanner.point().entries) + " (byte " +
+         std::to_string(scanner.point().offset) + "): " + scanner.problem();
 }
 
 std::string recordingContradiction(const RecordingRead& read, std::int64_t levelSeed,
@@ -397,12 +543,12 @@ std::string recordingContradiction(const RecordingRead& read, std::int64_t level
   return why;
 }
 
-std::string recordingMismatch(const RecordingHeader& header, std::string_view gameVersion,
+std::string recordingMismatch(const RecordingHeader& header, int rules,
                               std::uint64_t dataFingerprint) {
   std::string why;
-  if (header.gameVersion != safeVersion(gameVersion)) {
-    why = "it was made with game version " + header.gameVersion + ", this is version " +
-          safeVersion(gameVersion);
+  if (header.rules != rules) {
+    why = "it was made with other rules (rules " + std::to_string(header.rules) + ", release " +
+          header.gameVersion + "; this game plays rules " + std::to_string(rules) + ")";
   }
   if (header.dataFingerprint != dataFingerprint) {
     if (!why.empty()) why += "; ";
@@ -431,7 +577,6 @@ bool RecordingWriter::start(const std::string& path, const RecordingHeader& head
     return false;
   }
   path_ = path;
-  written_ = 0;
   RecordingHeader written = header;
   written.format = recordingFormat;
   bool whole = writeLine(headerText(written));
@@ -446,6 +591,73 @@ bool RecordingWriter::start(const std::string& path, const RecordingHeader& head
   }
   pending_.clear();
   pending_.shrink_to_fit();
+  return true;
+}
+
+namespace {
+
+// Copies the first `count` bytes of `source` to the file `fd` writes at.
+bool copyStart(const std::string& source, int fd, std::uint64_t count, std::string& error) {
+  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    error = "cannot read " + source + ": " + std::strerror(errno);
+    return false;
+  }
+  std::vector<char> buffer(1 << 16);
+  std::uint64_t left = count;
+  while (left > 0) {
+    ssize_t got = ::read(in, buffer.data(), std::min<std::uint64_t>(left, buffer.size()));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    for (ssize_t done = 0; done < got;) {
+      ssize_t put = ::write(fd, buffer.data() + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        error = "cannot write the recording: " + writeErrorText(put == 0 ? ENOSPC : errno);
+        ::close(in);
+        return false;
+      }
+      done += put;
+    }
+    left -= static_cast<std::uint64_t>(got);
+  }
+  ::close(in);
+  if (left != 0) error = source + " is shorter than the run it holds";
+  return left == 0;
+}
+
+}  // namespace
+
+bool RecordingWriter::resume(const std::string& source, const RecordingPoint& point,
+                             const std::string& target) {
+  if (fd_ >= 0 || finished_ || failed_) {
+    error_ = "the recording has already started";
+    return false;
+  }
+  std::string temp = target + ".XXXXXX";
+  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) {
+    fail("cannot write beside " + target + ": " + std::strerror(errno));
+    return false;
+  }
+  std::string why;
+  bool ok = ::fchmod(fd, 0644) == 0 && copyStart(source, fd, point.offset, why) &&
+            ::fsync(fd) == 0 && ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    if (why.empty()) why = "cannot write " + target + ": " + std::strerror(errno);
+    ::unlink(temp.c_str());
+    ::close(fd);
+    fail(why);
+    return false;
+  }
+  fd_ = fd;
+  path_ = target;
+  point_ = point;
+  keys_ = point.keys;
+  for (const RecordedEvent& event : pending_) {
+    if (!writeLine(eventText(event))) return false;
+  }
+  pending_.clear();
   return true;
 }
 
@@ -505,21 +717,35 @@ void RecordingWriter::add(const RecordedEvent& event) {
 }
 
 bool RecordingWriter::writeLine(const std::string& text) {
-  std::uint32_t chain = chainChecksum(chain_, text);
+  std::uint32_t chain = chainChecksum(point_.chain, text);
   std::string line = text + " " + hex(chain, 8) + "\n";
   // One write per entry, straight to the system: what reached it survives
   // the game being killed.
   if (!writeAll(line)) {
     int error = errno;
     // Only whole entries stay: a part-written one is cut off again.
-    if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
+    if (::ftruncate(fd_, static_cast<off_t>(point_.offset)) != 0) {
       // The file keeps the broken end; a reader stops before it.
     }
     fail("cannot write " + path_ + ": " + writeErrorText(error));
     return false;
   }
-  chain_ = chain;
-  written_ += line.size();
+  point_.chain = chain;
+  point_.offset += line.size();
+  ++point_.entries;
+  switch (text[0]) {
+    case 'k':
+      ++point_.keys;
+      break;
+    case 't':
+      ++point_.timers;
+      break;
+    case 'c':
+      ++point_.times;
+      break;
+    default:
+      break;
+  }
   return true;
 }
 

@@ -8,7 +8,7 @@
 // The file is text, one entry per line, each line ending in a space and a
 // checksum chained through every line before it:
 //
-//   dwrec 1 game=<version> seed=<seed or -> data=<16 hex digits> <8 hex>
+//   dwrec 2 game=<release> rules=<n> seed=<seed or -> data=<16 hex> <8 hex>
 //   t <seconds since midnight>                                   <8 hex>
 //   c <hh>:<mm>:<ss> <mm>-<dd>-<yyyy>                            <8 hex>
 //   k <the key's bytes in hex>                                   <8 hex>
@@ -27,9 +27,16 @@
 
 namespace dw {
 
-inline constexpr int recordingFormat = 1;
+inline constexpr int recordingFormat = 2;
+// The oldest format a reader still reads: format 1 has no rules field, and
+// every format-1 recording was made under rules 1.
+inline constexpr int recordingOldestFormat = 1;
 // The game version a recording made by this build carries.
 inline constexpr const char* recordingGameVersion = DUSKWARREN_VERSION;
+// The version of the rules: raised with every change that alters a trace
+// (a golden game, the seed catalogue), and with nothing else. A recording
+// plays the same game on any release with the same rules and data.
+inline constexpr int gameRulesVersion = 1;
 inline constexpr const char* recordingMagic = "dwrec";
 // Longest line a reader accepts; every line the writer makes is far shorter.
 inline constexpr std::size_t recordingMaxLine = 256;
@@ -42,6 +49,7 @@ inline constexpr std::size_t recordingMaxBytes = 64u * 1024 * 1024;
 struct RecordingHeader {
   int format = recordingFormat;
   std::string gameVersion;           // no spaces or control characters
+  int rules = gameRulesVersion;      // format 1 files: 1
   std::optional<std::int64_t> seed;  // the start screen's seed, when known
   std::uint64_t dataFingerprint = 0;
 };
@@ -99,10 +107,71 @@ std::string describeStop(const RecordingRead& read);
 std::string recordingContradiction(const RecordingRead& read, std::int64_t levelSeed,
                                    std::size_t keysRead, bool quit);
 
-// Why a recording cannot be played on this game and these files; empty when
-// it can.
-std::string recordingMismatch(const RecordingHeader& header, std::string_view gameVersion,
+// Why a recording cannot be played on these rules and these files; empty
+// when it can. The release it was made with does not matter.
+std::string recordingMismatch(const RecordingHeader& header, int rules,
                               std::uint64_t dataFingerprint);
+
+// Where a reader or a writer stands in a recording: after `entries` entries
+// (the header is entry 0) and `offset` bytes, with the checksum of the last
+// line, and how many entries of each kind came so far.
+struct RecordingPoint {
+  std::uint64_t offset = 0;
+  std::uint64_t entries = 0;
+  std::uint32_t chain = recordingChainStart;
+  std::uint64_t keys = 0, timers = 0, times = 0;
+  bool operator==(const RecordingPoint&) const = default;
+};
+
+// Reads a recording one entry at a time, checking each line as it comes,
+// from bytes in memory or from a file it holds no more than a buffer of.
+// Stops at the first line that is not a whole, correct entry, as
+// parseRecording does, and says why.
+class RecordingScanner {
+ public:
+  explicit RecordingScanner(std::string_view bytes);
+  // Reads from the file's current position on; the file is not owned.
+  explicit RecordingScanner(std::FILE* file);
+
+  // Reads entry 0. Nothing, with problem(), when there is no good header.
+  const std::optional<RecordingHeader>& readHeader();
+  // Goes on at a point read before (its header already known): reads on
+  // from point.offset of the file or of the bytes. False when the file
+  // cannot be read there.
+  bool resumeAt(const RecordingHeader& header, const RecordingPoint& point);
+  // The next entry; nothing at the end of the file or at the first line
+  // that is wrong (problem() then says why).
+  const RecordedEvent* next();
+
+  const std::optional<RecordingHeader>& header() const { return header_; }
+  // After the last entry read.
+  const RecordingPoint& point() const { return point_; }
+  bool complete() const { return complete_; }
+  // Empty when every byte so far was read cleanly.
+  const std::string& problem() const { return problem_; }
+
+ private:
+  bool nextLine(std::string_view& line);
+  bool checkedLine(std::string_view line, std::string_view& text, std::uint32_t& sum);
+  const RecordedEvent* stop(const std::string& why);
+
+  std::FILE* file_ = nullptr;
+  std::string buffer_;
+  std::string_view all_;     // the caller's bytes, when reading from memory
+  std::string_view window_;  // unread bytes: of buffer_, or of the caller's
+  bool atEof_ = false, cut_ = false, stopped_ = false, complete_ = false;
+  std::optional<RecordingHeader> header_;
+  RecordedEvent event_;
+  RecordingPoint point_;
+  std::string problem_;
+};
+
+// describeStop for a scanner that stopped; empty when it read cleanly.
+std::string describeStop(const RecordingScanner& scanner);
+
+// Opens a recording file for a scanner; nothing, with the reason, when it
+// cannot be opened.
+std::FILE* openRecordingFile(const std::string& path, std::string& error);
 
 // Writes a game's recording as it is played. Attached to the platform as its
 // input tap, it keeps every key and clock reading; entries taken before
@@ -131,9 +200,18 @@ class RecordingWriter : public InputTap {
   void onTimer(double reading) override;
   void onLocalTime(const ClockTime& time) override;
 
+  // Goes on with a recording begun before: its first point.offset bytes
+  // (whole entries, up to `point`) are copied from `source` into a new file
+  // that is then renamed to `target` (which may be the source itself, or a
+  // new name), and the entries that follow are written after them.
+  bool resume(const std::string& source, const RecordingPoint& point, const std::string& target);
+
   bool recording() const { return fd_ >= 0; }
   const std::string& error() const { return error_; }
   std::size_t keysWritten() const { return keys_; }
+  // Where the file stands: everything written so far (entries still held
+  // in memory before the file opened not counted).
+  const RecordingPoint& point() const { return point_; }
 
  private:
   void add(const RecordedEvent& event);
@@ -144,12 +222,12 @@ class RecordingWriter : public InputTap {
   int fd_ = -1;
   std::size_t written_ = 0;  // bytes of whole entries in the file
   std::string path_;
-  std::uint32_t chain_ = recordingChainStart;
   std::vector<RecordedEvent> pending_;
   bool finished_ = false;
   bool failed_ = false;
   std::string error_;
   std::size_t keys_ = 0;
+  RecordingPoint point_;
 };
 
 }  // namespace dw

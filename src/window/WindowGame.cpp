@@ -25,9 +25,9 @@ Shell& windowShell(SdlPlatform& window, std::unique_ptr<Shell>& shell) {
 
 }  // namespace
 
-int playInWindow(SdlPlatform& window) {
+int playInWindow(SdlPlatform& window, CaughtUpRun* run) {
   std::unique_ptr<Shell> shell;
-  return windowShell(window, shell).play();
+  return windowShell(window, shell).play(run);
 }
 
 int watchInWindow(SdlPlatform& window, const RecordingToWatch& recording) {

@@ -150,6 +150,9 @@ TEST(Recordings, TheNewestAreKeptAndNothingElseIsTouched) {
   for (int day = 10; day <= 20; ++day)
     make("2026-01-" + std::to_string(day) + "-120000-seed7.dwrec");
   make("notes.txt");
+  // A checkpoint goes with its recording, and stays with a kept one.
+  make("2026-01-11-120000-seed7.dwcp");
+  make("2026-01-20-120000-seed7.dwcp");
   // The game being recorded now counts among those kept, whatever its name.
   make("0000-current.dwrec");
   // Names the player gave are the player's, however they sort.
@@ -169,11 +172,11 @@ TEST(Recordings, TheNewestAreKeptAndNothingElseIsTouched) {
     left.push_back(entry.path().filename().string());
   }
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left,
-            (std::vector<std::string>{
-                "0000-current.dwrec", "2026-01-05-1200-seed7.dwrec",
-                "2026-01-10-120000-seed7.dwrec", "2026-01-19-120000-seed7.dwrec",
-                "2026-01-20-120000-seed7.dwrec", "best-01.dwrec", "best-99.dwrec", "notes.txt"}));
+  EXPECT_EQ(left, (std::vector<std::string>{
+                      "0000-current.dwrec", "2026-01-05-1200-seed7.dwrec",
+                      "2026-01-10-120000-seed7.dwrec", "2026-01-19-120000-seed7.dwrec",
+                      "2026-01-20-120000-seed7.dwcp", "2026-01-20-120000-seed7.dwrec",
+                      "best-01.dwrec", "best-99.dwrec", "notes.txt"}));
 }
 
 }  // namespace

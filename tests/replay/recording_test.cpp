@@ -141,9 +141,9 @@ TEST_F(RecordedGame, PlaysBackToTheSameGameOnAFixedClock) {
   EXPECT_TRUE(read->complete);
   ASSERT_TRUE(read->header);
   EXPECT_EQ(read->header->seed, 1234);
-  EXPECT_EQ(recordingMismatch(*read->header, recordingGameVersion,
-                              gameFilesFingerprint(DUSKWARREN_GAME_DIR)),
-            "");
+  EXPECT_EQ(
+      recordingMismatch(*read->header, gameRulesVersion, gameFilesFingerprint(DUSKWARREN_GAME_DIR)),
+      "");
 
   std::string keys;
   std::size_t timers = 0, times = 0;
@@ -264,6 +264,59 @@ TEST_F(RecordedGame, ADamagedEntryEndsThePlayJustBeforeIt) {
   EXPECT_EQ(read.events.size(), full.events.size());
 }
 
+// A file far longer than the reader's buffer reads as the same bytes in
+// memory do, whole, cut or damaged beyond the first buffers, and a scanner
+// set at a point read before goes on from there.
+TEST(RecordingScan, AFileReadAsItGoesIsTheSameAsItsBytes) {
+  fs::path dir = scratch("long");
+  std::string path = (dir / "long.dwrec").string();
+  RecordingWriter writer;
+  ASSERT_TRUE(writer.start(path, RecordingHeader{}));
+  for (int i = 0; i < 40000; ++i) {
+    writer.onKey(std::string(1, "2468"[i % 4]));
+    if (i % 7 == 0) writer.onTimer(i * 0.25);
+  }
+  RecordingPoint middle = writer.point();
+  for (int i = 0; i < 1000; ++i) writer.onKey("6");
+  writer.finish("quit");
+  const std::string whole = slurp(path);
+  ASSERT_GT(whole.size(), 500000u);
+  ASSERT_EQ(middle.keys, 40000u);
+
+  const std::size_t at = 300001;  // inside a line
+  std::string damaged = whole;
+  damaged[at] = damaged[at] == '6' ? '8' : '6';
+  for (const std::string& bytes : {whole, whole.substr(0, at), damaged}) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    std::string error;
+    auto fromFile = readRecordingFile(path, error);
+    ASSERT_TRUE(fromFile) << error;
+    RecordingRead inMemory = parseRecording(bytes);
+    EXPECT_EQ(fromFile->events, inMemory.events);
+    EXPECT_EQ(fromFile->problem, inMemory.problem);
+    EXPECT_EQ(fromFile->stopOffset, inMemory.stopOffset);
+    EXPECT_EQ(fromFile->complete, inMemory.complete);
+  }
+  EXPECT_EQ(parseRecording(whole.substr(0, at)).problem, "the file ends inside an entry");
+  EXPECT_EQ(parseRecording(damaged).problem, "an entry is damaged");
+
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << whole;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  RecordingScanner scanner(file);
+  ASSERT_TRUE(scanner.readHeader());
+  ASSERT_TRUE(scanner.resumeAt(*scanner.header(), middle));
+  std::size_t keys = 0;
+  while (const RecordedEvent* event = scanner.next())
+    keys += event->kind == RecordedEvent::Kind::key;
+  std::fclose(file);
+  EXPECT_EQ(keys, 1000u);
+  EXPECT_TRUE(scanner.complete());
+  EXPECT_EQ(scanner.problem(), "");
+  EXPECT_EQ(scanner.point().offset, whole.size());
+  fs::remove_all(dir);
+}
+
 TEST(RecordingCheck, OtherDataOrAnotherVersionIsNamed) {
   fs::path dir = scratch("data");
   fs::copy(DUSKWARREN_GAME_DIR, dir, fs::copy_options::recursive);
@@ -285,20 +338,33 @@ TEST(RecordingCheck, OtherDataOrAnotherVersionIsNamed) {
   EXPECT_NE(gameFilesFingerprint(dir.string()), changed);
   fs::remove_all(dir);
 
-  RecordingHeader header{recordingFormat, "1.2.0", std::nullopt, shipped};
-  EXPECT_EQ(recordingMismatch(header, "1.2.0", shipped), "");
-  EXPECT_EQ(recordingMismatch(header, "1.3.0", shipped),
-            "it was made with game version 1.2.0, this is version 1.3.0");
-  EXPECT_EQ(recordingMismatch(header, "1.2.0", changed),
+  // Another release with the same rules and data plays; other rules do not.
+  RecordingHeader header{recordingFormat, "1.2.0", 3, std::nullopt, shipped};
+  EXPECT_EQ(recordingMismatch(header, 3, shipped), "");
+  EXPECT_EQ(recordingMismatch(header, 4, shipped),
+            "it was made with other rules (rules 3, release 1.2.0; this game plays rules 4)");
+  EXPECT_EQ(recordingMismatch(header, 3, changed),
             "it was made with other data or tiles (fingerprint " + fingerprintText(shipped) +
                 ", these files give " + fingerprintText(changed) + ")");
 
   // The header's own words for a file that is no recording, or a newer one.
   EXPECT_EQ(parseRecording("PK\x03\x04 zip\n").problem, "this is not a Duskwarren recording");
-  std::string future = "dwrec 2 game=9 seed=- data=0000000000000000";
+  std::string future = "dwrec 3 game=9 rules=1 seed=- data=0000000000000000";
   future += " " + fingerprintText(chainChecksum(recordingChainStart, future)).substr(8) + "\n";
   EXPECT_EQ(parseRecording(future).problem,
-            "the recording is in format 2, which this game does not read (it reads format 1)");
+            "the recording is in format 3, which this game does not read (it reads formats 1 to "
+            "2)");
+
+  // A recording made before the rules had a number reads as rules 1, and
+  // its header reads back in its own words.
+  std::string old = "dwrec 1 game=0.9 seed=7 data=0000000000000001";
+  old += " " + fingerprintText(chainChecksum(recordingChainStart, old)).substr(8) + "\n";
+  RecordingRead oldRead = parseRecording(old);
+  ASSERT_TRUE(oldRead.header) << oldRead.problem;
+  EXPECT_EQ(oldRead.header->format, 1);
+  EXPECT_EQ(oldRead.header->rules, 1);
+  EXPECT_EQ(oldRead.header->seed, 7);
+  EXPECT_EQ(recordingMismatch(*oldRead.header, 1, 1), "");
 }
 
 }  // namespace

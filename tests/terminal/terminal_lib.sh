@@ -91,7 +91,7 @@ start_pane() {
   shift 2
   # Keys go to the program as soon as they are typed.
   tm new-session -d -s game -x "$cols" -y "$rows" \
-    "cd '$DUSKWARREN_RUNTIME_DIR' && export LC_ALL=C.UTF-8 TERM=tmux-256color && $*" \; \
+    "cd '$DUSKWARREN_RUNTIME_DIR' && export LC_ALL=C.UTF-8 TERM=tmux-256color XDG_DATA_HOME='$XDG_DATA_HOME' XDG_CONFIG_HOME='$XDG_CONFIG_HOME' && $*" \; \
     set-option -g escape-time 0 >/dev/null ||
     die "tmux did not start"
   SERVER_STARTED=1

@@ -9,15 +9,28 @@ namespace dw {
 std::optional<ReplayRecording> loadReplayRecording(const std::string& path,
                                                    const std::string& dataFolder, bool force,
                                                    std::string& error) {
-  auto read = readRecordingFile(path, error);
-  if (!read) return std::nullopt;
+  std::FILE* file = openRecordingFile(path, error);
+  if (!file) return std::nullopt;
+  // Read as it is played: the entries go straight into their packed form.
+  RecordingScanner scanner(file);
   ReplayRecording out;
-  if (!read->header) {
-    error = "cannot play " + path + ": " + read->problem;
+  out.input = std::make_unique<RecordedInput>();
+  if (scanner.readHeader()) {
+    while (const RecordedEvent* event = scanner.next()) out.input->add(*event);
+  }
+  bool unreadable = std::ferror(file) != 0;
+  std::fclose(file);
+  if (unreadable) {
+    error = "cannot read recording " + path;
     return std::nullopt;
   }
+  if (!scanner.header()) {
+    error = "cannot play " + path + ": " + scanner.problem();
+    return std::nullopt;
+  }
+  out.header = *scanner.header();
   std::string mismatch =
-      recordingMismatch(*read->header, recordingGameVersion, gameFilesFingerprint(dataFolder));
+      recordingMismatch(out.header, gameRulesVersion, gameFilesFingerprint(dataFolder));
   if (!mismatch.empty()) {
     if (!force) {
       error = "cannot play " + path + ": " + mismatch + "; --force plays it anyway";
@@ -25,14 +38,12 @@ std::optional<ReplayRecording> loadReplayRecording(const std::string& path,
     }
     out.notes.push_back("playing " + path + " all the same: " + mismatch);
   }
-  if (!read->problem.empty()) out.notes.push_back(path + ": " + describeStop(*read));
-  out.input = std::make_unique<RecordedInput>(read->events);
-  out.read = std::move(*read);
+  if (!scanner.problem().empty()) out.notes.push_back(path + ": " + describeStop(scanner));
   return out;
 }
 
 void feedRecording(HeadlessPlatform& platform, RecordedInput& input) {
-  while (auto key = input.nextKey()) platform.addKey(std::move(*key));
+  platform.setKeySource([&input] { return input.nextKey(); });
   platform.setClockFeed(&input);
 }
 

@@ -14,7 +14,7 @@ namespace dw {
 
 // A recording ready to be played headless.
 struct ReplayRecording {
-  RecordingRead read;
+  RecordingHeader header;
   std::unique_ptr<RecordedInput> input;
   // Lines for stderr: where a cut or damaged file stopped, and why a
   // refused recording is played all the same under --force.
@@ -29,7 +29,8 @@ std::optional<ReplayRecording> loadReplayRecording(const std::string& path,
                                                    const std::string& dataFolder, bool force,
                                                    std::string& error);
 
-// Gives the platform every recorded key and makes the recording its clock.
+// Gives the platform the recorded keys as it reads them and makes the
+// recording its clock.
 void feedRecording(HeadlessPlatform& platform, RecordedInput& input);
 
 // Records a headless game. The file is opened at the first key read on the

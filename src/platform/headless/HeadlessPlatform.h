@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -15,6 +17,12 @@ class HeadlessPlatform : public Platform {
   void addKeys(const std::string& keys);
   // One key string as it is (a key of two bytes, 0 and a code, included).
   void addKey(std::string key) { pushKey(std::move(key)); }
+  // Keys taken one at a time from a source (a recording played back) once
+  // the queued ones are used up: the game sees them just as if every one had
+  // been queued ahead, without a million of them waiting in memory.
+  void setKeySource(std::function<std::optional<std::string>()> source) {
+    source_ = std::move(source);
+  }
   // Game paths are read below this folder instead of the working directory.
   void setDataRoot(std::string folder) { root_ = std::move(folder); }
   std::optional<std::string> readFile(const std::string& path) override;
@@ -26,11 +34,16 @@ class HeadlessPlatform : public Platform {
   double readTimer() override { return timer_; }
   ClockTime readLocalTime() override { return {}; }
   bool waitEvents() override { return false; }  // the script is all there is
+  void pumpEvents() override {
+    if (hasKeys() || !source_) return;
+    if (auto key = source_()) pushKey(std::move(*key));
+  }
 
  private:
   double timer_;
   std::string root_;
   int portReads_ = 0;
+  std::function<std::optional<std::string>()> source_;
 };
 
 }  // namespace dw
