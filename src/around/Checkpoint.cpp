@@ -134,8 +134,8 @@ void stateFields(IO& x, GameState& s) {
   for (std::int32_t* v : {&s.gold, &s.keys, &s.bombs, &s.levelNumber, &s.levelShop, &s.openCells,
                           &s.exploredCells, &s.visionCells, &s.seed})
     io(x, *v);
-  for (std::string* v :
-       {&s.lastKey, &s.messageLine, &s.mouseDriverImage, &s.mouseResult, &s.soundResult})
+  for (std::string* v : {&s.lastKey, static_cast<std::string*>(&s.messageLine), &s.mouseDriverImage,
+                         &s.mouseResult, &s.soundResult})
     io(x, *v);
   io(x, s.memberNames);
   for (MemberTable* t : {&s.memberStats, &s.memberStatMax, &s.memberSpells, &s.memberSpellLevels})

@@ -521,24 +521,31 @@ std::string describeStop(const RecordingScanner& scanner) {
 
 std::string recordingContradiction(const RecordingRead& read, std::int64_t levelSeed,
                                    std::size_t keysRead, bool quit) {
-  std::size_t keys = 0;
-  for (const RecordedEvent& event : read.events) keys += event.kind == RecordedEvent::Kind::key;
+  RecordedFacts facts;
+  if (read.header) facts.headerSeed = read.header->seed;
+  for (const RecordedEvent& event : read.events)
+    facts.keys += event.kind == RecordedEvent::Kind::key;
+  facts.saysQuit = read.complete && !read.events.empty() && read.events.back().text == "quit";
+  return recordingContradiction(facts, levelSeed, keysRead, quit);
+}
+
+std::string recordingContradiction(const RecordedFacts& facts, std::int64_t levelSeed,
+                                   std::size_t keysRead, bool quit) {
   std::string why;
   auto add = [&why](const std::string& part) { why += (why.empty() ? "" : "; ") + part; };
-  if (read.header && read.header->seed && *read.header->seed != levelSeed) {
-    add("its header says seed " + std::to_string(*read.header->seed) +
+  if (facts.headerSeed && *facts.headerSeed != levelSeed) {
+    add("its header says seed " + std::to_string(*facts.headerSeed) +
         ", but its keys give the levels of seed " + std::to_string(levelSeed));
   }
-  if (keysRead < keys) {
-    std::size_t left = keys - keysRead;
-    add("the game ended at key " + std::to_string(keysRead) + " of " + std::to_string(keys) +
+  if (keysRead < facts.keys) {
+    std::size_t left = facts.keys - keysRead;
+    add("the game ended at key " + std::to_string(keysRead) + " of " + std::to_string(facts.keys) +
         ", and the " +
         (left == 1 ? std::string("key after it was")
                    : std::to_string(left) + " keys after it were") +
         " never played");
   }
-  bool saysQuit = read.complete && !read.events.empty() && read.events.back().text == "quit";
-  if (saysQuit && !quit && keysRead >= keys)
+  if (facts.saysQuit && !quit && keysRead >= facts.keys)
     add("it says the game was quit, but its keys ran out first");
   return why;
 }

@@ -106,6 +106,15 @@ std::string describeStop(const RecordingRead& read);
 // `quit` whether it ended by Escape. Empty when they agree.
 std::string recordingContradiction(const RecordingRead& read, std::int64_t levelSeed,
                                    std::size_t keysRead, bool quit);
+// The same from what a recording says of itself: the seed in its header, how
+// many keys it holds, and whether it says the game was quit.
+struct RecordedFacts {
+  std::optional<std::int64_t> headerSeed;
+  std::size_t keys = 0;
+  bool saysQuit = false;
+};
+std::string recordingContradiction(const RecordedFacts& facts, std::int64_t levelSeed,
+                                   std::size_t keysRead, bool quit);
 
 // Why a recording cannot be played on these rules and these files; empty
 // when it can. The release it was made with does not matter.

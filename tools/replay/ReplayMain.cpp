@@ -245,8 +245,10 @@ std::optional<int> checkPlayed(const Options& o, const dw::Game& game,
     return 2;
   }
   if (!recording) return std::nullopt;
-  std::size_t keysRead = recording->input->keyCount() - platform.keysWaiting();
-  std::string contradiction = dw::recordingContradiction(recording->read, game.state.seed, keysRead,
+  std::size_t keysRead = recording->input->keysGiven() - platform.keysWaiting();
+  dw::RecordedFacts facts{recording->header.seed, recording->input->keyCount(),
+                          recording->input->endReason() == "quit"};
+  std::string contradiction = dw::recordingContradiction(facts, game.state.seed, keysRead,
                                                          game.endReason == dw::EndReason::quit);
   if (contradiction.empty()) return std::nullopt;
   if (!o.force) {
