@@ -1,7 +1,9 @@
 // The game in a desktop window, or in the terminal it was started from.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +11,9 @@
 #include <iostream>
 #include <string>
 
+#include "around/RecordingFiles.h"
+#include "around/Runs.h"
+#include "around/UserFolders.h"
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
 #include "frame/RunGame.h"
@@ -25,8 +30,9 @@
 namespace {
 
 constexpr const char* usage =
-    "Usage: duskwarren [--data DIR] [--watch FILE.dwrec [--force]]\n"
-    "  or:  duskwarren [--data DIR] --terminal\n"
+    "Usage: duskwarren [--data DIR] [--seed N | --watch FILE.dwrec [--force]]\n"
+    "  or:  duskwarren [--data DIR] --terminal [--seed N]\n"
+    "  or:  duskwarren [--data DIR] --runs\n"
     "  or:  duskwarren --help | --version\n"
     "\n"
     "Opens the game in a window. F1 lists the keys, F2 shows the message log,\n"
@@ -43,14 +49,55 @@ constexpr const char* usage =
     "  --force      watch a recording made with another version or other data\n"
     "  --terminal   play in this terminal instead of a window (at least 40 x 25\n"
     "               characters), also over ssh or without a display\n"
+    "  --seed N     starts a game on seed N at once, as if @, N and Enter had\n"
+    "               been typed: the same seed gives the same levels\n"
+    "  --runs       lists the kept runs, newest first: date, seed, deepest\n"
+    "               level, turns, Gold, members standing, how the run ended\n"
+    "               and its recording\n"
     "  -h, --help   this text\n"
     "  --version    the release\n"
     "\n"
     "Exit status: 0 after the game, 1 when it cannot run, 2 for a bad command line,\ngame "
     "folder or recording.\n";
 
+// A seed as the start screen takes it: a whole number the game's seed holds.
+bool seedAccepted(const std::string& text) {
+  std::string_view digits(text);
+  if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
+  if (digits.empty() || digits.size() > 10 ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  long long value = std::stoll(text);
+  return value >= INT32_MIN && value <= INT32_MAX;
+}
+
+// Starts the game on the seed as a player would: "@", the seed and Enter.
+void typeSeed(dw::Platform& platform, const std::string& seed) {
+  if (seed.empty()) return;
+  platform.typeAhead("@");
+  for (char c : seed) platform.typeAhead(std::string(1, c));
+  platform.typeAhead(std::string(1, dw::enterKey));
+}
+
+// The table of the kept runs, newest first.
+int listRuns() {
+  std::filesystem::path folder = dw::recordingsFolder(dw::processEnvironment());
+  auto runs = dw::keptRuns(folder);
+  if (runs.empty()) {
+    std::cout << "No runs kept in " << folder.string() << " yet.\n";
+  } else {
+    std::cout << dw::runsTable(runs);
+  }
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "duskwarren: cannot write the table of runs\n";
+    return 1;
+  }
+  return 0;
+}
+
 // The game as text in the terminal it was started from.
-int playInTerminal() {
+int playInTerminal(const std::string& seed) {
   std::string error;
   auto platform = dw::TerminalPlatform::open(error);
   if (!platform) {
@@ -62,6 +109,7 @@ int playInTerminal() {
     if (auto picture = dw::loadTileImage(*platform, dw::tileFileName(g)))
       platform->addTilePicture(static_cast<std::uint8_t>(g), *picture);
   }
+  typeSeed(*platform, seed);
   int code;
   {
     dw::Game game(*platform);
@@ -93,16 +141,24 @@ std::string noDisplayLine(const std::string& reason) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  std::string dataDir, watchFile;
-  bool force = false;
+  std::string dataDir, watchFile, seed;
+  bool force = false, runs = false;
   CLI::App app("", "duskwarren");
   dw::cli::setUp(app, usage);
   bool terminal = false;
   app.add_option("--data", dataDir);
   CLI::Option* watch = app.add_option("--watch", watchFile);
   app.add_flag("--force", force)->needs(watch);
-  app.add_flag("--terminal", terminal)->excludes(watch);
+  CLI::Option* terminalFlag = app.add_flag("--terminal", terminal)->excludes(watch);
+  CLI::Option* seedOption = app.add_option("--seed", seed)->excludes(watch);
+  app.add_flag("--runs", runs)->excludes(watch, terminalFlag, seedOption);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
+  if (*seedOption && !seedAccepted(seed)) {
+    return dw::cli::refuse(
+        app,
+        "--seed: '" + seed + "' is no seed: give a whole number from -2147483648 to 2147483647",
+        std::cerr);
+  }
   // The recording is named from where the command was given.
   if (!watchFile.empty()) {
     std::error_code ignored;
@@ -115,7 +171,8 @@ int main(int argc, char* argv[]) {
     return dw::cli::exitUsage;
   }
 
-  if (terminal) return playInTerminal();
+  if (runs) return listRuns();
+  if (terminal) return playInTerminal(seed);
 
   // A recording is read before the window opens, so one that cannot be
   // watched is refused without a window flashing up.
@@ -143,5 +200,6 @@ int main(int argc, char* argv[]) {
   }
   if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
   if (recording) return dw::watchInWindow(*platform, *recording);
+  typeSeed(*platform, seed);
   return dw::playInWindow(*platform);
 }
