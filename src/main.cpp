@@ -82,7 +82,7 @@ void typeSeed(dw::Platform& platform, const std::string& seed) {
 // The table of the kept runs, newest first.
 int listRuns() {
   std::filesystem::path folder = dw::recordingsFolder(dw::processEnvironment());
-  auto runs = dw::keptRuns(folder);
+  auto runs = dw::keptRuns(folder, {});
   if (runs.empty()) {
     std::cout << "No runs kept in " << folder.string() << " yet.\n";
   } else {

@@ -136,18 +136,28 @@ void removeLoneSummary(const fs::path& summary) {
   if (text && parseSummaryFile(*text)) fs::remove(summary, ec);
 }
 
-// The summary of one recording: the stored one while it is fresh, else
-// made again and stored for next time.
-std::optional<RunSummary> summaryOf(const fs::path& recording, fs::file_time_type when,
-                                    std::uintmax_t bytes,
-                                    std::optional<std::uint64_t>& fingerprint) {
-  if (auto fresh = freshSummary(recording, when, bytes)) return fresh;
-  if (!fingerprint) fingerprint = gameFilesFingerprint("");
-  auto made = summarizeRecording(recording, *fingerprint);
-  std::string ignored;  // a summary not stored is made again next time
-  if (made) writeRunSummary(recording, *made, ignored);
-  return made;
-}
+// Where the summaries come from: the stored one while it is fresh, else
+// one made again from the recording and stored for next time, until the
+// time for that is up.
+struct SummarySource {
+  std::chrono::steady_clock::time_point rebuildUntil{};
+  std::optional<std::uint64_t> fingerprint{};  // read once, and only when needed
+
+  std::optional<RunSummary> summaryOf(const fs::path& recording, fs::file_time_type when,
+                                      std::uintmax_t bytes) {
+    if (auto fresh = freshSummary(recording, when, bytes)) return fresh;
+    if (std::chrono::steady_clock::now() >= rebuildUntil) {
+      auto seed = seedOfName(recording);
+      if (!seed) return std::nullopt;
+      return RunSummary{seed, 1, 0, 0, 0, "not read yet", false};
+    }
+    if (!fingerprint) fingerprint = gameFilesFingerprint("");
+    auto made = summarizeRecording(recording, *fingerprint);
+    std::string ignored;  // a summary not stored is made again next time
+    if (made) writeRunSummary(recording, *made, ignored);
+    return made;
+  }
+};
 
 std::string numberOrUnknown(const RunSummary& run, std::int64_t value) {
   return run.played ? countText(value) : std::string("?");
@@ -218,20 +228,23 @@ std::optional<RunSummary> summarizeRecording(const fs::path& recording,
   return summary;
 }
 
-std::vector<KeptRun> keptRuns(const fs::path& folder, const fs::path& playing) {
+std::vector<KeptRun> keptRuns(const fs::path& folder, const RunListing& how) {
   std::vector<KeptRun> runs;
-  std::optional<std::uint64_t> fingerprint;  // read once, and only when needed
+  SummarySource source;
+  source.rebuildUntil = how.rebuildTime == std::chrono::milliseconds::max()
+                            ? std::chrono::steady_clock::time_point::max()
+                            : std::chrono::steady_clock::now() + how.rebuildTime;
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
     const fs::path& path = entry.path();
     std::error_code fileError;
     if (path.extension() == summaryExtension) removeLoneSummary(path);
     if (path.extension() != recordingExtension || !entry.is_regular_file(fileError)) continue;
-    if (!playing.empty() && fs::equivalent(path, playing, fileError)) continue;
+    if (!how.playing.empty() && fs::equivalent(path, how.playing, fileError)) continue;
     fs::file_time_type when = entry.last_write_time(fileError);
     std::uintmax_t bytes = entry.file_size(fileError);
     if (fileError) continue;
-    auto summary = summaryOf(path, when, bytes, fingerprint);
+    auto summary = source.summaryOf(path, when, bytes);
     // A launch that never began a game is no run.
     if (!summary || summary->deepestLevel == 0) continue;
     runs.push_back({*summary, path.filename().string(), localDate(when), when});

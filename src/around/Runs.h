@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -42,11 +43,19 @@ struct KeptRun {
   std::filesystem::file_time_type when;
 };
 
+// How the runs are listed.
+struct RunListing {
+  // The recording of the game going on now, left out.
+  std::filesystem::path playing;
+  // How long summaries may be made again from recordings; a run whose
+  // summary is still missing after that shows only its seed, from its name.
+  std::chrono::milliseconds rebuildTime = std::chrono::milliseconds::max();
+};
+
 // The runs in the recordings folder, newest first: every recording of a
 // game that was begun, with its summary (made again where it is missing or
-// stale). `playing` is the recording of the game going on now, left out.
-std::vector<KeptRun> keptRuns(const std::filesystem::path& folder,
-                              const std::filesystem::path& playing = {});
+// stale).
+std::vector<KeptRun> keptRuns(const std::filesystem::path& folder, const RunListing& how = {});
 
 // The runs as a table for the terminal: a heading and one line a run.
 std::string runsTable(const std::vector<KeptRun>& runs);
