@@ -27,7 +27,8 @@ void frontKeys(OverlayContent& help, const HelpFacts& facts) {
   switch (facts.front) {
     case FrontKind::window:
       add(help, {gap(), heading("The window"), key("F1", "These keys"), key("F2", "Message log"),
-                 key("F10", "4:3 view"), key("F11", "Full screen (or Alt+Enter)")});
+                 key("F4", "Past runs"), key("F10", "4:3 view"),
+                 key("F11", "Full screen (or Alt+Enter)")});
       break;
     case FrontKind::terminal:
       add(help, {gap(), heading("The terminal"), key("F1 ?", "These keys"),

@@ -285,13 +285,17 @@ std::string runsTable(const std::vector<KeptRun>& runs) {
 
 namespace {
 
-std::string panelText(const RunSummary& s) {
-  std::string text = "Seed " + seedText(s) + ", level " + numberOrUnknown(s, s.deepestLevel) +
-                     ", " + numberOrUnknown(s, s.turns) + " turns";
-  if (s.played)
-    text += ", " + countText(s.gold) + " Gold, " + std::to_string(s.standing) + "/7 standing";
-  if (!s.ending.empty()) text += ", " + s.ending;
-  return text;
+// A run in the panel: its label (when), then three short lines.
+void addPanelRun(OverlayContent& panel, const std::string& label, const RunSummary& s,
+                 std::uint8_t colour) {
+  std::string deepest = "Seed " + seedText(s) + ", level " + numberOrUnknown(s, s.deepestLevel);
+  std::string length = numberOrUnknown(s, s.turns) + " turns";
+  if (s.played) length += ", " + countText(s.gold) + " Gold";
+  std::string end = s.played ? std::to_string(s.standing) + "/7 standing" : std::string();
+  if (!s.ending.empty()) end += (end.empty() ? "" : ", ") + s.ending;
+  panel.lines.push_back({label, deepest, colour, colour});
+  panel.lines.push_back({"", length, colour, colour});
+  if (!end.empty()) panel.lines.push_back({"", end, colour, colour});
 }
 
 }  // namespace
@@ -301,12 +305,13 @@ OverlayContent runsPanel(const std::vector<KeptRun>& runs, const std::optional<R
   content.title = "Past runs";
   content.footer = "PgUp PgDn \x18\x19: page";
   content.pageable = true;
+  content.opensAtTop = true;
   content.empty = "No runs kept yet.";
-  for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+  if (now && now->deepestLevel > 0) addPanelRun(content, "Now", *now, 14);
+  for (const KeptRun& run : runs) {
     // The date without its year, which the panel has no room for.
-    content.lines.push_back({run->date.substr(5), panelText(run->summary)});
+    addPanelRun(content, run.date.substr(5), run.summary, 15);
   }
-  if (now && now->deepestLevel > 0) content.lines.push_back({"Now", panelText(*now), 14, 14});
   return content;
 }
 

@@ -59,8 +59,8 @@ std::vector<KeptRun> keptRuns(const std::filesystem::path& folder, const RunList
 
 // The runs as a table for the terminal: a heading and one line a run.
 std::string runsTable(const std::vector<KeptRun>& runs);
-// The runs as a panel in the game, oldest first, so it opens on the newest;
-// `now` is the run being played, shown last.
+// The runs as a panel in the game, newest first as in the table; `now` is
+// the run being played, shown first.
 OverlayContent runsPanel(const std::vector<KeptRun>& runs,
                          const std::optional<RunSummary>& now = std::nullopt);
 

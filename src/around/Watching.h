@@ -50,6 +50,9 @@ class WatchPace {
 
   int speed() const;
   bool paused() const { return paused_; }
+  // Every recorded key has been given: the last picture stays until the
+  // player presses a key.
+  bool ended() const { return ended_; }
   // What the front-end shows about the watching.
   std::string status() const;
 
