@@ -13,6 +13,9 @@
 
 #include "around/RecordingFiles.h"
 #include "around/Runs.h"
+#include "around/Screenshots.h"
+#include "around/Settings.h"
+#include "around/Shell.h"
 #include "around/UserFolders.h"
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
@@ -31,24 +34,28 @@ namespace {
 
 constexpr const char* usage =
     "Usage: duskwarren [--data DIR] [--seed N | --watch FILE.dwrec [--force]]\n"
-    "  or:  duskwarren [--data DIR] --terminal [--seed N]\n"
+    "  or:  duskwarren [--data DIR] --terminal [--seed N | --watch FILE.dwrec [--force]]\n"
     "  or:  duskwarren [--data DIR] --runs\n"
     "  or:  duskwarren --help | --version\n"
     "\n"
     "Opens the game in a window. F1 lists the keys, F2 shows the message log,\n"
-    "F11 or Alt+Enter switches to full screen and F12 saves a screenshot in\n"
-    "$XDG_PICTURES_DIR/duskwarren/. Every game is recorded in\n"
-    "$XDG_DATA_HOME/duskwarren/recordings/ (the newest 100 are kept).\n"
+    "F4 the past runs, F11 or Alt+Enter switches to full screen and F12 saves a\n"
+    "screenshot in $XDG_PICTURES_DIR/duskwarren/. Every game is recorded in\n"
+    "$XDG_DATA_HOME/duskwarren/recordings/ (the newest 100 runs are kept); when\n"
+    "it ends, a line on stderr names its recording and how to go on with it.\n"
     "\n"
     "Options:\n"
     "  --data DIR   play from the game folder DIR (it holds res/, tiles/ and\n"
     "               drivers/); default: the current folder when it has res/,\n"
     "               else the installed game data\n"
-    "  --watch FILE plays a recording in the window: Space pauses, + and -\n"
+    "  --watch FILE plays a recording (in the window, or with --terminal in the\n"
+    "               terminal): Space pauses, + and -\n"
     "               change the speed, Escape stops\n"
     "  --force      watch a recording made with another version or other data\n"
     "  --terminal   play in this terminal instead of a window (at least 40 x 25\n"
-    "               characters), also over ssh or without a display\n"
+    "               characters), also over ssh or without a display; F1 or ?\n"
+    "               lists the keys, F2 or l shows the message log, F4 or r the\n"
+    "               past runs\n"
     "  --seed N     starts a game on seed N at once, as if @, N and Enter had\n"
     "               been typed: the same seed gives the same levels\n"
     "  --runs       lists the kept runs, newest first: date, seed, deepest\n"
@@ -96,10 +103,23 @@ int listRuns() {
   return 0;
 }
 
-// The game as text in the terminal it was started from.
-int playInTerminal(const std::string& seed) {
+// The colour depth the player's settings choose over the terminal's own.
+std::optional<dw::ColourDepth> chosenColours(const dw::Settings& settings) {
+  if (!settings.terminalColours) return std::nullopt;
+  if (*settings.terminalColours == 16) return dw::ColourDepth::ansi16;
+  if (*settings.terminalColours == 256) return dw::ColourDepth::indexed256;
+  return dw::ColourDepth::direct;
+}
+
+// The game as text in the terminal it was started from, with the shell
+// around it; a recording given is watched instead.
+int playInTerminal(const std::optional<dw::RecordingToWatch>& recording, const std::string& seed) {
+  dw::Environment env = dw::processEnvironment();
+  dw::Settings settings = dw::readSettings(dw::settingsFile(env));
+  // Named before the terminal is taken over; the game tells them too.
+  for (const auto& problem : settings.problems) std::cerr << "duskwarren: " << problem << "\n";
   std::string error;
-  auto platform = dw::TerminalPlatform::open(error);
+  auto platform = dw::TerminalPlatform::open(error, chosenColours(settings));
   if (!platform) {
     std::cerr << "duskwarren: cannot play in this terminal: " << error << "\n";
     return 1;
@@ -111,12 +131,18 @@ int playInTerminal(const std::string& seed) {
   }
   typeSeed(*platform, seed);
   int code;
+  std::string endOfRun;
   {
-    dw::Game game(*platform);
-    code = dw::runGame(game);
+    dw::Shell shell(*platform, env, std::move(settings));
+    shell.setPictureSaver([env](const dw::Screen& screen, int scale) {
+      return dw::savePictureForPlayer(screen, scale, env);
+    });
+    code = recording ? shell.watch(*recording) : shell.play();
+    endOfRun = shell.endOfRun();
   }
   int sig = platform->endingSignal();
   platform.reset();  // the terminal as it was
+  if (!endOfRun.empty()) std::cerr << "duskwarren: " << endOfRun << "\n";
   // Ended by Ctrl+C, a hang-up or a termination request: end the way the
   // shell expects of such an ending.
   if (sig != 0) std::raise(sig);
@@ -149,9 +175,9 @@ int main(int argc, char* argv[]) {
   app.add_option("--data", dataDir);
   CLI::Option* watch = app.add_option("--watch", watchFile);
   app.add_flag("--force", force)->needs(watch);
-  CLI::Option* terminalFlag = app.add_flag("--terminal", terminal)->excludes(watch);
+  app.add_flag("--terminal", terminal);
   CLI::Option* seedOption = app.add_option("--seed", seed)->excludes(watch);
-  app.add_flag("--runs", runs)->excludes(watch, terminalFlag, seedOption);
+  app.add_flag("--runs", runs)->excludes(watch, seedOption)->excludes("--terminal");
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
   if (*seedOption && !seedAccepted(seed)) {
     return dw::cli::refuse(
@@ -172,9 +198,8 @@ int main(int argc, char* argv[]) {
   }
 
   if (runs) return listRuns();
-  if (terminal) return playInTerminal(seed);
 
-  // A recording is read before the window opens, so one that cannot be
+  // A recording is read before the game starts, so one that cannot be
   // watched is refused without a window flashing up.
   std::optional<dw::RecordingToWatch> recording;
   if (!watchFile.empty()) {
@@ -186,6 +211,7 @@ int main(int argc, char* argv[]) {
     }
     for (const auto& note : recording->notes) std::cerr << "duskwarren: " << note << "\n";
   }
+  if (terminal) return playInTerminal(recording, seed);
 
   dw::SdlPlatform::OpenFailure failure;
   auto platform = dw::SdlPlatform::open(failure);
