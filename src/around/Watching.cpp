@@ -51,7 +51,7 @@ int WatchPace::speed() const {
 
 std::string WatchPace::status() const {
   std::string status = "Watching " + name_;
-  if (ended_) return status + " (the end: any key closes)";
+  if (ended_) return status + " (the end)";
   if (paused_) return status + " (paused: Space goes on)";
   return status + " (" + std::to_string(speed()) + " keys a second)";
 }
