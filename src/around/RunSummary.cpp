@@ -1,5 +1,6 @@
 #include "around/RunSummary.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 
@@ -57,7 +58,7 @@ std::optional<std::map<std::string, std::string, std::less<>>> summaryFields(
 }  // namespace
 
 void RunTally::onLevel(const Game& game) {
-  if (game.state.levelNumber > deepest_) deepest_ = game.state.levelNumber;
+  deepest_ = std::max(deepest_, game.state.levelNumber);
   if (next_) next_->onLevel(game);
 }
 
@@ -68,6 +69,11 @@ void RunTally::onCycle(const Game& game) {
 
 void RunTally::onKeyRead(const Game& game) {
   if (next_) next_->onKeyRead(game);
+}
+
+void RunTally::carryOn(const RunSummary& before) {
+  deepest_ = std::max(deepest_, before.deepestLevel);
+  turns_ += before.turns;
 }
 
 RunSummary RunTally::summary(const Game& game) const {

@@ -37,6 +37,13 @@ class RunTally : public GameObserver {
   void onCycle(const Game& game) override;
   void onKeyRead(const Game& game) override;
 
+  // A run taken up again goes on from its summary before the break (its
+  // turns and deepest level); or, when that is not known, from unknown
+  // turns, which the summary at the end then takes from the recording.
+  void carryOn(const RunSummary& before);
+  void carryOnUnknown() { unknownBefore_ = true; }
+  bool unknownBefore() const { return unknownBefore_; }
+
   // A game has begun: its first level was made.
   bool started() const { return deepest_ > 0; }
   // The summary of the run so far, as the game stands now; ending is left
@@ -47,6 +54,7 @@ class RunTally : public GameObserver {
   GameObserver* next_;
   std::int32_t deepest_ = 0;
   std::int64_t turns_ = 0;
+  bool unknownBefore_ = false;
 };
 
 // The ending as the summary words it, from a recording's closing entry

@@ -325,9 +325,28 @@ std::string endOfRunLine(const RunSummary& summary, const fs::path& recording, b
          shellWord(recording.string());
 }
 
+RunTally tallyGoingOn(const fs::path& recording) {
+  RunTally tally;
+  std::error_code ec;
+  fs::file_time_type when = fs::last_write_time(recording, ec);
+  std::uintmax_t bytes = ec ? 0 : fs::file_size(recording, ec);
+  auto before = ec ? std::nullopt : freshSummary(recording, when, bytes);
+  if (before && before->played) {
+    tally.carryOn(*before);
+  } else {
+    tally.carryOnUnknown();
+  }
+  return tally;
+}
+
 std::string closeRun(const RunTally& tally, const Game& game, const fs::path& recording,
                      const std::string& recordingError, bool inTerminal) {
   RunSummary summary = tally.summary(game);
+  // A run taken up again without a summary of its first part: the whole
+  // recording tells.
+  if (tally.unknownBefore() && !recording.empty() && recordingError.empty()) {
+    if (auto whole = summarizeRecording(recording, gameFilesFingerprint(""))) summary = *whole;
+  }
   // The words the recording's closing entry uses.
   summary.ending = game.endReason == EndReason::quit ? "quit" : "closed";
   std::string ignored;

@@ -64,6 +64,11 @@ std::string runsTable(const std::vector<KeptRun>& runs);
 OverlayContent runsPanel(const std::vector<KeptRun>& runs,
                          const std::optional<RunSummary>& now = std::nullopt);
 
+// The tally of a run taken up again from its recording: it goes on from the
+// recording's stored summary while that is fresh, else from unknown turns
+// (see RunTally::carryOn). Read before the recording goes on.
+RunTally tallyGoingOn(const std::filesystem::path& recording);
+
 // Ends a run played here: the summary (with the game's ending) goes beside
 // its recording when it has one, and the line for stderr comes back (see
 // endOfRunLine; empty when no game was begun). A summary that cannot be
