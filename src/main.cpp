@@ -78,6 +78,10 @@ bool seedAccepted(const std::string& text) {
   return value >= INT32_MIN && value <= INT32_MAX;
 }
 
+std::string seedRefusal(const std::string& seed) {
+  return "--seed: '" + seed + "' is no seed: give a whole number from -2147483648 to 2147483647";
+}
+
 // Starts the game on the seed as a player would: "@", the seed and Enter.
 void typeSeed(dw::Platform& platform, const std::string& seed) {
   if (seed.empty()) return;
@@ -179,12 +183,7 @@ int main(int argc, char* argv[]) {
   CLI::Option* seedOption = app.add_option("--seed", seed)->excludes(watch);
   app.add_flag("--runs", runs)->excludes(watch, seedOption)->excludes("--terminal");
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
-  if (*seedOption && !seedAccepted(seed)) {
-    return dw::cli::refuse(
-        app,
-        "--seed: '" + seed + "' is no seed: give a whole number from -2147483648 to 2147483647",
-        std::cerr);
-  }
+  if (*seedOption && !seedAccepted(seed)) return dw::cli::refuse(app, seedRefusal(seed), std::cerr);
   // The recording is named from where the command was given.
   if (!watchFile.empty()) {
     std::error_code ignored;
