@@ -3,15 +3,49 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
 namespace dw {
 
 namespace {
+
+// A number written whole as text ("43200.25"); false for anything else.
+// The browser build's library has no from_chars for doubles: strtod there,
+// which reads the same numbers in the "C" locale the game keeps.
+bool readNumber(std::string_view text, double& value) {
+#if defined(__EMSCRIPTEN__)
+  std::string copy(text);
+  if (copy.empty() || std::isspace(static_cast<unsigned char>(copy[0]))) return false;
+  char* end = nullptr;
+  value = std::strtod(copy.c_str(), &end);
+  return end == copy.c_str() + copy.size();
+#else
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size();
+#endif
+}
+
+// The shortest text that reads back as exactly the same number.
+std::string shortestText(double value) {
+  char buf[64];
+#if defined(__EMSCRIPTEN__)
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*g", digits, value);
+    if (std::strtod(buf, nullptr) == value) break;
+  }
+  return buf;
+#else
+  auto result = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, result.ptr);
+#endif
+}
 
 constexpr char hexDigits[] = "0123456789abcdef";
 
@@ -138,9 +172,7 @@ std::optional<RecordedEvent> parseEvent(std::string_view text) {
     }
     case 't': {
       event.kind = RecordedEvent::Kind::timer;
-      auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), event.timer);
-      if (ec != std::errc() || end != body.data() + body.size() || !std::isfinite(event.timer))
-        return std::nullopt;
+      if (!readNumber(body, event.timer) || !std::isfinite(event.timer)) return std::nullopt;
       return event;
     }
     case 'c': {
@@ -199,11 +231,7 @@ std::string eventText(const RecordedEvent& event) {
       return out;
     }
     case RecordedEvent::Kind::timer: {
-      // The shortest text that reads back as exactly the same number.
-      char buf[64];
-      double value = std::isfinite(event.timer) ? event.timer : 0.0;
-      auto result = std::to_chars(buf, buf + sizeof buf, value);
-      return "t " + std::string(buf, result.ptr);
+      return "t " + shortestText(std::isfinite(event.timer) ? event.timer : 0.0);
     }
     case RecordedEvent::Kind::localTime: {
       const ClockTime& t = event.time;

@@ -4,6 +4,7 @@
 //
 //   node browser_test.mjs game NAME KEYS_FILE FRACTION [keypad] SITE REPLAY OUT_DIR
 //   node browser_test.mjs page SITE REPLAY OUT_DIR
+//   node browser_test.mjs notices SITE REPLAY OUT_DIR
 //   node browser_test.mjs idle SITE REPLAY OUT_DIR
 import { mkdirSync, readFileSync } from 'node:fs';
 import path from 'node:path';
@@ -55,13 +56,16 @@ async function pageChecks(site, replay, out) {
     window.prevented = {};
     window.addEventListener('keydown', (e) => { window.prevented[e.key] = e.defaultPrevented; });
   });
-  for (const key of ['Space', 'Backspace', 'Tab', 'ArrowDown', 'F1', 'Shift']) {
+  for (const key of ['Space', 'Backspace', 'Tab', 'ArrowDown', 'Shift', 'F1', 'Escape']) {
     await page.keyboard.press(key);
   }
   const prevented = await page.evaluate(() => window.prevented);
   check(prevented[' '] && prevented.Backspace, `Space and Backspace keep their browser action: ${JSON.stringify(prevented)}`);
-  check(!prevented.Tab && !prevented.ArrowDown && !prevented.F1 && !prevented.Shift,
+  check(!prevented.Tab && !prevented.ArrowDown && !prevented.Shift,
         `keys the game does not use lost their browser action: ${JSON.stringify(prevented)}`);
+  // F1 opens the game's keys, not the browser's help, and Escape only
+  // closes them.
+  check(prevented.F1 && prevented.Escape, `F1 kept the browser's action: ${JSON.stringify(prevented)}`);
   // Space started a game; Backspace is the only other key the game took.
   await settled(page);
   await expectSamePixels(page, replayScreenshot(replay, ' \\b', noon + 0.5, out, 'page-keys'), out,
@@ -163,6 +167,42 @@ async function idle(site, replay, out) {
   await page.screenshot({ path: path.join(out, 'idle.png') });
 }
 
+// The panels and the notice of the whole party fallen show over the canvas,
+// never on it: the canvas stays the replay's page, the panels' keys never
+// reach the game, and the notice goes at the next key, which the game takes.
+async function notices(site, replay, out) {
+  const url = await serveSite(site);
+  const { page } = await launchBrowser();
+  await openGame(page, url, 0.5);
+  const down = '@42\\r 228422424664684648842842462248882824648666628842844846428246466684288668824662422484824668486464++6226242888248646466';
+  await typeKeys(page, parseKeys(down));
+  await settled(page, 60000);
+  const banner = page.locator('#banner');
+  check(await banner.isVisible(), 'no notice over the picture when the whole party has fallen');
+  check(/The whole party has fallen: ~ starts again, Escape quits/.test(await banner.textContent()),
+        `the notice says: ${await banner.textContent()}`);
+  await expectSamePixels(page, replayScreenshot(replay, down, noon + 0.5, out, 'party-down'), out,
+                         'party-down');
+  for (const [open, title] of [['F1', 'Keys'], ['F2', 'Message log']]) {
+    await page.keyboard.press(open);
+    await page.locator('#panel').waitFor({ state: 'visible', timeout: 5000 });
+    check((await page.locator('#panel-title').textContent()) === title, `${open} opened no ${title}`);
+    await page.keyboard.press('x');
+    await page.locator('#panel').waitFor({ state: 'hidden', timeout: 5000 });
+  }
+  await page.click('#log', { force: true });
+  await page.locator('#panel').waitFor({ state: 'visible', timeout: 5000 });
+  check(/has fallen/.test(await page.locator('#panel-lines').textContent()),
+        'the Log button shows no log of the fall');
+  await page.keyboard.press('Escape');
+  await page.locator('#panel').waitFor({ state: 'hidden', timeout: 5000 });
+  await page.keyboard.press('~');
+  await settled(page);
+  check(!(await banner.isVisible()), 'the notice over the picture stays after a key');
+  await expectSamePixels(page, replayScreenshot(replay, `${down}~`, noon + 0.5, out, 'again'), out,
+                         'again');
+}
+
 const out = rest[rest.length - 1];
 mkdirSync(out, { recursive: true });
 if (kind === 'game') {
@@ -172,9 +212,11 @@ if (kind === 'game') {
   runTest(`game ${name}`, 120, () => game(name, keysFile, fraction, keypad, site, replay, out));
 } else if (kind === 'page') {
   runTest('page', 90, () => pageChecks(...rest));
+} else if (kind === 'notices') {
+  runTest('notices', 120, () => notices(...rest));
 } else if (kind === 'idle') {
   runTest('idle', 60, () => idle(...rest));
 } else {
-  console.error('usage: node browser_test.mjs (game NAME KEYS FRACTION [keypad] | page | idle) SITE REPLAY OUT_DIR');
+  console.error('usage: node browser_test.mjs (game NAME KEYS FRACTION [keypad] | page | notices | idle) SITE REPLAY OUT_DIR');
   process.exit(2);
 }

@@ -3,13 +3,14 @@
 #include <cstdint>
 
 #include "platform/Platform.h"
+#include "platform/ShellFront.h"
 
 namespace dw {
 
 // The game in a browser page: shows the visible page on the page's canvas,
 // takes the keys the page script collects and waits for the next one without
 // holding the browser (the wait suspends the game until a key arrives).
-class WebPlatform : public Platform {
+class WebPlatform : public Platform, public ShellFront {
  public:
   WebPlatform();
 
@@ -20,6 +21,19 @@ class WebPlatform : public Platform {
   // Draws the visible page on the canvas if it changed since it was last
   // drawn.
   void present() override;
+
+  // --- around the game (ShellFront) ---------------------------------------
+  // The page opens the panels on F1 and F2 (or its Keys and Log buttons) and
+  // shows them, and the notices, over the canvas: the canvas itself only
+  // ever holds the game's page.
+  FrontKind frontKind() const override { return FrontKind::page; }
+  Platform& gamePlatform() override { return *this; }
+  void setShellEvents(ShellEvents* events) override { shell_ = events; }
+  void setNotice(const std::string& notice) override;
+  void setWatchStatus(const std::string& status) override;
+  void tell(const std::string& message) override;
+  void showBanner(const std::string& text) override;
+  bool panelOpen() const override { return panelOpen_; }
 
   // Tells the page that the game has ended with this exit code and waits
   // until the player asks for a new one.
@@ -35,6 +49,10 @@ class WebPlatform : public Platform {
   bool waitEvents() override;
 
  private:
+  void openPanel(PanelKind kind);
+
+  ShellEvents* shell_ = nullptr;
+  bool panelOpen_ = false;
   std::uint64_t shownChanges_ = 0;
   bool shownOnce_ = false;
 };

@@ -80,7 +80,87 @@ Module.duskwarren = (function () {
     return byteOfCharacter.has(unicode) ? byteOfCharacter.get(unicode) : -1;
   }
 
+  // --- around the game: panels and notices ---------------------------------
+  // The panel keys are queued for the game's shell, which answers with the
+  // panel; the keys that page or close a panel never reach the game.
+  const panelKey = { F1: 0x100, F2: 0x101 };
+  const panelClosed = 0x102;
+  const panel = document.getElementById('panel');
+  const panelLines = document.getElementById('panel-lines');
+  const notices = { notice: '', watch: '', told: '' };
+  const palette = ['#000', '#00a', '#0a0', '#0aa', '#a00', '#a0a', '#a50', '#aaa', '#555',
+                   '#55f', '#5f5', '#5ff', '#f55', '#f5f', '#ff5', '#fff'];
+  let panelShown = 0;  // the panel key of the panel shown
+
+  function queue(byte) {
+    keys.push(byte);
+    setState('busy');
+    if (wake) {
+      const resolve = wake;
+      wake = null;
+      resolve();
+    }
+  }
+
+  function showPanel(content) {
+    document.getElementById('panel-title').textContent = content.title;
+    document.getElementById('panel-footer').textContent =
+        content.pageable ? 'PageUp PageDown \u2191\u2193: page, any other key closes'
+                         : 'Any key closes';
+    panelLines.replaceChildren(...content.lines.map(([label, text, labelColour, colour, heading]) => {
+      const row = document.createElement('div');
+      const key = document.createElement('span');
+      key.textContent = heading ? '' : label.padEnd(10, ' ');
+      key.style.color = palette[labelColour & 15];
+      const words = document.createElement('span');
+      words.textContent = text;
+      words.style.color = palette[(heading ? 14 : colour) & 15];
+      row.append(key, words);
+      return row;
+    }));
+    if (content.lines.length === 0) panelLines.textContent = content.empty;
+    panel.hidden = false;
+    panelLines.scrollTop = content.pageable && !content.atTop ? panelLines.scrollHeight : 0;
+  }
+
+  function closePanel() {
+    panel.hidden = true;
+    panelShown = 0;
+    queue(panelClosed);
+  }
+
+  // Keys while a panel shows: F1 and F2 turn to the other panel, paging keys
+  // page, any other key closes it.
+  function panelKeyDown(event) {
+    event.preventDefault();
+    if (event.repeat && !event.key.startsWith('Page') && !event.key.startsWith('Arrow')) return;
+    const step = { ArrowUp: -1, ArrowDown: 1, PageUp: -10, PageDown: 10, ArrowLeft: -10,
+                   ArrowRight: 10 }[event.key];
+    if (step !== undefined) {
+      panelLines.scrollTop += step * 1.4 * parseFloat(getComputedStyle(panelLines).fontSize);
+    } else if (event.key in panelKey && panelKey[event.key] !== panelShown) {
+      panelShown = panelKey[event.key];
+      queue(panelShown);
+    } else {
+      closePanel();
+    }
+  }
+
+  function showNotices() {
+    const line = notices.told || [notices.watch, notices.notice].filter((t) => t).join(' - ');
+    document.getElementById('notice').textContent = line;
+  }
+
   function onKeyDown(event) {
+    if (!panel.hidden) {
+      panelKeyDown(event);
+      return;
+    }
+    if (event.key in panelKey && !restart) {
+      event.preventDefault();
+      if (!event.repeat) queue(panelShown = panelKey[event.key]);
+      return;
+    }
     if (event.key === 'Enter' && event.altKey) {
       event.preventDefault();
       if (!event.repeat) toggleFullscreen();
@@ -101,13 +181,9 @@ Module.duskwarren = (function () {
     const byte = gameByte(event);
     if (byte < 0) return;
     event.preventDefault();
-    keys.push(byte);
-    setState('busy');
-    if (wake) {
-      const resolve = wake;
-      wake = null;
-      resolve();
-    }
+    notices.told = '';
+    showNotices();
+    queue(byte);
   }
 
   // The plain view shows the page at the largest whole-number scale that
@@ -191,6 +267,8 @@ Module.duskwarren = (function () {
   button(fullscreenButton, toggleFullscreen);
   button(aspectButton, toggleAspect);
   button(againButton, startAgain);
+  button(document.getElementById('keys'), () => { if (!restart && panel.hidden) queue(panelShown = panelKey.F1); });
+  button(document.getElementById('log'), () => { if (!restart && panel.hidden) queue(panelShown = panelKey.F2); });
   if (!document.fullscreenEnabled) fullscreenButton.hidden = true;
   layout();
 
@@ -232,10 +310,22 @@ Module.duskwarren = (function () {
       iconContext.putImageData(picture, 0, 0);
       document.getElementById('icon').href = icon.toDataURL('image/png');
     },
+    showPanel,
+    notice(which, text) {
+      if (which === 'banner') {
+        const banner = document.getElementById('banner');
+        banner.textContent = text;
+        banner.hidden = text === '';
+      } else {
+        notices[which] = text;
+        showNotices();
+      }
+    },
     hideMouse() {
       stage.classList.add('no-pointer');
     },
     gameEnded(code) {
+      if (!panel.hidden) panel.hidden = true;
       ended.hidden = false;
       setState('ended');
       document.getElementById('ended-code').textContent =
