@@ -64,9 +64,12 @@ std::optional<std::int64_t> seedOfName(const fs::path& recording) {
 }
 
 std::string localDate(fs::file_time_type when) {
-  auto seconds =
-      std::chrono::time_point_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(when));
-  std::time_t time = std::chrono::system_clock::to_time_t(seconds);
+  // Measured from now on both clocks: not every library converts between them.
+  using std::chrono::system_clock;
+  system_clock::time_point then =
+      system_clock::now() +
+      std::chrono::duration_cast<system_clock::duration>(when - fs::file_time_type::clock::now());
+  std::time_t time = system_clock::to_time_t(then);
   std::tm local{};
   localtime_r(&time, &local);
   char text[32];
