@@ -1,7 +1,9 @@
 // The game in a desktop window, or in the terminal it was started from.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include "around/RecordedPlay.h"
 #include "around/RecordingCheck.h"
 #include "around/RecordingFiles.h"
+#include "around/Runs.h"
 #include "around/Screenshots.h"
 #include "around/Settings.h"
 #include "around/Shell.h"
@@ -33,15 +36,17 @@
 namespace {
 
 constexpr const char* usage =
-    "Usage: duskwarren [--data DIR] [--watch FILE.dwrec [--force]]\n"
-    "  or:  duskwarren [--data DIR] --terminal [--watch FILE.dwrec [--force]]\n"
+    "Usage: duskwarren [--data DIR] [--seed N | --watch FILE.dwrec [--force]]\n"
+    "  or:  duskwarren [--data DIR] --terminal [--seed N | --watch FILE.dwrec [--force]]\n"
     "  or:  duskwarren [--data DIR] [--terminal] [--continue [FILE.dwrec] [--force]]\n"
+    "  or:  duskwarren [--data DIR] --runs\n"
     "  or:  duskwarren --help | --version\n"
     "\n"
     "Opens the game in a window. F1 lists the keys, F2 shows the message log,\n"
-    "F11 or Alt+Enter switches to full screen and F12 saves a screenshot in\n"
-    "$XDG_PICTURES_DIR/duskwarren/. Every game is recorded in\n"
-    "$XDG_DATA_HOME/duskwarren/recordings/ (the newest 100 are kept).\n"
+    "F4 the past runs, F11 or Alt+Enter switches to full screen and F12 saves a\n"
+    "screenshot in $XDG_PICTURES_DIR/duskwarren/. Every game is recorded in\n"
+    "$XDG_DATA_HOME/duskwarren/recordings/ (the newest 100 runs are kept); when\n"
+    "it ends, a line on stderr names its recording and how to go on with it.\n"
     "\n"
     "Options:\n"
     "  --data DIR   play from the game folder DIR (it holds res/, tiles/ and\n"
@@ -56,7 +61,13 @@ constexpr const char* usage =
     "  --force      watch or continue a recording made with other rules or data\n"
     "  --terminal   play in this terminal instead of a window (at least 40 x 25\n"
     "               characters), also over ssh or without a display; F1 or ?\n"
-    "               lists the keys, F2 or l shows the message log\n"
+    "               lists the keys, F2 or l shows the message log, F4 or r the\n"
+    "               past runs\n"
+    "  --seed N     starts a game on seed N at once, as if @, N and Enter had\n"
+    "               been typed: the same seed gives the same levels\n"
+    "  --runs       lists the kept runs, newest first: date, seed, deepest\n"
+    "               level, turns, Gold, members standing, how the run ended\n"
+    "               and its recording\n"
     "  -h, --help   this text\n"
     "  --version    the release\n"
     "\n"
@@ -71,6 +82,46 @@ std::optional<int> refusedFileCode(const dw::Platform& platform) {
   return dw::cli::exitUsage;
 }
 
+// A seed as the start screen takes it: a whole number the game's seed holds.
+bool seedAccepted(const std::string& text) {
+  std::string_view digits(text);
+  if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
+  if (digits.empty() || digits.size() > 10 ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  long long value = std::stoll(text);
+  return value >= INT32_MIN && value <= INT32_MAX;
+}
+
+std::string seedRefusal(const std::string& seed) {
+  return "--seed: '" + seed + "' is no seed: give a whole number from -2147483648 to 2147483647";
+}
+
+// Starts the game on the seed as a player would: "@", the seed and Enter.
+void typeSeed(dw::Platform& platform, const std::string& seed) {
+  if (seed.empty()) return;
+  platform.typeAhead("@");
+  for (char c : seed) platform.typeAhead(std::string(1, c));
+  platform.typeAhead(std::string(1, dw::enterKey));
+}
+
+// The table of the kept runs, newest first.
+int listRuns() {
+  std::filesystem::path folder = dw::recordingsFolder(dw::processEnvironment());
+  auto runs = dw::keptRuns(folder, {});
+  if (runs.empty()) {
+    std::cout << "No runs kept in " << folder.string() << " yet.\n";
+  } else {
+    std::cout << dw::runsTable(runs);
+  }
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "duskwarren: cannot write the table of runs\n";
+    return 1;
+  }
+  return 0;
+}
+
 // The colour depth the player's settings choose over the terminal's own.
 std::optional<dw::ColourDepth> chosenColours(const dw::Settings& settings) {
   if (!settings.terminalColours) return std::nullopt;
@@ -80,9 +131,10 @@ std::optional<dw::ColourDepth> chosenColours(const dw::Settings& settings) {
 }
 
 // The game as text in the terminal it was started from, with the shell
-// around it; a recording given is watched instead, and a run caught up goes
-// on where it stopped.
-int playInTerminal(const std::optional<dw::RecordingToWatch>& recording, dw::CaughtUpRun* run) {
+// around it; a recording given is watched instead, a run caught up goes on
+// where it stopped, and a seed given starts the game on it.
+int playInTerminal(const std::optional<dw::RecordingToWatch>& recording, dw::CaughtUpRun* run,
+                   const std::string& seed) {
   dw::Environment env = dw::processEnvironment();
   dw::Settings settings = dw::readSettings(dw::settingsFile(env));
   // Named before the terminal is taken over; the game tells them too.
@@ -98,18 +150,22 @@ int playInTerminal(const std::optional<dw::RecordingToWatch>& recording, dw::Cau
     if (auto picture = dw::loadTileImage(*platform, dw::tileFileName(g)))
       platform->addTilePicture(static_cast<std::uint8_t>(g), *picture);
   }
+  typeSeed(*platform, seed);
   int code;
+  std::string endOfRun;
   {
     dw::Shell shell(*platform, env, std::move(settings));
     shell.setPictureSaver([env](const dw::Screen& screen, int scale) {
       return dw::savePictureForPlayer(screen, scale, env);
     });
     code = recording ? shell.watch(*recording) : shell.play(run);
+    endOfRun = shell.endOfRun();
   }
   int sig = platform->endingSignal();
   std::string refused = platform->refusedFile();
   platform.reset();  // the terminal as it was
   if (!refused.empty()) std::cerr << "duskwarren: " << refused << "\n";
+  if (!endOfRun.empty()) std::cerr << "duskwarren: " << endOfRun << "\n";
   // Ended by Ctrl+C, a hang-up or a termination request: end the way the
   // shell expects of such an ending.
   if (sig != 0) std::raise(sig);
@@ -158,8 +214,8 @@ int main(int argc, char* argv[]) {
   // A file-size limit makes a write fail, like a full disk: the game plays
   // on without its recording.
   std::signal(SIGXFSZ, SIG_IGN);
-  std::string dataDir, watchFile, continueFile;
-  bool force = false;
+  std::string dataDir, watchFile, continueFile, seed;
+  bool force = false, runs = false;
   CLI::App app("", "duskwarren");
   dw::cli::setUp(app, usage);
   bool terminal = false;
@@ -169,11 +225,14 @@ int main(int argc, char* argv[]) {
   resume->excludes(watch);
   app.add_flag("--force", force);
   app.add_flag("--terminal", terminal);
+  CLI::Option* seedOption = app.add_option("--seed", seed)->excludes(watch, resume);
+  app.add_flag("--runs", runs)->excludes(watch, seedOption)->excludes("--terminal");
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
   if (force && watch->count() == 0 && resume->count() == 0) {
     std::cerr << "duskwarren: --force goes with --watch or --continue\n";
     return dw::cli::exitUsage;
   }
+  if (*seedOption && !seedAccepted(seed)) return dw::cli::refuse(app, seedRefusal(seed), std::cerr);
   makeAbsolute(watchFile);
   makeAbsolute(continueFile);
   std::string error;
@@ -182,6 +241,7 @@ int main(int argc, char* argv[]) {
     return dw::cli::exitUsage;
   }
 
+  if (runs) return listRuns();
   std::optional<dw::CaughtUpRun> run;
   if (resume->count() > 0 && !(run = runToContinue(continueFile, force))) return dw::cli::exitUsage;
 
@@ -206,7 +266,7 @@ int main(int argc, char* argv[]) {
       std::cerr << "duskwarren: watching " << watchFile << " all the same: " << contradiction
                 << "\n";
   }
-  if (terminal) return playInTerminal(recording, run ? &*run : nullptr);
+  if (terminal) return playInTerminal(recording, run ? &*run : nullptr, seed);
 
   dw::SdlPlatform::OpenFailure failure;
   auto platform = dw::SdlPlatform::open(failure);
@@ -220,6 +280,7 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
+  if (!recording) typeSeed(*platform, seed);
   int code = recording ? dw::watchInWindow(*platform, *recording)
                        : dw::playInWindow(*platform, run ? &*run : nullptr);
   return refusedFileCode(*platform).value_or(code);

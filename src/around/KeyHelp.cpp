@@ -27,12 +27,13 @@ void frontKeys(OverlayContent& help, const HelpFacts& facts) {
   switch (facts.front) {
     case FrontKind::window:
       add(help, {gap(), heading("The window"), key("F1", "These keys"), key("F2", "Message log"),
-                 key("F3", "Continue the last run (start screen)"), key("F10", "4:3 view"),
-                 key("F11", "Full screen (or Alt+Enter)")});
+                 key("F3", "Continue the last run (start screen)"), key("F4", "Past runs"),
+                 key("F10", "4:3 view"), key("F11", "Full screen (or Alt+Enter)")});
       break;
     case FrontKind::terminal:
-      add(help, {gap(), heading("The terminal"), key("F1 ?", "These keys"),
-                 key("F2 l", "Message log"), key("Ctrl+Z", "Suspend (fg goes on)")});
+      add(help,
+          {gap(), heading("The terminal"), key("F1 ?", "These keys"), key("F2 l", "Message log"),
+           key("F4 r", "Past runs"), key("Ctrl+Z", "Suspend (fg goes on)")});
       break;
     case FrontKind::page:
       add(help, {gap(), heading("The page"), key("F1", "These keys (or the Keys button)"),

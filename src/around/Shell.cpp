@@ -5,6 +5,8 @@
 #include "around/KeyHelp.h"
 #include "around/RecordedPlay.h"
 #include "around/RecordingFiles.h"
+#include "around/Runs.h"
+#include "around/WindowRecorder.h"
 #include "frame/RunGame.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
@@ -42,6 +44,19 @@ std::string walkingArrow(std::string key) {
   }
 }
 
+// The keys of a recording watched, all but the one that ended the run (the
+// Escape that quit, which clears the screen): the run's last picture stays.
+std::optional<std::string> keyBeforeTheEnd(RecordedInput& input) {
+  if (input.endReason() == "quit" && input.keysGiven() + 1 >= input.keyCount()) return std::nullopt;
+  return input.nextKey();
+}
+
+// How long the past-runs panel may spend summing up recordings whose summary
+// is missing before it shows what it has.
+constexpr std::chrono::milliseconds runsPanelRebuildTime{500};
+
+constexpr const char* watchEndNotice = "The end of the recording: any key closes";
+
 constexpr const char* partyDownBanner = "The whole party has fallen: ~ starts again, Escape quits";
 
 }  // namespace
@@ -64,6 +79,9 @@ Shell::~Shell() = default;
 int Shell::play(CaughtUpRun* caughtUp) {
   if (!caughtUp) offerNewestRun();
   Game game(platform_);
+  // A run taken up goes on with the tally of its first part, read before its
+  // recording is written anew.
+  tally_ = caughtUp ? tallyGoingOn(caughtUp->path) : RunTally();
   if (record_) {
     recorder_ = std::make_unique<RunRecorder>(game, recordingsFolder(env_), caughtUp);
     recordingTold_ = !recorder_->error().empty();
@@ -72,12 +90,18 @@ int Shell::play(CaughtUpRun* caughtUp) {
   }
   if (caughtUp) copyGame(*caughtUp->game, game);
   int code = run(game, caughtUp != nullptr);
+  std::filesystem::path recording;
+  std::string recordingError = "recording is off";
   if (recorder_) {
     platform_.setInputTap(nullptr);
     recorder_->finish(game);
+    recording = recorder_->path();
+    recordingError = recorder_->error();
   }
   onStartScreen_ = false;
   if (continueAsked_) return continueOffered();
+  endOfRun_ =
+      closeRun(tally_, game, recording, recordingError, front_.frontKind() == FrontKind::terminal);
   return code;
 }
 
@@ -110,7 +134,7 @@ int Shell::watch(const RecordingToWatch& recording) {
   RecordedInput input(recording.read->events);
   Game game(platform_);
   platform_.setClockFeed(&input);
-  watch_ = std::make_unique<WatchPace>([&input] { return input.nextKey(); }, recording.name,
+  watch_ = std::make_unique<WatchPace>([&input] { return keyBeforeTheEnd(input); }, recording.name,
                                        steadyMilliseconds);
   front_.setWatchStatus(watch_->status());
   int code = run(game, false);
@@ -126,6 +150,7 @@ std::string Shell::recordingPath() const {
 
 int Shell::run(Game& game, bool resumed) {
   partyDown_ = banner_ = false;
+  game_ = &game;
   game.observer = this;
   platform_.setKeyGate(this);
   front_.setShellEvents(this);
@@ -134,6 +159,7 @@ int Shell::run(Game& game, bool resumed) {
   front_.setShellEvents(nullptr);
   platform_.setKeyGate(nullptr);
   game.observer = nullptr;
+  game_ = nullptr;
   front_.showBanner("");
   front_.setNotice("");
   return code;
@@ -146,6 +172,12 @@ HelpFacts Shell::helpFacts() const {
 
 OverlayContent Shell::panel(PanelKind which) {
   if (which == PanelKind::messageLog) return log_.panel();
+  if (which == PanelKind::pastRuns) {
+    std::optional<RunSummary> now;
+    if (game_ && !watch_) now = tally_.summary(*game_);
+    return runsPanel(keptRuns(recordingsFolder(env_), {recordingPath(), runsPanelRebuildTime}),
+                     now);
+  }
   return watch_ ? watchKeyHelp(helpFacts()) : keyHelp(helpFacts());
 }
 
@@ -182,7 +214,10 @@ KeyGate::Next Shell::next() {
   if (continueAsked_) return {std::nullopt, -1, true};  // the start screen ends
   if (!watch_) return {};
   WatchPace::Step step = watch_->next(front_.panelOpen());
-  if (step.statusChanged) front_.setWatchStatus(watch_->status());
+  if (step.statusChanged) {
+    front_.setWatchStatus(watch_->status());
+    if (watch_->ended()) front_.setNotice(watchEndNotice);
+  }
   if (step.key && banner_) {
     banner_ = false;
     front_.showBanner("");
@@ -192,11 +227,13 @@ KeyGate::Next Shell::next() {
 
 void Shell::onLevel(const Game& game) {
   onStartScreen_ = false;
+  tally_.onLevel(game);
   log_.onLevel(game);
   afterTurn();
 }
 
 void Shell::onCycle(const Game& game) {
+  tally_.onCycle(game);
   log_.onCycle(game);
   afterTurn();
 }

@@ -8,6 +8,7 @@
 
 #include "around/KeyHelp.h"
 #include "around/MessageLog.h"
+#include "around/RunSummary.h"
 #include "around/Settings.h"
 #include "around/UserFolders.h"
 #include "around/Watching.h"
@@ -58,6 +59,10 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   const MessageLog& log() const { return log_; }
   // The recording of the game being played, or empty.
   std::string recordingPath() const;
+  // Once a game played has ended: the line that says where the run went and
+  // how to take it up again, for stderr once the front-end has given the
+  // terminal back (empty when no game was begun).
+  const std::string& endOfRun() const { return endOfRun_; }
 
   // ShellEvents: what the front-end tells.
   OverlayContent panel(PanelKind which) override;
@@ -99,6 +104,9 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   bool continueAsked_ = false;
   bool recordingTold_ = false;
   std::unique_ptr<WatchPace> watch_;
+  RunTally tally_;
+  const Game* game_ = nullptr;  // while a game runs
+  std::string endOfRun_;
   bool partyDown_ = false;
   bool banner_ = false;
 };

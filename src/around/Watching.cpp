@@ -51,13 +51,13 @@ int WatchPace::speed() const {
 
 std::string WatchPace::status() const {
   std::string status = "Watching " + name_;
-  if (ended_) return status + " (the end: Escape closes)";
+  if (ended_) return status + " (the end)";
   if (paused_) return status + " (paused: Space goes on)";
   return status + " (" + std::to_string(speed()) + " keys a second)";
 }
 
 bool WatchPace::control(const std::string& key) {
-  if (key == std::string(1, escape)) {
+  if (key == std::string(1, escape) || ended_) {
     stopped_ = true;
   } else if (key == " ") {
     paused_ = !paused_;

@@ -28,6 +28,7 @@ std::optional<RecordingToWatch> readRecordingToWatch(const std::string& path, bo
 // The pace of a recording watched: its keys come one at a time at a speed
 // the player sets, and the player's own keys steer the watching instead of
 // reaching the game: Space pauses, + and - change the speed, Escape stops.
+// Once every key has been given, the last picture stays until any key.
 // The same in every front-end; the clock is handed in (milliseconds).
 class WatchPace {
  public:
@@ -50,6 +51,9 @@ class WatchPace {
 
   int speed() const;
   bool paused() const { return paused_; }
+  // Every recorded key has been given: the last picture stays until the
+  // player presses a key.
+  bool ended() const { return ended_; }
   // What the front-end shows about the watching.
   std::string status() const;
 

@@ -23,36 +23,39 @@ std::string freeStamp(const fs::path& folder, const std::string& stamp,
 
 WindowRecorder::WindowRecorder(const Game& game, fs::path folder, std::string stamp,
                                std::uint64_t dataFingerprint)
-    : game_(game), folder_(std::move(folder)) {
-  std::error_code error;
-  fs::create_directories(folder_, error);
-  stamp_ = freeStamp(folder_, stamp, std::nullopt);
-  path_ = folder_ / recordingName(stamp_, std::nullopt);
-  RecordingHeader header;
-  header.gameVersion = recordingGameVersion;
-  header.dataFingerprint = dataFingerprint;
-  if (writer_.start(path_.string(), header)) pruneRecordings(folder_, recordingsKept, path_);
-}
+    : game_(game),
+      folder_(std::move(folder)),
+      stamp_(std::move(stamp)),
+      fingerprint_(dataFingerprint) {}
 
 void WindowRecorder::onKey(const std::string& key) {
   // By the first key of the first level the seed is the one the levels are
-  // made from, typed or not.
-  if (!named_ && game_.state.levelNumber > 0) nameAfterSeed();
+  // made from, typed or not: the file is made then, named after it, with
+  // everything taken before.
+  if (!started_ && game_.state.levelNumber > 0) start();
   writer_.onKey(key);
 }
 
-void WindowRecorder::nameAfterSeed() {
-  named_ = true;
-  if (!writer_.recording()) return;
+void WindowRecorder::start() {
+  started_ = true;
   std::int64_t seed = game_.state.seed;
-  fs::path named = folder_ / recordingName(freeStamp(folder_, stamp_, seed), seed);
-  // The open file keeps being written under its new name.
   std::error_code error;
-  fs::rename(path_, named, error);
-  if (!error) path_ = named;
+  fs::create_directories(folder_, error);
+  path_ = folder_ / recordingName(freeStamp(folder_, stamp_, seed), seed);
+  RecordingHeader header;
+  header.gameVersion = recordingGameVersion;
+  header.seed = seed;
+  header.dataFingerprint = fingerprint_;
+  if (writer_.start(path_.string(), header)) {
+    pruneRecordings(folder_, recordingsKept, path_);
+  } else {
+    path_.clear();
+  }
 }
 
 void WindowRecorder::finish() {
+  // A launch that never began a game leaves nothing behind.
+  if (!started_) return;
   writer_.finish(game_.endReason == EndReason::quit ? "quit" : "closed");
 }
 

@@ -11,12 +11,12 @@ namespace dw {
 
 // Records a game played in the window, always: every key handed to the game
 // and every clock reading, flushed as each comes, so a crash or a kill loses
-// at most the key being read. The file is made as the game starts, named
-// "<stamp>.dwrec", and takes the seed into its name
-// ("<stamp>-seed<seed>.dwrec") at the first key of the first level, when the
-// seed the levels come from is known. Starting it removes the oldest
-// recordings beyond the hundred kept. Nothing here can stop the game: a
-// recording that cannot be written just ends.
+// at most the key being read. The file is made at the first key of the
+// first level, when the seed the levels come from is known, and named after
+// it ("<stamp>-seed<seed>.dwrec"); a launch that never begins a game leaves
+// no file. Making it removes the oldest recordings beyond the hundred kept.
+// Nothing here can stop the game: a recording that cannot be written just
+// ends.
 class WindowRecorder : public InputTap {
  public:
   WindowRecorder(const Game& game, std::filesystem::path folder, std::string stamp,
@@ -28,6 +28,8 @@ class WindowRecorder : public InputTap {
   // Writes the closing entry for why the game ended.
   void finish();
 
+  // The recording's file; empty before a game began, or when it could not
+  // be made.
   const std::filesystem::path& path() const { return path_; }
   // The file's writer, for the checkpoints taken beside it.
   const RecordingWriter& writer() const { return writer_; }
@@ -35,14 +37,15 @@ class WindowRecorder : public InputTap {
   const std::string& error() const { return writer_.error(); }
 
  private:
-  void nameAfterSeed();
+  void start();
 
   const Game& game_;
   std::filesystem::path folder_;
   std::string stamp_;
+  std::uint64_t fingerprint_;
   std::filesystem::path path_;
   RecordingWriter writer_;
-  bool named_ = false;
+  bool started_ = false;
 };
 
 }  // namespace dw

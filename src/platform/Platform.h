@@ -87,6 +87,9 @@ class Platform {
   // Blocks for one key and returns its first byte as a one-byte string (a key
   // without a character gives the byte 0). Empty when no key can come.
   std::optional<std::string> waitChar();
+  // Hands the game a key ahead of any the player types, as if typed first
+  // (a seed given on the command line).
+  void typeAhead(std::string key) { pushKey(std::move(key)); }
   // Prints the prompt and "? ", reads a line with echo and Backspace until
   // Enter, then moves to the next line. Empty when no key can come.
   std::optional<std::string> inputLine(const std::string& prompt);

@@ -12,9 +12,9 @@ namespace dw {
 
 class Platform;
 
-// The panels a player opens over the game: the keys (F1) and the message
-// log (F2).
-enum class PanelKind { keyHelp, messageLog };
+// The panels a player opens over the game: the keys (F1), the message log
+// (F2) and the past runs (F4).
+enum class PanelKind { keyHelp, messageLog, pastRuns };
 
 // Which front-end the game shows in; the help tells each the truth about its
 // own keys.

@@ -27,7 +27,9 @@ Shell& windowShell(SdlPlatform& window, std::unique_ptr<Shell>& shell) {
 
 int playInWindow(SdlPlatform& window, CaughtUpRun* run) {
   std::unique_ptr<Shell> shell;
-  return windowShell(window, shell).play(run);
+  int code = windowShell(window, shell).play(run);
+  if (!shell->endOfRun().empty()) std::cerr << "duskwarren: " << shell->endOfRun() << "\n";
+  return code;
 }
 
 int watchInWindow(SdlPlatform& window, const RecordingToWatch& recording) {

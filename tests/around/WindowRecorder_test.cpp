@@ -59,7 +59,8 @@ TEST(WindowRecorder, AGameIsOnDiskAtEveryKeyNamedAfterItsSeed) {
   Game game(platform);
   WindowRecorder recorder(game, folder, "2026-01-02-030405", 0x0123456789abcdefull);
   ASSERT_EQ(recorder.error(), "");
-  EXPECT_EQ(recorder.path(), folder / "2026-01-02-030405.dwrec");
+  // Nothing is on disk before a game begins.
+  EXPECT_TRUE(recorder.path().empty());
   HalfwayLook look(folder, "2026-01-02-030405-seed42.dwrec");
   game.observer = &look;
   platform.setInputTap(&recorder);
@@ -77,6 +78,7 @@ TEST(WindowRecorder, AGameIsOnDiskAtEveryKeyNamedAfterItsSeed) {
   RecordingRead read = parseRecording(fileText(named));
   ASSERT_TRUE(read.header);
   EXPECT_EQ(read.header->gameVersion, recordingGameVersion);
+  EXPECT_EQ(read.header->seed, 42);
   EXPECT_EQ(read.header->dataFingerprint, 0x0123456789abcdefull);
   EXPECT_EQ(keysOf(read), keys);
   EXPECT_TRUE(read.complete);

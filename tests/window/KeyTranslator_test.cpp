@@ -137,6 +137,7 @@ TEST(KeyTranslator, WindowKeysNeverReachTheGame) {
             WindowAction::toggleFullscreen);
   EXPECT_EQ(t.down(SDL_SCANCODE_F1, SDLK_F1), WindowAction::keyHelp);
   EXPECT_EQ(t.down(SDL_SCANCODE_F2, SDLK_F2), WindowAction::messageLog);
+  EXPECT_EQ(t.down(SDL_SCANCODE_F4, SDLK_F4), WindowAction::pastRuns);
   EXPECT_EQ(t.down(SDL_SCANCODE_F12, SDLK_F12), WindowAction::screenshot);
   // Held down, they act only once.
   EXPECT_EQ(t.down(SDL_SCANCODE_F11, SDLK_F11, KMOD_NONE, true), WindowAction::none);

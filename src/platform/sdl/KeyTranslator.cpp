@@ -146,6 +146,7 @@ WindowAction KeyTranslator::keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint
   // The window's own panels and screenshots: the game never sees these keys.
   if (sym == SDLK_F1) return repeat ? WindowAction::none : WindowAction::keyHelp;
   if (sym == SDLK_F2) return repeat ? WindowAction::none : WindowAction::messageLog;
+  if (sym == SDLK_F4) return repeat ? WindowAction::none : WindowAction::pastRuns;
   if (sym == SDLK_F12) return repeat ? WindowAction::none : WindowAction::screenshot;
 
   if (auto c = controlChar(sym)) {

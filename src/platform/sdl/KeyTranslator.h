@@ -12,7 +12,15 @@
 namespace dw {
 
 // What a key press asks of the window itself; the game never sees these.
-enum class WindowAction { none, toggleFullscreen, toggleAspect, keyHelp, messageLog, screenshot };
+enum class WindowAction {
+  none,
+  toggleFullscreen,
+  toggleAspect,
+  keyHelp,
+  messageLog,
+  pastRuns,
+  screenshot
+};
 
 // Turns the window's keyboard events into the game's key strings.
 //

@@ -373,6 +373,7 @@ void SdlPlatform::apply(WindowAction action) {
       break;
     case WindowAction::keyHelp:
     case WindowAction::messageLog:
+    case WindowAction::pastRuns:
       openPanel(action);
       break;
     case WindowAction::screenshot:

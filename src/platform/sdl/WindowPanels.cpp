@@ -149,8 +149,10 @@ bool SdlPlatform::panelKey(const SDL_KeyboardEvent& key) {
     return false;
   }
   needsRedraw_ = true;
-  if (sym == SDLK_F1 || sym == SDLK_F2) {
-    WindowAction asked = sym == SDLK_F1 ? WindowAction::keyHelp : WindowAction::messageLog;
+  if (sym == SDLK_F1 || sym == SDLK_F2 || sym == SDLK_F4) {
+    WindowAction asked = sym == SDLK_F1   ? WindowAction::keyHelp
+                         : sym == SDLK_F2 ? WindowAction::messageLog
+                                          : WindowAction::pastRuns;
     if (asked != panelShown_ && key.repeat == 0) {
       openPanel(asked);
       return true;
@@ -169,8 +171,10 @@ bool SdlPlatform::panelKey(const SDL_KeyboardEvent& key) {
 
 void SdlPlatform::openPanel(WindowAction which) {
   if (shell_ == nullptr) return;
-  panel_.open(
-      shell_->panel(which == WindowAction::keyHelp ? PanelKind::keyHelp : PanelKind::messageLog));
+  PanelKind kind = which == WindowAction::keyHelp      ? PanelKind::keyHelp
+                   : which == WindowAction::messageLog ? PanelKind::messageLog
+                                                       : PanelKind::pastRuns;
+  panel_.open(shell_->panel(kind));
   panelShown_ = which;
   needsRedraw_ = true;
 }

@@ -2,6 +2,7 @@
 // over the picture: drawn over the text of the page, never on the game's own
 // pages, and none of their keys reach the game.
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "platform/Cp437.h"
@@ -119,13 +120,17 @@ bool TerminalPlatform::frontKey(const std::string& k) {
   if (shell_ == nullptr) return false;
   bool help = k == key(extendedKey::f1) || k == "?";
   bool log = k == key(extendedKey::f1 + 1) || k == "l";
+  bool runs = k == key(extendedKey::f1 + 3) || k == "r";
+  std::optional<PanelKind> asked;
+  if (help || log || runs)
+    asked = help ? PanelKind::keyHelp : log ? PanelKind::messageLog : PanelKind::pastRuns;
   if (!panelOpen_) {
     if (k == key(extendedKey::f12)) {
       shell_->pictureAsked(screen(), 1);
       return true;
     }
-    if (!help && !log) return false;
-    openPanel(help ? PanelKind::keyHelp : PanelKind::messageLog);
+    if (!asked) return false;
+    openPanel(*asked);
     return true;
   }
   frontChanged();
@@ -136,8 +141,8 @@ bool TerminalPlatform::frontKey(const std::string& k) {
   } else if (k == key(extendedKey::down) || k == key(extendedKey::pageDown) ||
              k == key(extendedKey::right)) {
     panelTop_ = std::clamp(panelTop_ + step, 0, last);
-  } else if ((help || log) && (help ? PanelKind::keyHelp : PanelKind::messageLog) != panelKind_) {
-    openPanel(help ? PanelKind::keyHelp : PanelKind::messageLog);
+  } else if (asked && *asked != panelKind_) {
+    openPanel(*asked);
   } else {
     panelOpen_ = false;  // any other key closes the panel
   }

@@ -52,9 +52,10 @@ class TerminalPlatform : public Platform, public ShellFront {
   void close();
 
   // --- around the game (ShellFront, TerminalPanels.cpp) ---------------------
-  // F1 or "?" opens the keys, F2 or "l" the message log, F12 asks for a
-  // picture; none of these keys reaches the game. Notices show on the row
-  // below the game where the terminal has one, else in its title.
+  // F1 or "?" opens the keys, F2 or "l" the message log, F4 or "r" the past
+  // runs, F12 asks for a picture; none of these keys reaches the game.
+  // Notices show on the row below the game where the terminal has one, else
+  // in its title.
   FrontKind frontKind() const override { return FrontKind::terminal; }
   Platform& gamePlatform() override { return *this; }
   void setShellEvents(ShellEvents* events) override;
