@@ -83,7 +83,7 @@ async function pageChecks(site, replay, out) {
   }
   // Fullscreen from the keys and from the button.
   const fullscreenIs = (on) => page.waitForFunction(
-      (want) => (document.fullscreenElement?.id === 'stage') === want, on, { timeout: 5000 });
+      (want) => (document.fullscreenElement === document.documentElement) === want, on, { timeout: 5000 });
   await page.keyboard.press('Alt+Enter');
   await fullscreenIs(true);
   await page.keyboard.press('Alt+Enter');

@@ -57,6 +57,7 @@ Module.duskwarren = (function () {
   let restart = null;   // resolves the wait after a game has ended
   let aspect = false;   // the 4:3 view
   let firstFrame = true;
+  let keysThisGame = 0; // none yet: the start screen shows
 
   // What the game is doing, on the page for styles and for tests:
   // loading, busy, waiting (for a key), ended or stopped.
@@ -91,17 +92,26 @@ Module.duskwarren = (function () {
       if (!event.repeat) toggleAspect();
       return;
     }
-    if (restart) {
-      if (event.key === 'Enter' || event.key === ' ') {
-        event.preventDefault();
-        if (!event.repeat) startAgain();
-      }
+    // A button or field with the focus keeps Space and Enter for itself.
+    if ((event.key === 'Enter' || event.key === ' ') && event.target.closest &&
+        event.target.closest('button, input, a, select, textarea')) {
       return;
     }
-    const byte = gameByte(event);
+    const byte = restart ? (event.key === 'Enter' || event.key === ' ' ? 13 : -1) : gameByte(event);
     if (byte < 0) return;
     event.preventDefault();
+    if (!(restart && event.repeat)) sendKey(byte);
+  }
+
+  // Hands one key byte to the game, as typed or tapped. While the end of a
+  // game shows, Enter and Space start a new one and other keys do nothing.
+  function sendKey(byte) {
+    if (restart) {
+      if (byte === 13 || byte === 32) startAgain();
+      return;
+    }
     keys.push(byte);
+    ++keysThisGame;
     setState('busy');
     if (wake) {
       const resolve = wake;
@@ -118,8 +128,8 @@ Module.duskwarren = (function () {
   // stay sharp and no row or column is doubled.
   function layout() {
     const ratio = window.devicePixelRatio || 1;
-    const width = Math.max(1, Math.floor(window.innerWidth * ratio));
-    const height = Math.max(1, Math.floor(window.innerHeight * ratio));
+    const width = Math.max(1, Math.floor(stage.clientWidth * ratio));
+    const height = Math.max(1, Math.floor(stage.clientHeight * ratio));
     canvas.hidden = firstFrame || aspect;
     view.hidden = firstFrame || !aspect;
     if (!aspect) {
@@ -154,8 +164,9 @@ Module.duskwarren = (function () {
   function toggleFullscreen() {
     if (document.fullscreenElement) {
       document.exitFullscreen().catch(() => {});
-    } else if (stage.requestFullscreen) {
-      stage.requestFullscreen().catch(() => {});
+    } else if (document.documentElement.requestFullscreen) {
+      // The whole page, so the touch controls stay beside the picture.
+      document.documentElement.requestFullscreen().catch(() => {});
     }
   }
 
@@ -164,16 +175,18 @@ Module.duskwarren = (function () {
     restart = null;
     ended.hidden = true;
     keys.length = 0;
+    keysThisGame = 0;
     setState('busy');
     resolve();
   }
 
-  // Buttons act on a click but never keep the keyboard's focus, so Space and
-  // Enter always reach the game.
+  // Buttons act on a click. Clicked with the mouse they never keep the
+  // keyboard's focus, so Space and Enter reach the game; reached with Tab
+  // they keep it, and Enter works them again.
   function button(element, action) {
     element.addEventListener('click', (event) => {
       event.preventDefault();
-      element.blur();
+      if (event.detail !== 0) element.blur();
       action();
     });
     element.addEventListener('mousedown', (event) => event.preventDefault());
@@ -187,6 +200,7 @@ Module.duskwarren = (function () {
   });
   window.addEventListener('keydown', onKeyDown);
   window.addEventListener('resize', layout);
+  new ResizeObserver(layout).observe(stage);
   document.addEventListener('fullscreenchange', layout);
   button(fullscreenButton, toggleFullscreen);
   button(aspectButton, toggleAspect);
@@ -195,6 +209,11 @@ Module.duskwarren = (function () {
   layout();
 
   return {
+    sendKey,
+    // True until the game has taken its first key: the start screen.
+    onStartScreen() {
+      return keysThisGame === 0 && !restart && !firstFrame;
+    },
     nextKey() {
       return keys.length > 0 ? keys.shift() : -1;
     },

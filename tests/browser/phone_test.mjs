@@ -1,0 +1,190 @@
+// The page for everyone: a game played by touch alone on a phone, and the
+// page kept for offline play by its service worker.
+//
+//   node phone_test.mjs touch KEYS_FILE FRACTION SITE REPLAY OUT_DIR
+//   node phone_test.mjs offline SITE REPLAY OUT_DIR
+import { cpSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {
+  check, expectSamePixels, launchBrowser, openGame, parseKeys, replayScreenshot, runTest,
+  serveSite, settled, stopServing, typeKeys,
+} from './harness.mjs';
+
+const noon = 12 * 3600;
+const phone = { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true,
+                deviceScaleFactor: 3 };
+
+// Every key the game takes has its button; none covers the picture, which
+// shows at a whole-number scale, and every button is inside the screen.
+async function checkControls(page, what) {
+  const found = await page.evaluate(() => {
+    const canvas = document.getElementById('screen');
+    const r = canvas.getBoundingClientRect();
+    const buttons = [...document.querySelectorAll('button')].filter((b) => b.offsetParent !== null);
+    const covering = buttons.filter((b) => {
+      const o = b.getBoundingClientRect();
+      return o.right > r.left && o.left < r.right && o.bottom > r.top && o.top < r.bottom;
+    }).map((b) => b.textContent);
+    const outside = buttons.filter((b) => {
+      const o = b.getBoundingClientRect();
+      return o.left < 0 || o.top < 0 || o.right > innerWidth || o.bottom > innerHeight;
+    }).map((b) => b.textContent);
+    const keys = [...document.querySelectorAll('button[data-key]')];
+    return {
+      keys: keys.map((b) => b.dataset.key),
+      unlabelled: keys.filter((b) => !b.getAttribute('aria-label')).length,
+      covering, outside, scale: canvas.dataset.scale,
+      cssScale: (r.width * devicePixelRatio) / 320,
+      withKeyElsewhere: document.querySelectorAll('[data-key]:not(button)').length,
+    };
+  });
+  const wanted = ['8', '6', '2', '4', ' ', 'w', 'v', 't', 'p', 'h', 'f', 'b', '+', '-', '~', 'Escape',
+                  '@', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'Backspace', 'Enter'];
+  const missing = wanted.filter((k) => !found.keys.includes(k));
+  check(missing.length === 0, `${what}: no button for ${JSON.stringify(missing)}`);
+  check(found.unlabelled === 0 && found.withKeyElsewhere === 0,
+        `${what}: ${found.unlabelled} key buttons without a label`);
+  check(found.covering.length === 0, `${what}: buttons cover the picture: ${found.covering}`);
+  check(found.outside.length === 0, `${what}: buttons off the screen: ${found.outside}`);
+  // Layout rounds CSS sizes to 1/64 pixel; the device pixels are whole.
+  check(Number(found.scale) >= 1 && Math.abs(found.cssScale - Number(found.scale)) < 0.01,
+        `${what}: the picture is not at a whole-number scale: ${JSON.stringify(found)}`);
+}
+
+// Taps the button that sends this byte: the pad's directions in play, the
+// seed row's digits.
+async function tapKey(page, byte, inSeed) {
+  const names = { 13: 'Enter', 27: 'Escape', 8: 'Backspace' };
+  const key = names[byte] || String.fromCharCode(byte);
+  const group = inSeed && /[0-9]/.test(key) ? '.touch-seed ' : /[8624]/.test(key) ? '.touch-pad ' : '';
+  await page.locator(`${group}button[data-key="${key === '"' ? '\\"' : key}"]`).first().tap();
+}
+
+// Holds a pad button down for the given time with the touch screen and
+// returns how many keys it sent.
+async function holdPad(page, key, milliseconds) {
+  await settled(page);
+  await page.evaluate(() => {
+    window.sent = 0;
+    const send = Module.duskwarren.sendKey;
+    Module.duskwarren.sendKey = (byte) => { ++window.sent; send(byte); };
+  });
+  const box = await page.locator(`.touch-pad button[data-key="${key}"]`).boundingBox();
+  const point = [{ x: box.x + box.width / 2, y: box.y + box.height / 2 }];
+  const session = await page.context().newCDPSession(page);
+  await session.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: point });
+  await new Promise((resolve) => setTimeout(resolve, milliseconds));
+  await session.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  await session.detach();
+  await settled(page);
+  return page.evaluate(() => window.sent);
+}
+
+// A whole game by touch on a portrait phone: the seed from the on-screen @,
+// digits and Enter, play from the pad and the spell buttons, a held
+// direction, then the picture compared with the replay of the same keys.
+// Then Escape, Play again and a tap on the picture start a game with the
+// clock's seed, and the controls are checked in landscape too.
+async function touchGame(keysFile, fraction, site, replay, out) {
+  const keysText = readFileSync(keysFile, 'utf8').split(/\r?\n/)[0];
+  const timer = noon + Number(fraction);
+  const url = await serveSite(site);
+  const { page } = await launchBrowser(phone);
+  await openGame(page, url, Number(fraction));
+  check(await page.evaluate(() => document.body.classList.contains('touch')),
+        'a page with touch shows no controls');
+  await checkControls(page, 'portrait 390 x 844');
+
+  const bytes = parseKeys(keysText);
+  const seedEnd = bytes.indexOf(13);
+  for (let i = 0; i < bytes.length; ++i) await tapKey(page, bytes[i], i <= seedEnd);
+  const held = await holdPad(page, '6', 1300);
+  check(held >= 3 && held <= 1 + 1.3 * 8, `holding a direction for 1.3 s sent ${held} keys`);
+  check((await settled(page, 60000)) === 'waiting', 'the touch game ended early');
+  const played = keysText + '6'.repeat(held);
+  await expectSamePixels(page, replayScreenshot(replay, played, timer, out, 'touch-game'), out,
+                         'touch-game');
+  await page.screenshot({ path: path.join(out, 'touch-portrait.png') });
+
+  await tapKey(page, 27, false);
+  check((await settled(page)) === 'ended', 'the Escape button did not end the game');
+  await page.locator('#again').tap();
+  await settled(page);
+  await page.locator('#screen').tap();
+  await settled(page);
+  await expectSamePixels(page, replayScreenshot(replay, ' ', timer, out, 'touch-picture'), out,
+                         'touch-picture');
+
+  await page.setViewportSize({ width: 844, height: 390 });
+  await page.waitForFunction(() => matchMedia('(orientation: landscape)').matches);
+  await checkControls(page, 'landscape 844 x 390');
+  await page.screenshot({ path: path.join(out, 'touch-landscape.png') });
+}
+
+// Waits until the page is controlled by a service worker whose cache is
+// the only one of the site's, and not the one named before; returns the
+// cache's name.
+async function keptBy(page, before = '') {
+  for (const deadline = Date.now() + 20000; Date.now() < deadline;) {
+    const kept = await page.evaluate(async () => ({
+      controlled: navigator.serviceWorker.controller !== null,
+      names: (await caches.keys()).filter((n) => n.startsWith('duskwarren-')),
+    }));
+    if (kept.controlled && kept.names.length === 1 && kept.names[0] !== before) return kept.names[0];
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  throw new Error(`no service worker took over from ${before || 'the network'}`);
+}
+
+// The first visit keeps the site; a new version of it replaces the kept one
+// on a later visit; with the server gone, the page still comes from the
+// service worker and plays the same pixels as the replay.
+async function offline(site, replay, out) {
+  const copy = mkdtempSync(path.join(os.tmpdir(), 'duskwarren-site-'));
+  try {
+    cpSync(site, copy, { recursive: true });
+    const url = await serveSite(copy);
+    const { page } = await launchBrowser();
+    await openGame(page, url, 0.25);
+    const first = await keptBy(page);
+
+    // A new build: another page and another worker version.
+    const index = path.join(copy, 'index.html');
+    writeFileSync(index, readFileSync(index, 'utf8').replace('<head>', '<head>\n<meta name="build" content="next">'));
+    const worker = path.join(copy, 'sw.js');
+    writeFileSync(worker, readFileSync(worker, 'utf8').replace(first, `${first}-next`));
+    await page.reload();
+    await settled(page);
+    const next = await keptBy(page, first);
+    check(next === `${first}-next`, `the new version of the site was not kept: ${first} became ${next}`);
+    await page.reload();
+    await settled(page);
+    check(await page.locator('meta[name="build"]').count() === 1, 'the next visit still shows the old page');
+
+    await stopServing(url);
+    await page.reload();
+    check((await settled(page)) === 'waiting', 'the page does not start without its server');
+    check(await page.evaluate(() => navigator.serviceWorker.controller !== null &&
+                                    document.querySelector('meta[name="build"]') !== null),
+          'the page without a server was not served by its service worker');
+    await typeKeys(page, parseKeys('@42\\r 6622'));
+    await settled(page);
+    await expectSamePixels(page, replayScreenshot(replay, '@42\\r 6622', noon + 0.25, out, 'offline'), out,
+                           'offline');
+  } finally {
+    rmSync(copy, { recursive: true, force: true });
+  }
+}
+
+const [kind, ...rest] = process.argv.slice(2);
+const out = rest[rest.length - 1];
+mkdirSync(out, { recursive: true });
+if (kind === 'touch') {
+  runTest('touch', 150, () => touchGame(...rest));
+} else if (kind === 'offline') {
+  runTest('offline', 90, () => offline(...rest));
+} else {
+  console.error('usage: node phone_test.mjs (touch KEYS FRACTION | offline) SITE REPLAY OUT_DIR');
+  process.exit(2);
+}
