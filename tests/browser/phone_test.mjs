@@ -1,8 +1,10 @@
-// The page for everyone: a game played by touch alone on a phone, and the
-// page kept for offline play by its service worker.
+// The page for everyone: a game played by touch alone on a phone, the page
+// kept for offline play by its service worker, and a game played from the
+// keyboard with the page's buttons in the Tab order.
 //
 //   node phone_test.mjs touch KEYS_FILE FRACTION SITE REPLAY OUT_DIR
 //   node phone_test.mjs offline SITE REPLAY OUT_DIR
+//   node phone_test.mjs reader SITE REPLAY OUT_DIR
 import { cpSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -177,11 +179,46 @@ async function offline(site, replay, out) {
   }
 }
 
+// A keyboard and screen-reader player: the game has the focus when the page
+// opens; Tab leaves it for the page's labelled buttons, where Enter works
+// the button and the game takes nothing; back on the game, Space and Enter
+// are the game's again.
+async function reader(site, replay, out) {
+  const url = await serveSite(site);
+  const { page } = await launchBrowser();
+  await openGame(page, url, 0.5);
+  const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.tagName);
+  check((await focused()) === 'stage', `the game does not have the focus: ${await focused()}`);
+  const order = [];
+  for (let i = 0; i < 6; ++i) {
+    await page.keyboard.press('Tab');
+    order.push(await page.evaluate(() => {
+      const e = document.activeElement;
+      return e.tagName === 'BUTTON' && (e.getAttribute('aria-label') || e.textContent.trim()) ? e.id : '?';
+    }));
+  }
+  check(order.join() === 'new-game,download,watch,aspect,fullscreen,show-controls',
+        `Tab goes through ${order}`);
+  await page.keyboard.press('Enter');
+  check(await page.evaluate(() => document.body.classList.contains('touch')),
+        'Enter on the Controls button did not show the controls');
+  await page.keyboard.press('Space');
+  check(!(await page.evaluate(() => document.body.classList.contains('touch'))),
+        'Space on the Controls button did not hide the controls');
+  for (let i = 0; i < 6; ++i) await page.keyboard.press('Shift+Tab');
+  check((await focused()) === 'stage', `Shift+Tab does not lead back to the game: ${await focused()}`);
+  await typeKeys(page, parseKeys('@7\r 66'));
+  await settled(page);
+  await expectSamePixels(page, replayScreenshot(replay, '@7\r 66', noon + 0.5, out, 'reader'), out, 'reader');
+}
+
 const [kind, ...rest] = process.argv.slice(2);
 const out = rest[rest.length - 1];
 mkdirSync(out, { recursive: true });
 if (kind === 'touch') {
   runTest('touch', 150, () => touchGame(...rest));
+} else if (kind === 'reader') {
+  runTest('reader', 90, () => reader(...rest));
 } else if (kind === 'offline') {
   runTest('offline', 90, () => offline(...rest));
 } else {
