@@ -18,52 +18,85 @@ OverlayLine gap() {
   return {};
 }
 
-void windowKeys(OverlayContent& help) {
-  help.lines.push_back(gap());
-  help.lines.push_back(heading("The window"));
-  help.lines.push_back(key("F1", "These keys"));
-  help.lines.push_back(key("F2", "Message log"));
-  help.lines.push_back(key("F10", "4:3 view"));
-  help.lines.push_back(key("F11", "Full screen (or Alt+Enter)"));
-  help.lines.push_back(key("F12", "Screenshot"));
+void add(OverlayContent& help, std::initializer_list<OverlayLine> lines) {
+  help.lines.insert(help.lines.end(), lines);
+}
+
+// The keys of the front-end itself: none of them reaches the game.
+void frontKeys(OverlayContent& help, const HelpFacts& facts) {
+  switch (facts.front) {
+    case FrontKind::window:
+      add(help, {gap(), heading("The window"), key("F1", "These keys"), key("F2", "Message log"),
+                 key("F10", "4:3 view"), key("F11", "Full screen (or Alt+Enter)")});
+      break;
+    case FrontKind::terminal:
+      add(help, {gap(), heading("The terminal"), key("F1 ?", "These keys"),
+                 key("F2 l", "Message log"), key("Ctrl+Z", "Suspend (fg goes on)")});
+      break;
+    case FrontKind::page:
+      add(help, {gap(), heading("The page"), key("F1", "These keys (or the Keys button)"),
+                 key("F2", "Message log (or the Log button)"), key("F10", "4:3 view"),
+                 key("Alt+Enter", "Full screen")});
+      break;
+  }
+  if (facts.pictures) add(help, {key("F12", "Screenshot")});
+}
+
+void arrowKeys(OverlayContent& help, const HelpFacts& facts) {
+  if (facts.front == FrontKind::page) {
+    add(help, {key("Arrows", "Nothing: the page passes no key"),
+               key("", "without a character to the game")});
+  } else if (facts.arrowsWalk) {
+    add(help, {key("Arrows", "Walk, as 8 6 2 4 (arrow-keys ="),
+               key("", "walk in the settings; turn: off)")});
+  } else {
+    add(help,
+        {key("Arrows", "Spend the turn, nothing more"), key("", "(arrow-keys = walk: they walk)")});
+  }
 }
 
 }  // namespace
 
-OverlayContent keyHelp() {
+OverlayContent keyHelp(const HelpFacts& facts) {
   OverlayContent help;
   help.title = "Keys";
-  help.footer = "Any key closes";
-  help.lines = {
-      heading("Before a game"),
-      key("Space", "Start a game"),
-      key("@", "Type a seed, then Enter"),
-      gap(),
-      heading("In the dungeon"),
-      key("8 2 4 6", "Walk up, down, left, right"),
-      key("Space", "Take, use, go down stairs"),
-      key("+ -", "Next or previous member"),
-      key("w v t", "Cast Warp, Vision, Tinker"),
-      key("p h f", "Cast Passage, Heal, Flare"),
-      key("b", "Set off a Bomb"),
-      key("~", "New game, same party"),
-      key("Escape", "Quit"),
-  };
-  windowKeys(help);
+  help.footer = "PgUp PgDn \x18\x19: page";
+  help.pageable = true;
+  help.opensAtTop = true;
+  add(help,
+      {heading("Before a game"), key("Space", "Start a game"), key("@", "Type a seed, then Enter"),
+       gap(), heading("In the dungeon"), key("8 2 4 6", "Walk up, down, left, right"),
+       key("Space", "Take, use, go down stairs"), key("+ -", "Next or previous member"),
+       key("w v t", "Cast Warp, Vision, Tinker"), key("p h f", "Cast Passage, Heal, Flare"),
+       key("b", "Set off a Bomb")});
+  add(help, {key("~", "Start again: one or two fallen"), key("", "rejoin, Gold Keys Bombs go to"),
+             key("", "0; the level count and Hp go on"), key("Escape", "Quit")});
+  arrowKeys(help, facts);
+  add(help,
+      {key("", "Every other key spends the turn too"), gap(), heading("What kills"),
+       key("", "A monster sharing your cell, hidden"), key("", "under the hero, strikes at every"),
+       key("", "move that is blocked: step off it")});
+  frontKeys(help, facts);
+  if (!facts.legend.empty()) {
+    add(help, {gap(), heading("What the characters stand for")});
+    help.lines.insert(help.lines.end(), facts.legend.begin(), facts.legend.end());
+  }
   return help;
 }
 
-OverlayContent watchKeyHelp() {
+OverlayContent watchKeyHelp(const HelpFacts& facts) {
   OverlayContent help;
   help.title = "Keys";
-  help.footer = "Any key closes";
-  help.lines = {
-      heading("Watching a recording"),
-      key("Space", "Pause or go on"),
-      key("+ -", "Faster or slower"),
-      key("Escape", "Stop watching"),
-  };
-  windowKeys(help);
+  help.footer = "PgUp PgDn \x18\x19: page";
+  help.pageable = true;
+  help.opensAtTop = true;
+  add(help, {heading("Watching a recording"), key("Space", "Pause or go on"),
+             key("+ -", "Faster or slower"), key("Escape", "Stop watching")});
+  frontKeys(help, facts);
+  if (!facts.legend.empty()) {
+    add(help, {gap(), heading("What the characters stand for")});
+    help.lines.insert(help.lines.end(), facts.legend.begin(), facts.legend.end());
+  }
   return help;
 }
 

@@ -1,12 +1,22 @@
 #pragma once
 
 #include "platform/PanelText.h"
+#include "platform/ShellFront.h"
 
 namespace dw {
 
-// Every key of the game and of its window, as F1 shows them.
-OverlayContent keyHelp();
+// What the key help of a front-end tells about it.
+struct HelpFacts {
+  FrontKind front = FrontKind::window;
+  bool arrowsWalk = false;          // the player's arrow-keys setting
+  bool pictures = false;            // F12 saves a picture
+  std::vector<OverlayLine> legend;  // what the front-end's characters stand for
+};
+
+// Every key of the game and of its front-end, as F1 shows them, with the
+// rules that catch players out.
+OverlayContent keyHelp(const HelpFacts& facts);
 // The keys while a recording is watched.
-OverlayContent watchKeyHelp();
+OverlayContent watchKeyHelp(const HelpFacts& facts);
 
 }  // namespace dw

@@ -70,4 +70,11 @@ ScreenshotResult saveScreenshot(const Screen& screen, int scale,
   return result;
 }
 
+std::string savePictureForPlayer(const Screen& screen, int scale, const Environment& env) {
+  std::filesystem::path folder = picturesFolder(env) / "duskwarren";
+  ScreenshotResult result = saveScreenshot(screen, scale, folder, fileStamp());
+  if (!result.saved) return "Screenshot not saved: " + result.error;
+  return "Screenshot saved: " + shortPath(result.files.front(), env);
+}
+
 }  // namespace dw

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "around/UserFolders.h"
 #include "platform/Screen.h"
 
 namespace dw {
@@ -20,5 +21,10 @@ struct ScreenshotResult {
 // number, so no screenshot is ever written over.
 ScreenshotResult saveScreenshot(const Screen& screen, int scale,
                                 const std::filesystem::path& folder, const std::string& stamp);
+
+// Saves a picture of the screen in the player's pictures folder
+// (<pictures>/duskwarren) and returns what to tell the player: where it went,
+// or why it was not saved.
+std::string savePictureForPlayer(const Screen& screen, int scale, const Environment& env);
 
 }  // namespace dw

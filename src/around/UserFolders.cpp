@@ -21,9 +21,7 @@ std::optional<std::filesystem::path> absoluteVariable(const Environment& env,
 // The pictures folder named in user-dirs.dirs: a line
 // XDG_PICTURES_DIR="$HOME/Pictures" or with an absolute path.
 std::optional<std::filesystem::path> namedPicturesFolder(const Environment& env) {
-  std::filesystem::path config =
-      absoluteVariable(env, "XDG_CONFIG_HOME").value_or(homeFolder(env) / ".config");
-  std::ifstream in(config / "user-dirs.dirs");
+  std::ifstream in(configHome(env) / "user-dirs.dirs");
   const std::string key = "XDG_PICTURES_DIR=";
   for (std::string line; std::getline(in, line);) {
     if (line.compare(0, key.size(), key) != 0) continue;
@@ -43,6 +41,10 @@ std::optional<std::filesystem::path> namedPicturesFolder(const Environment& env)
 }
 
 }  // namespace
+
+std::filesystem::path configHome(const Environment& env) {
+  return absoluteVariable(env, "XDG_CONFIG_HOME").value_or(homeFolder(env) / ".config");
+}
 
 Environment processEnvironment() {
   return [](const std::string& name) -> std::optional<std::string> {

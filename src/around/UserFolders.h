@@ -18,6 +18,8 @@ Environment processEnvironment();
 // one of these variables counts as unset, as the desktop's rules say.
 std::filesystem::path homeFolder(const Environment& env);
 std::filesystem::path dataHome(const Environment& env);
+// $XDG_CONFIG_HOME, else ~/.config.
+std::filesystem::path configHome(const Environment& env);
 std::filesystem::path picturesFolder(const Environment& env);
 
 // The path with the home folder written as "~", for the player to read.

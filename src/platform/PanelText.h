@@ -21,8 +21,9 @@ struct OverlayContent {
   std::string title;
   std::vector<OverlayLine> lines;
   std::string footer;
-  bool pageable = false;  // PageUp, PageDown and the arrows move through it
-  std::string empty;      // shown when there are no lines
+  bool pageable = false;    // PageUp, PageDown and the arrows move through it
+  bool opensAtTop = false;  // a pageable panel opens at its start, not its end
+  std::string empty;        // shown when there are no lines
 };
 
 }  // namespace dw

@@ -21,9 +21,29 @@ bool Platform::waitForKey() {
   pumpEvents();
   while (keys_.empty()) {
     present();
-    if (!waitEvents()) return false;
+    KeyGate::Next next;
+    if (gate_ != nullptr) next = gate_->next();
+    if (next.key) {
+      keys_.push_back(std::move(*next.key));
+      break;
+    }
+    if (next.end) return false;
+    if (!(next.waitMs >= 0 ? waitEventsFor(next.waitMs) : waitEvents())) return !keys_.empty();
   }
   return true;
+}
+
+void Platform::pushKey(std::string key) {
+  if (gate_ != nullptr) {
+    auto passed = gate_->typed(std::move(key));
+    if (!passed) return;
+    key = std::move(*passed);
+  }
+  keys_.push_back(std::move(key));
+}
+
+bool Platform::waitEventsFor(int /*ms*/) {
+  return waitEvents();
 }
 
 std::optional<std::string> Platform::waitChar() {

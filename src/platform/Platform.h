@@ -48,6 +48,25 @@ class ClockFeed {
   virtual ClockTime nextLocalTime() = 0;
 };
 
+// Stands between the keys the player types and the game: may change a key
+// (the arrows that walk), keep one from the game (the keys that steer a
+// recording watched) or hand the game keys of its own at a pace (the keys of
+// a recording watched). Keys it hands on are told to the input tap as the
+// game takes them, so a recording made through it replays alike.
+class KeyGate {
+ public:
+  virtual ~KeyGate() = default;
+  // A key the player typed: the key the game gets, or nothing.
+  virtual std::optional<std::string> typed(std::string key) = 0;
+  // Asked while the game waits for a key and none is queued.
+  struct Next {
+    std::optional<std::string> key;  // a key for the game now
+    int waitMs = -1;                 // else wait this long (-1: for an event)
+    bool end = false;                // else no key will come any more
+  };
+  virtual Next next() = 0;
+};
+
 // The services the game runs on. The pixels live in the shared Screen; a
 // backend only shows the visible page and delivers keys and time.
 class Platform {
@@ -83,6 +102,7 @@ class Platform {
   // Neither is owned; both must outlive their use, and nullptr removes them.
   void setInputTap(InputTap* tap) { tap_ = tap; }
   void setClockFeed(ClockFeed* feed) { clockFeed_ = feed; }
+  void setKeyGate(KeyGate* gate) { gate_ = gate; }
 
   // --- files, ports, mouse ------------------------------------------------
   // Reads a file whole; "\" in the path separates directories. Nothing when
@@ -107,7 +127,11 @@ class Platform {
   // Waits until at least one more event has been pumped; false when no
   // input can arrive any more.
   virtual bool waitEvents() = 0;
-  void pushKey(std::string key) { keys_.push_back(std::move(key)); }
+  // The same, waiting at most ms milliseconds; true also when the time ran
+  // out. The pace of a recording watched rests on it.
+  virtual bool waitEventsFor(int ms);
+  // Queues a key the player typed, through the key gate when there is one.
+  void pushKey(std::string key);
   bool hasKeys() const { return !keys_.empty(); }
 
  private:
@@ -115,6 +139,7 @@ class Platform {
   std::deque<std::string> keys_;
   InputTap* tap_ = nullptr;
   ClockFeed* clockFeed_ = nullptr;
+  KeyGate* gate_ = nullptr;
 };
 
 // Maps a game path ("res\party.dat") to the host's ("res/party.dat").

@@ -1,113 +1,38 @@
 #include "window/WindowGame.h"
 
-#include <filesystem>
+#include <iostream>
 
-#include "around/KeyHelp.h"
-#include "around/MessageLog.h"
-#include "around/RecordingFiles.h"
 #include "around/Screenshots.h"
-#include "around/UserFolders.h"
-#include "around/WindowRecorder.h"
-#include "core/Game.h"
-#include "frame/RunGame.h"
+#include "around/Shell.h"
 #include "platform/sdl/SdlPlatform.h"
-#include "recording/Fingerprint.h"
-#include "recording/RecordedInput.h"
-#include "recording/Recording.h"
 
 namespace dw {
 
 namespace {
 
-// Keeps the message log and tells the window when a notice changes.
-class WindowCompanion : public GameObserver {
- public:
-  explicit WindowCompanion(SdlPlatform& window) : window_(window) {}
-  void onLevel(const Game& game) override {
-    log.onLevel(game);
-    window_.setNotice(log.notice());
-  }
-  void onCycle(const Game& game) override {
-    log.onCycle(game);
-    window_.setNotice(log.notice());
-  }
-
-  MessageLog log;
-
- private:
-  SdlPlatform& window_;
-};
-
-std::string takeScreenshot(const Screen& screen, int scale, const Environment& env) {
-  std::filesystem::path folder = picturesFolder(env) / "duskwarren";
-  ScreenshotResult result = saveScreenshot(screen, scale, folder, fileStamp());
-  if (!result.saved) return "Screenshot not saved: " + result.error;
-  return "Screenshot saved: " + shortPath(result.files.front(), env);
-}
-
-// Runs a game with the panels, notices and screenshots set up.
-int runAround(SdlPlatform& window, Game& game, OverlayContent help) {
+// The window's shell: the player's settings, and pictures as PNG files.
+Shell& windowShell(SdlPlatform& window, std::unique_ptr<Shell>& shell) {
   Environment env = processEnvironment();
-  WindowCompanion companion(window);
-  window.setKeyHelp(std::move(help));
-  window.setMessageLog([&companion] { return companion.log.panel(); });
-  window.setScreenshotSaver(
-      [env](const Screen& screen, int scale) { return takeScreenshot(screen, scale, env); });
-  game.observer = &companion;
-  int code = runGame(game);
-  // The window may outlive this game; it must not call into it any more.
-  window.setMessageLog(nullptr);
-  game.observer = nullptr;
-  return code;
+  Settings settings = readSettings(settingsFile(env));
+  // No terminal is drawn on here: a bad line is named on stderr as well.
+  for (const std::string& problem : settings.problems)
+    std::cerr << "duskwarren: " << problem << "\n";
+  shell = std::make_unique<Shell>(window, env, std::move(settings));
+  shell->setPictureSaver(
+      [env](const Screen& screen, int scale) { return savePictureForPlayer(screen, scale, env); });
+  return *shell;
 }
 
 }  // namespace
 
 int playInWindow(SdlPlatform& window) {
-  Game game(window);
-  WindowRecorder recorder(game, recordingsFolder(processEnvironment()), fileStamp(),
-                          gameFilesFingerprint(""));
-  if (!recorder.error().empty()) window.flashTitle("Not recorded: " + recorder.error());
-  window.setInputTap(&recorder);
-  int code = runAround(window, game, keyHelp());
-  window.setInputTap(nullptr);
-  recorder.finish();
-  return code;
-}
-
-std::optional<RecordingToWatch> readRecordingToWatch(const std::string& path, bool force,
-                                                     std::string& error) {
-  auto read = readRecordingFile(path, error);
-  if (!read) return std::nullopt;
-  if (!read->header) {
-    error = "cannot watch " + path + ": " + read->problem;
-    return std::nullopt;
-  }
-  RecordingToWatch out;
-  std::string mismatch =
-      recordingMismatch(*read->header, recordingGameVersion, gameFilesFingerprint(""));
-  if (!mismatch.empty()) {
-    if (!force) {
-      error = "cannot watch " + path + ": " + mismatch + "; --force plays it anyway";
-      return std::nullopt;
-    }
-    out.notes.push_back("watching " + path + " all the same: " + mismatch);
-  }
-  if (!read->problem.empty()) out.notes.push_back(path + ": " + describeStop(*read));
-  out.name = std::filesystem::path(path).filename().string();
-  out.read = std::make_shared<RecordingRead>(std::move(*read));
-  return out;
+  std::unique_ptr<Shell> shell;
+  return windowShell(window, shell).play();
 }
 
 int watchInWindow(SdlPlatform& window, const RecordingToWatch& recording) {
-  RecordedInput input(recording.read->events);
-  Game game(window);
-  window.setClockFeed(&input);
-  window.watch([&input] { return input.nextKey(); }, recording.name);
-  int code = runAround(window, game, watchKeyHelp());
-  window.watch(nullptr, {});
-  window.setClockFeed(nullptr);
-  return code;
+  std::unique_ptr<Shell> shell;
+  return windowShell(window, shell).watch(recording);
 }
 
 }  // namespace dw

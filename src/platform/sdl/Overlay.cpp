@@ -13,7 +13,8 @@ constexpr int cell = 8;
 // shows around it.
 constexpr int frameLeft = 2, frameRight = Screen::textCols - 1;
 constexpr int textLeft = frameLeft + 2;
-constexpr int frameColour = 3, titleColour = 14, footerColour = 7;
+constexpr int frameColour = 3, titleColour = 14, footerColour = 7, bannerColour = 12;
+constexpr int bodyColsOfBanner = frameRight - frameLeft - 3;
 constexpr std::uint8_t boxTopLeft = 218, boxTopRight = 191, boxBottomLeft = 192,
                        boxBottomRight = 217, boxHorizontal = 196, boxVertical = 179;
 
@@ -123,7 +124,7 @@ void OverlayPanel::open(OverlayContent content) {
   content_ = std::move(content);
   open_ = true;
   layOut();
-  top_ = content_.pageable ? lastTop() : 0;
+  top_ = content_.pageable && !content_.opensAtTop ? lastTop() : 0;
 }
 
 void OverlayPanel::layOut() {
@@ -188,6 +189,22 @@ void OverlayPanel::draw(std::uint32_t* argb, const Palette& palette) const {
     const Row& r = rows_[top_ + i];
     putText(c, frameTop + 1 + i, textLeft, r.label, r.labelColour);
     putText(c, frameTop + 1 + i, r.heading ? textLeft : textCol, r.text, r.textColour);
+  }
+}
+
+void drawBanner(std::uint32_t* argb, const Palette& palette, std::string_view text) {
+  Canvas32 c{argb, palette};
+  std::vector<std::string> lines = wrapWords(text, bodyColsOfBanner);
+  int rows = static_cast<int>(lines.size());
+  int top = (Screen::textRows - rows) / 2;  // the frame's top row
+  fillCells(argb, top, frameLeft, top + rows + 1, frameRight, 0xFF000000u);
+  for (int col = frameLeft + 1; col < frameRight; ++col) {
+    putChar(c, top, col, boxHorizontal, bannerColour);
+    putChar(c, top + rows + 1, col, boxHorizontal, bannerColour);
+  }
+  for (int i = 0; i < rows; ++i) {
+    int col = frameLeft + 1 + (frameRight - frameLeft - 1 - static_cast<int>(lines[i].size())) / 2;
+    putText(c, top + 1 + i, col, lines[i], bannerColour);
   }
 }
 

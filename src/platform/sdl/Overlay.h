@@ -63,6 +63,10 @@ std::vector<std::string> wrapWords(std::string_view text, int width);
 void drawFontGlyph(std::uint32_t* argb, int width, int height, int x, int y, std::uint8_t code,
                    std::uint32_t colour, int scale = 1);
 
+// Draws a notice over the middle of the picture (320 x 200 true-colour
+// pixels): its words in the notice colour between two rules on black.
+void drawBanner(std::uint32_t* argb, const Palette& palette, std::string_view text);
+
 // Where a notice is written in the black bars around the page: a bar
 // rectangle of the window, the whole-pixel scale of its font and its lines.
 struct BarNotice {

@@ -280,10 +280,25 @@ void SdlPlatform::pumpEvents() {
   present();
 }
 
+bool SdlPlatform::waitEventsFor(int ms) {
+  if (closed_) return false;
+  if (dirty()) redraw();
+  SDL_Event event;
+  if (waitEvent(event, SDL_GetTicks64() + static_cast<std::uint64_t>(std::max(ms, 1)))) {
+    handleEvent(event);
+    pumpEvents();
+  }
+  return !closed_ || hasKeys();
+}
+
+void SdlPlatform::deliverTyped() {
+  for (std::string& key : typed_) pushKey(std::move(key));
+  typed_.clear();
+}
+
 bool SdlPlatform::waitEvents() {
   if (closed_) return false;
   if (dirty()) redraw();
-  if (watching()) return waitWatching();
   SDL_Event event;
   if (!waitEvent(event, 0)) {
     // The event system itself failed: no key can come any more.
@@ -350,9 +365,11 @@ void SdlPlatform::apply(WindowAction action) {
       return;
     case WindowAction::toggleFullscreen:
       SDL_SetWindowFullscreen(window_, fullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+      if (shell_ != nullptr) shell_->viewChanged(view());
       break;
     case WindowAction::toggleAspect:
       aspect_ = !aspect_;
+      if (shell_ != nullptr) shell_->viewChanged(view());
       break;
     case WindowAction::keyHelp:
     case WindowAction::messageLog:
@@ -386,6 +403,7 @@ void SdlPlatform::redraw() {
   for (int i = 0; i < 256; ++i) colours[i] = argb(s.palette()[i]);
   const std::uint8_t* page = s.page(s.visiblePage());
   for (int i = 0; i < Screen::pageSize; ++i) pixels_[i] = colours[page[i]];
+  if (!banner_.empty()) drawBanner(pixels_.data(), s.palette(), banner_);
   if (panel_.isOpen()) panel_.draw(pixels_.data(), s.palette());
   SDL_UpdateTexture(page_, nullptr, pixels_.data(), Screen::width * 4);
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/ShellFront.h"
 #include "platform/sdl/KeyTranslator.h"
 #include "platform/sdl/Overlay.h"
 #include "platform/sdl/ViewLayout.h"
@@ -18,7 +19,7 @@ namespace dw {
 
 // The game in a desktop window: shows the visible page scaled up sharply,
 // turns key presses into key strings and sleeps while the game waits.
-class SdlPlatform : public Platform {
+class SdlPlatform : public Platform, public ShellFront {
  public:
   // Why the window could not be opened.
   struct OpenFailure {
@@ -51,40 +52,32 @@ class SdlPlatform : public Platform {
   // False once the player has closed the window.
   bool windowOpen() const { return !closed_; }
 
-  // --- around the game: panels, notices, screenshots ----------------------
+  // --- around the game: panels, notices, pictures (ShellFront) ------------
   // None of these reach the game: its keys, pages and state stay untouched.
-  // What F1 shows; the title names F1 once there is help to show.
-  void setKeyHelp(OverlayContent help);
-  // Asked for the message log each time F2 opens it.
-  void setMessageLog(std::function<OverlayContent()> source) { messageLog_ = std::move(source); }
-  // F12: saves the visible page (and, when scale > 1, an enlargement by that
-  // whole-number scale) and returns what the title tells the player.
-  using ScreenshotSaver = std::function<std::string(const Screen&, int scale)>;
-  void setScreenshotSaver(ScreenshotSaver saver) { screenshotSaver_ = std::move(saver); }
-  // A notice about the party (code-page-437 text, empty for none), shown in
-  // the title and in the black bars when the window has any.
-  void setNotice(const std::string& notice);
-  // Tells the player something in the title for a few seconds.
-  void flashTitle(const std::string& utf8);
+  // F1 and F2 open the panels the shell fills, F12 asks it for a picture;
+  // the title names F1 once the shell listens.
+  FrontKind frontKind() const override { return FrontKind::window; }
+  Platform& gamePlatform() override { return *this; }
+  void setShellEvents(ShellEvents* events) override;
+  // A notice about the party, shown in the title and in the black bars when
+  // the window has any.
+  void setNotice(const std::string& notice) override;
+  void setWatchStatus(const std::string& status) override;
+  // Told in the title for a few seconds.
+  void tell(const std::string& message) override;
+  void showBanner(const std::string& text) override;
+  bool panelOpen() const override { return panel_.isOpen(); }
+  ViewOptions view() const override { return {fullscreen(), aspect_}; }
+  void applyView(const ViewOptions& view) override;
   // The window's title as it is now.
   std::string title() const { return shownTitle_; }
-
-  // --- watching a recording -----------------------------------------------
-  // From now on the game's keys come from next, one at a time at the
-  // watching pace, until it has none left; the player's own keys steer the
-  // watching instead: Space pauses, + and - change the speed, Escape stops
-  // (no key comes any more). name is what the title calls the recording.
-  using KeyFeed = std::function<std::optional<std::string>()>;
-  void watch(KeyFeed next, const std::string& name);
-  // Keys a second while watching.
-  int watchSpeed() const;
-  bool watchPaused() const { return watchPaused_; }
 
  protected:
   double readTimer() override;
   ClockTime readLocalTime() override;
   void pumpEvents() override;
   bool waitEvents() override;
+  bool waitEventsFor(int ms) override;
 
  private:
   SdlPlatform() = default;
@@ -104,13 +97,7 @@ class SdlPlatform : public Platform {
   void updateTitle();
   void expireFlash();
   bool waitEvent(SDL_Event& event, std::uint64_t until);
-  std::string watchStatus() const;
-
-  // Watching (WindowWatch.cpp).
-  bool watching() const { return static_cast<bool>(keyFeed_); }
   void deliverTyped();
-  void watchControl(const std::string& key);
-  bool waitWatching();
   void drawBarNotice(const ViewLayout& view, int drawW, int drawH);
 
   SDL_Window* window_ = nullptr;
@@ -131,10 +118,8 @@ class SdlPlatform : public Platform {
 
   OverlayPanel panel_;
   WindowAction panelShown_ = WindowAction::none;
-  OverlayContent help_;
-  bool haveHelp_ = false;
-  std::function<OverlayContent()> messageLog_;
-  ScreenshotSaver screenshotSaver_;
+  ShellEvents* shell_ = nullptr;
+  std::string banner_;
   bool swallowText_ = false;  // the text of a key a panel took
   SDL_Scancode closingKey_ = SDL_SCANCODE_UNKNOWN;
   std::string notice_;
@@ -143,14 +128,7 @@ class SdlPlatform : public Platform {
   std::string shownTitle_;
   SDL_Texture* noticeTexture_ = nullptr;
   std::vector<std::string> noticeLines_;
-
-  KeyFeed keyFeed_;
-  std::string watchName_;
-  std::size_t watchSpeedIndex_ = 3;
-  bool watchPaused_ = false;
-  bool watchEnded_ = false;    // every recorded key has been given
-  bool watchStopped_ = false;  // the player stopped watching
-  std::uint64_t nextKeyDue_ = 0;
+  std::string watchStatus_;
 };
 
 }  // namespace dw

@@ -53,10 +53,32 @@ std::optional<OverlayPanel::Move> pagingMove(SDL_Keycode sym) {
 
 }  // namespace
 
-void SdlPlatform::setKeyHelp(OverlayContent help) {
-  help_ = std::move(help);
-  haveHelp_ = true;
+void SdlPlatform::setShellEvents(ShellEvents* events) {
+  shell_ = events;
+  if (shell_ == nullptr && panel_.isOpen()) {
+    panel_.close();
+    panelShown_ = WindowAction::none;
+    needsRedraw_ = true;
+  }
   updateTitle();
+}
+
+void SdlPlatform::setWatchStatus(const std::string& status) {
+  watchStatus_ = status;
+  updateTitle();
+}
+
+void SdlPlatform::showBanner(const std::string& text) {
+  if (text == banner_) return;
+  banner_ = text;
+  needsRedraw_ = true;
+}
+
+void SdlPlatform::applyView(const ViewOptions& view) {
+  if (view.fullscreen != fullscreen())
+    SDL_SetWindowFullscreen(window_, view.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  aspect_ = view.aspect;
+  needsRedraw_ = true;
 }
 
 void SdlPlatform::setNotice(const std::string& notice) {
@@ -67,8 +89,8 @@ void SdlPlatform::setNotice(const std::string& notice) {
   needsRedraw_ = true;
 }
 
-void SdlPlatform::flashTitle(const std::string& utf8) {
-  flash_ = utf8;
+void SdlPlatform::tell(const std::string& message) {
+  flash_ = message;
   flashUntil_ = SDL_GetTicks64() + flashMilliseconds;
   updateTitle();
 }
@@ -82,13 +104,13 @@ void SdlPlatform::expireFlash() {
 
 void SdlPlatform::updateTitle() {
   std::string title = gameName;
-  if (watching()) title += " - " + watchStatus();
+  if (!watchStatus_.empty()) title += " - " + watchStatus_;
   if (!flash_.empty()) {
     title += " - " + flash_;
   } else if (!notice_.empty()) {
     title += " - " + utf8FromCp437(notice_);
   }
-  if (haveHelp_) title += " - F1: keys";
+  if (shell_ != nullptr) title += " - F1: keys";
   if (title == shownTitle_) return;
   shownTitle_ = title;
   SDL_SetWindowTitle(window_, title.c_str());
@@ -140,31 +162,26 @@ bool SdlPlatform::panelKey(const SDL_KeyboardEvent& key) {
   // Any other key closes the panel, and the game never sees it.
   panel_.close();
   panelShown_ = WindowAction::none;
-  if (watching()) nextKeyDue_ = SDL_GetTicks64() + 1000 / watchSpeed();
   closingKey_ = key.keysym.scancode;
   swallowText_ = true;
   return true;
 }
 
 void SdlPlatform::openPanel(WindowAction which) {
-  if (which == WindowAction::keyHelp) {
-    if (!haveHelp_) return;
-    panel_.open(help_);
-  } else {
-    if (!messageLog_) return;
-    panel_.open(messageLog_());
-  }
+  if (shell_ == nullptr) return;
+  panel_.open(
+      shell_->panel(which == WindowAction::keyHelp ? PanelKind::keyHelp : PanelKind::messageLog));
   panelShown_ = which;
   needsRedraw_ = true;
 }
 
 void SdlPlatform::takeScreenshot() {
-  if (!screenshotSaver_) return;
+  if (shell_ == nullptr) return;
   int drawW = 0, drawH = 0;
   SDL_GetRendererOutputSize(renderer_, &drawW, &drawH);
   ViewLayout view = layoutView(drawW, drawH, aspect_);
   int scale = std::max(1, std::min(view.stageW / Screen::width, view.stageH / Screen::height));
-  flashTitle(screenshotSaver_(screen(), scale));
+  shell_->pictureAsked(screen(), scale);
 }
 
 void SdlPlatform::drawBarNotice(const ViewLayout& view, int drawW, int drawH) {

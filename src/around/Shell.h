@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "around/KeyHelp.h"
+#include "around/MessageLog.h"
+#include "around/Settings.h"
+#include "around/UserFolders.h"
+#include "around/Watching.h"
+#include "core/Game.h"
+#include "platform/Platform.h"
+#include "platform/ShellFront.h"
+
+namespace dw {
+
+class WindowRecorder;
+
+// Saves a picture of the screen at a whole-number enlargement and returns
+// what to tell the player. The desktop's saves PNG files; the page saves
+// pictures from its canvas and needs none.
+using PictureSaver = std::function<std::string(const Screen& screen, int scale)>;
+
+// Everything around the game, written once for every front-end: it runs each
+// game, played or watched, and keeps the recording, the message log, the key
+// help, the notices (a fallen member, the whole party down, over the picture
+// once), pictures of the screen and the player's settings. A front-end
+// supplies only what differs (ShellFront): how a panel, a notice and the
+// picture show, which keys open the panels, and where its files live.
+// Nothing here changes what the game does: it reads the game, and the keys
+// it keeps from the game (those that steer a recording watched) never reach
+// it or its recording.
+class Shell : public ShellEvents, public KeyGate, public GameObserver {
+ public:
+  // env names the player's folders (the browser's storage in the page).
+  Shell(ShellFront& front, Environment env, Settings settings);
+  ~Shell() override;
+  Shell(const Shell&) = delete;
+  Shell& operator=(const Shell&) = delete;
+
+  // Pictures of the screen on F12; none without a saver.
+  void setPictureSaver(PictureSaver saver) { pictureSaver_ = std::move(saver); }
+  // Whether games are recorded (in <data home>/duskwarren/recordings); on
+  // by default.
+  void setRecording(bool on) { record_ = on; }
+
+  // Plays one game from the start screen to its end. Returns its exit code.
+  int play();
+  // Plays a recording at the watching pace. Returns the game's exit code.
+  int watch(const RecordingToWatch& recording);
+
+  const Settings& settings() const { return settings_; }
+  const MessageLog& log() const { return log_; }
+  // The recording of the game being played, or empty.
+  std::string recordingPath() const;
+
+  // ShellEvents: what the front-end tells.
+  OverlayContent panel(PanelKind which) override;
+  void pictureAsked(const Screen& screen, int scale) override;
+  void viewChanged(const ViewOptions& view) override;
+
+  // KeyGate: the arrows that walk, the keys that steer a recording watched,
+  // and the notice over the picture that the next key takes away.
+  std::optional<std::string> typed(std::string key) override;
+  Next next() override;
+
+  // GameObserver: the log, the notices and the recording's health.
+  void onLevel(const Game& game) override;
+  void onCycle(const Game& game) override;
+
+ private:
+  int run(Game& game);
+  void afterTurn();
+  void tell(const std::string& message);
+  HelpFacts helpFacts() const;
+
+  ShellFront& front_;
+  Platform& platform_;
+  Environment env_;
+  Settings settings_;
+  PictureSaver pictureSaver_;
+  bool record_ = true;
+  MessageLog log_;
+  std::unique_ptr<WindowRecorder> recorder_;
+  bool recordingTold_ = false;
+  std::unique_ptr<WatchPace> watch_;
+  bool partyDown_ = false;
+  bool banner_ = false;
+};
+
+}  // namespace dw

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/PanelText.h"
+#include "platform/Screen.h"
+
+namespace dw {
+
+class Platform;
+
+// The panels a player opens over the game: the keys (F1) and the message
+// log (F2).
+enum class PanelKind { keyHelp, messageLog };
+
+// Which front-end the game shows in; the help tells each the truth about its
+// own keys.
+enum class FrontKind { window, terminal, page };
+
+// How the picture is shown, where the front-end has a choice. The shell keeps
+// it in the player's settings.
+struct ViewOptions {
+  bool fullscreen = false;
+  bool aspect = false;  // the 4:3 view
+  bool operator==(const ViewOptions&) const = default;
+};
+
+// What a front-end tells the shell around the game. Nothing of it reaches the
+// game: its keys, pages and state stay untouched.
+class ShellEvents {
+ public:
+  virtual ~ShellEvents() = default;
+  // What the panel the player opened shows, asked each time it opens.
+  virtual OverlayContent panel(PanelKind which) = 0;
+  // The player asked for a picture of the screen, enlarged by this whole
+  // number where the front-end shows it larger (F12).
+  virtual void pictureAsked(const Screen& screen, int scale) = 0;
+  // The player changed the view.
+  virtual void viewChanged(const ViewOptions& view) = 0;
+};
+
+// What a front-end offers the shell around the game, beside the Platform the
+// game itself runs on: the panels, notices and view of that front-end. The
+// shell is the one place that decides what they show.
+class ShellFront {
+ public:
+  virtual ~ShellFront() = default;
+
+  virtual FrontKind frontKind() const = 0;
+  // The platform the game runs on in this front-end.
+  virtual Platform& gamePlatform() = 0;
+  // From now on the front-end tells these events; nullptr: no more.
+  virtual void setShellEvents(ShellEvents* events) = 0;
+
+  // A lasting notice about the party (code-page-437 text, empty for none).
+  virtual void setNotice(const std::string& notice) = 0;
+  // What the front-end shows about a recording being watched (UTF-8, empty
+  // for nothing).
+  virtual void setWatchStatus(const std::string& status) = 0;
+  // Tells the player something for a few seconds (UTF-8).
+  virtual void tell(const std::string& message) = 0;
+  // Shows a notice over the picture itself (code-page-437 text; empty takes
+  // it away). The shell takes it away at the next key.
+  virtual void showBanner(const std::string& text) = 0;
+  // Whether a panel is open now: a recording watched waits behind one.
+  virtual bool panelOpen() const = 0;
+
+  // Lines the key help adds for this front-end (the terminal's characters).
+  virtual std::vector<OverlayLine> helpLegend() const { return {}; }
+
+  // The view as the player last left it, and putting it back.
+  virtual ViewOptions view() const { return {}; }
+  virtual void applyView(const ViewOptions& /*view*/) {}
+};
+
+}  // namespace dw
