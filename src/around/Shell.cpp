@@ -160,11 +160,13 @@ KeyGate::Next Shell::next() {
 void Shell::onLevel(const Game& game) {
   log_.onLevel(game);
   afterTurn();
+  if (turnWatcher_) turnWatcher_(game, log_);
 }
 
 void Shell::onCycle(const Game& game) {
   log_.onCycle(game);
   afterTurn();
+  if (turnWatcher_) turnWatcher_(game, log_);
 }
 
 void Shell::afterTurn() {

@@ -6,12 +6,65 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
 namespace dw {
 
 namespace {
+
+#if defined(__EMSCRIPTEN__)
+// The browser build's C++ library has no to_chars or from_chars for double:
+// the same shortest text, the shorter of the fixed and the scientific form
+// (fixed on a tie), made from the fewest digits that read back exactly.
+std::string shortestText(double value) {
+  char digits[40];
+  int precision = 0;
+  for (; precision < 17; ++precision) {
+    std::snprintf(digits, sizeof digits, "%.*e", precision, value);
+    if (std::strtod(digits, nullptr) == value) break;
+  }
+  const char* e = std::strchr(digits, 'e');
+  const int exponent = std::atoi(e + 1);
+  std::string mantissa;
+  for (const char* c = digits; c != e; ++c)
+    if (*c >= '0' && *c <= '9') mantissa += *c;
+  const std::string sign = value < 0 ? "-" : "";
+  std::string scientific = sign + mantissa.substr(0, 1);
+  if (mantissa.size() > 1) scientific += "." + mantissa.substr(1);
+  scientific += std::string(exponent < 0 ? "e-" : "e+") + (std::abs(exponent) < 10 ? "0" : "") +
+                std::to_string(std::abs(exponent));
+  std::string fixed;
+  const int point = exponent + 1;  // digits before the decimal point
+  if (point <= 0) {
+    fixed = "0." + std::string(static_cast<std::size_t>(-point), '0') + mantissa;
+  } else if (static_cast<std::size_t>(point) >= mantissa.size()) {
+    fixed = mantissa + std::string(static_cast<std::size_t>(point) - mantissa.size(), '0');
+  } else {
+    fixed = mantissa.substr(0, static_cast<std::size_t>(point)) + "." +
+            mantissa.substr(static_cast<std::size_t>(point));
+  }
+  fixed = sign + fixed;
+  return fixed.size() <= scientific.size() ? fixed : scientific;
+}
+#endif
+
+// Reads a decimal number written as the recording writes it.
+bool readNumber(std::string_view text, double& value) {
+#if defined(__EMSCRIPTEN__)
+  // Any other way of writing it fails the exact-form check of the reader.
+  if (text.empty() || text.size() > 40) return false;
+  const std::string copy(text);
+  char* end = nullptr;
+  value = std::strtod(copy.c_str(), &end);
+  return end == copy.c_str() + copy.size() && shortestText(value) == copy;
+#else
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size();
+#endif
+}
 
 constexpr char hexDigits[] = "0123456789abcdef";
 
@@ -138,9 +191,7 @@ std::optional<RecordedEvent> parseEvent(std::string_view text) {
     }
     case 't': {
       event.kind = RecordedEvent::Kind::timer;
-      auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), event.timer);
-      if (ec != std::errc() || end != body.data() + body.size() || !std::isfinite(event.timer))
-        return std::nullopt;
+      if (!readNumber(body, event.timer) || !std::isfinite(event.timer)) return std::nullopt;
       return event;
     }
     case 'c': {
@@ -202,8 +253,13 @@ std::string eventText(const RecordedEvent& event) {
       // The shortest text that reads back as exactly the same number.
       char buf[64];
       double value = std::isfinite(event.timer) ? event.timer : 0.0;
+#if defined(__EMSCRIPTEN__)
+      (void)buf;
+      return "t " + shortestText(value);
+#else
       auto result = std::to_chars(buf, buf + sizeof buf, value);
       return "t " + std::string(buf, result.ptr);
+#endif
     }
     case RecordedEvent::Kind::localTime: {
       const ClockTime& t = event.time;

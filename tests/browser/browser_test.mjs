@@ -55,12 +55,12 @@ async function pageChecks(site, replay, out) {
     window.prevented = {};
     window.addEventListener('keydown', (e) => { window.prevented[e.key] = e.defaultPrevented; });
   });
-  for (const key of ['Space', 'Backspace', 'Tab', 'ArrowDown', 'F1', 'Shift']) {
+  for (const key of ['Space', 'Backspace', 'Tab', 'ArrowDown', 'F3', 'Shift']) {
     await page.keyboard.press(key);
   }
   const prevented = await page.evaluate(() => window.prevented);
   check(prevented[' '] && prevented.Backspace, `Space and Backspace keep their browser action: ${JSON.stringify(prevented)}`);
-  check(!prevented.Tab && !prevented.ArrowDown && !prevented.F1 && !prevented.Shift,
+  check(!prevented.Tab && !prevented.ArrowDown && !prevented.F3 && !prevented.Shift,
         `keys the game does not use lost their browser action: ${JSON.stringify(prevented)}`);
   // Space started a game; Backspace is the only other key the game took.
   await settled(page);

@@ -5,11 +5,13 @@
 //   node phone_test.mjs touch KEYS_FILE FRACTION SITE REPLAY OUT_DIR
 //   node phone_test.mjs offline SITE REPLAY OUT_DIR
 //   node phone_test.mjs reader SITE REPLAY OUT_DIR
+//   node phone_test.mjs kept KEYS_FILE SITE REPLAY OUT_DIR
+import { spawnSync } from 'node:child_process';
 import { cpSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {
-  check, expectSamePixels, launchBrowser, openGame, parseKeys, replayScreenshot, runTest,
+  check, expectSamePixels, launchBrowser, openGame, parseKeys, readPngRgb, replayScreenshot, runTest,
   serveSite, settled, stopServing, typeKeys,
 } from './harness.mjs';
 
@@ -190,14 +192,14 @@ async function reader(site, replay, out) {
   const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.tagName);
   check((await focused()) === 'stage', `the game does not have the focus: ${await focused()}`);
   const order = [];
-  for (let i = 0; i < 6; ++i) {
+  for (let i = 0; i < 8; ++i) {
     await page.keyboard.press('Tab');
     order.push(await page.evaluate(() => {
       const e = document.activeElement;
       return e.tagName === 'BUTTON' && (e.getAttribute('aria-label') || e.textContent.trim()) ? e.id : '?';
     }));
   }
-  check(order.join() === 'new-game,download,watch,aspect,fullscreen,show-controls',
+  check(order.join() === 'help-panel,log-panel,new-game,download,watch,aspect,fullscreen,show-controls',
         `Tab goes through ${order}`);
   await page.keyboard.press('Enter');
   check(await page.evaluate(() => document.body.classList.contains('touch')),
@@ -205,7 +207,7 @@ async function reader(site, replay, out) {
   await page.keyboard.press('Space');
   check(!(await page.evaluate(() => document.body.classList.contains('touch'))),
         'Space on the Controls button did not hide the controls');
-  for (let i = 0; i < 6; ++i) await page.keyboard.press('Shift+Tab');
+  for (let i = 0; i < 8; ++i) await page.keyboard.press('Shift+Tab');
   check((await focused()) === 'stage', `Shift+Tab does not lead back to the game: ${await focused()}`);
   // Had the game taken Space or Enter above, these keys would draw another picture.
   await typeKeys(page, parseKeys('@7\\r 66'));
@@ -214,11 +216,70 @@ async function reader(site, replay, out) {
                          'reader');
 }
 
+// Runs duskwarren-replay with these arguments (and the game data beside it).
+function runReplay(replay, args) {
+  const result = spawnSync(replay, ['--data', path.dirname(replay), ...args],
+                           { encoding: 'utf8', timeout: 30000, killSignal: 'SIGKILL' });
+  check(!result.error && result.status === 0,
+        `duskwarren-replay ${args.join(' ')} failed (${result.status}): ${result.error || result.stderr}`);
+}
+
+// A run kept as it is played: the page's live region tells the last turn's
+// message and the status values of the replay's trace; the downloaded
+// recording replays in duskwarren-replay --recording to the page's picture.
+// With the browser's storage refused, the page says once that the run is
+// not kept and the game plays on.
+async function kept(keysFile, site, replay, out) {
+  const keysText = readFileSync(keysFile, 'utf8').split(/\r?\n/)[0];
+  const url = await serveSite(site);
+  const { page } = await launchBrowser({ acceptDownloads: true });
+  await openGame(page, url, 0.5);
+  await typeKeys(page, parseKeys(keysText));
+  await settled(page);
+
+  const trace = path.join(out, 'kept.jsonl');
+  replayScreenshot(replay, keysText, noon + 0.5, out, 'kept');
+  runReplay(replay, ['--keys', keysText, '--timer', String(noon + 0.5), '--trace', trace]);
+  const cycles = readFileSync(trace, 'utf8').trim().split('\n').map((l) => JSON.parse(l))
+    .filter((l) => l.event === 'cycle');
+  const last = cycles[cycles.length - 1];
+  const stats = last.memberStats[last.currentMember - 1];
+  const said = await page.locator('#said').innerText();
+  for (const part of [`Hp ${stats[0]}, Ap ${stats[1]}, Dp ${stats[2]}, Mp ${stats[3]}.`,
+                      `Level ${last.levelNumber}.`, `Gold ${last.gold}, Keys ${last.keys}, Bombs ${last.bombs}.`,
+                      last.messageLine.trim()]) {
+    check(said.includes(part), `the live region says "${said}", without "${part}"`);
+  }
+
+  const [download] = await Promise.all([page.waitForEvent('download'), page.locator('#download').click()]);
+  check(/^\d{4}-\d\d-\d\d-\d{6}.*\.dwrec$/.test(download.suggestedFilename()),
+        `the download is named ${download.suggestedFilename()}`);
+  const recording = path.join(out, 'kept.dwrec');
+  await download.saveAs(recording);
+  const shot = path.join(out, 'kept.recording.png');
+  runReplay(replay, ['--recording', recording, '--screenshot', shot]);
+  await expectSamePixels(page, readPngRgb(shot), out, 'kept');
+
+  // Storage refused: told once, and the game goes on.
+  const refused = await page.context().newPage();
+  await refused.addInitScript(() => {
+    indexedDB.open = () => { throw new DOMException('refused', 'SecurityError'); };
+  });
+  await openGame(refused, url, 0.5);
+  await typeKeys(refused, parseKeys(keysText));
+  await settled(refused);
+  const notice = await refused.locator('#notice').innerText();
+  check(/not being kept/.test(notice), `no word that the run is not kept: "${notice}"`);
+  await expectSamePixels(refused, readPngRgb(path.join(out, 'kept.replay.png')), out, 'kept-refused');
+}
+
 const [kind, ...rest] = process.argv.slice(2);
 const out = rest[rest.length - 1];
 mkdirSync(out, { recursive: true });
 if (kind === 'touch') {
   runTest('touch', 150, () => touchGame(...rest));
+} else if (kind === 'kept') {
+  runTest('kept', 120, () => kept(...rest));
 } else if (kind === 'reader') {
   runTest('reader', 90, () => reader(...rest));
 } else if (kind === 'offline') {

@@ -1,15 +1,22 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/Platform.h"
+#include "platform/ShellFront.h"
 
 namespace dw {
 
 // The game in a browser page: shows the visible page on the page's canvas,
 // takes the keys the page script collects and waits for the next one without
-// holding the browser (the wait suspends the game until a key arrives).
-class WebPlatform : public Platform {
+// holding the browser (the wait suspends the game until a key arrives). As
+// the shell's front-end it shows panels, notices and the watching status in
+// the page, and hands the page what it keeps and reads aloud.
+class WebPlatform : public Platform, public ShellFront {
  public:
   WebPlatform();
 
@@ -25,6 +32,34 @@ class WebPlatform : public Platform {
   // until the player asks for a new one.
   static void waitForRestart(int exitCode);
 
+  // --- what the page keeps and reads aloud --------------------------------
+  // The run's recording as the page keeps it (empty when there is none);
+  // waits for the browser's storage.
+  static std::string keptRun();
+  // A recording the player chose to watch, handed over at most once.
+  static std::optional<std::string> recordingToWatch();
+  // Begins a new kept run, then adds recording text to it.
+  static void beginKeptRun();
+  static void keepRunText(const std::string& text);
+  // What a screen reader reads after a turn: its messages (code-page-437
+  // text) and the status: the member's name, then Hp, Ap, Dp, Mp, the
+  // level, Gold, Keys and Bombs.
+  struct TurnStatus {
+    std::string member;
+    std::array<std::int64_t, 8> values{};
+  };
+  static void tellTurn(const std::vector<std::string>& messages, const TurnStatus& status);
+
+  // --- the shell's front-end ----------------------------------------------
+  FrontKind frontKind() const override { return FrontKind::page; }
+  Platform& gamePlatform() override { return *this; }
+  void setShellEvents(ShellEvents* events) override { events_ = events; }
+  void setNotice(const std::string& notice) override;
+  void setWatchStatus(const std::string& status) override;
+  void tell(const std::string& message) override;
+  void showBanner(const std::string& text) override;
+  bool panelOpen() const override;
+
  protected:
   // The browser's clock, in the player's own time zone.
   double readTimer() override;
@@ -33,10 +68,14 @@ class WebPlatform : public Platform {
   // A page can always receive another key, so this only returns once one
   // has arrived.
   bool waitEvents() override;
+  bool waitEventsFor(int ms) override;
 
  private:
+  void openPanel(PanelKind which);
+
   std::uint64_t shownChanges_ = 0;
   bool shownOnce_ = false;
+  ShellEvents* events_ = nullptr;
 };
 
 }  // namespace dw

@@ -92,6 +92,12 @@ Module.duskwarren = (function () {
       if (!event.repeat) toggleAspect();
       return;
     }
+    // The panels and notices around the game take their own keys first.
+    const front = Module.duskwarren.front;
+    if (front && !restart && front.onKey(event)) {
+      event.preventDefault();
+      return;
+    }
     // A button or field with the focus keeps Space and Enter for itself.
     if ((event.key === 'Enter' || event.key === ' ') && event.target.closest &&
         event.target.closest('button, input, a, select, textarea')) {
@@ -110,8 +116,14 @@ Module.duskwarren = (function () {
       if (byte === 13 || byte === 32) startAgain();
       return;
     }
-    keys.push(byte);
     ++keysThisGame;
+    queue(byte);
+  }
+
+  // Queues a key byte, or a request the game's front-end answers (a panel),
+  // and wakes the game if it waits.
+  function queue(item) {
+    keys.push(item);
     setState('busy');
     if (wake) {
       const resolve = wake;
@@ -210,6 +222,19 @@ Module.duskwarren = (function () {
 
   return {
     sendKey,
+    // Asks the game for a panel: 'help' or 'log'.
+    askPanel(which) {
+      if (!restart) queue(which === 'help' ? 1000 : 1001);
+    },
+    // The text of code-page-437 bytes.
+    textOf(bytes) {
+      let text = '';
+      for (const b of bytes) {
+        text += b >= 128 ? String.fromCodePoint(highCharacters[b - 128])
+                         : b >= 32 && b < 127 ? String.fromCharCode(b) : ' ';
+      }
+      return text;
+    },
     // True until the game has taken its first key: the start screen.
     onStartScreen() {
       return keysThisGame === 0 && !restart && !firstFrame;
@@ -217,10 +242,21 @@ Module.duskwarren = (function () {
     nextKey() {
       return keys.length > 0 ? keys.shift() : -1;
     },
-    keyArrived() {
+    // Resolves when a key is queued, or after ms milliseconds when given.
+    keyArrived(ms) {
       if (keys.length > 0) return Promise.resolve();
       setState('waiting');
-      return new Promise((resolve) => { wake = resolve; });
+      return new Promise((resolve) => {
+        wake = resolve;
+        if (ms !== undefined && ms >= 0) {
+          setTimeout(() => {
+            if (wake === resolve) {
+              wake = null;
+              resolve();
+            }
+          }, ms);
+        }
+      });
     },
     present(page, rgb) {
       for (let i = 0; i < 256; ++i) {

@@ -9,7 +9,6 @@ Module.duskwarren.runs = (function () {
   'use strict';
 
   const game = Module.duskwarren;
-  const notice = document.getElementById('notice');
   const databaseName = 'duskwarren';
   const runsKept = 20;              // the newest runs; older ones are removed
   const largestRecording = 256 * 1024 * 1024;
@@ -37,9 +36,7 @@ Module.duskwarren.runs = (function () {
   }
 
   function say(text) {
-    notice.textContent = text;
-    notice.hidden = false;
-    setTimeout(() => { notice.hidden = true; }, 10000);
+    game.front.tell(text);
   }
 
   // Said once: the game goes on, unrecorded.
@@ -233,11 +230,35 @@ Module.duskwarren.runs = (function () {
       say(`${file.name} is not a Duskwarren recording (.dwrec).`);
       return;
     }
-    if (!game.watch) {
-      say('This page cannot play recordings.');
+    // The page starts again to watch it; the run being played stays kept.
+    const db = await openDatabase();
+    try {
+      if (!db) throw new Error('no storage');
+      await settle();
+      const t = db.transaction(['state'], 'readwrite');
+      t.objectStore('state').put({ name: file.name, bytes }, 'watch');
+      await finished(t);
+    } catch (error) {
+      say(`${file.name} cannot be watched: the browser\u2019s storage is full or refused.`);
       return;
     }
-    game.watch(bytes, file.name);
+    location.reload();
+  }
+
+  // The recording chosen to watch, once: { name, bytes } or null.
+  async function takeRecordingToWatch() {
+    const db = await openDatabase();
+    if (!db) return null;
+    try {
+      const t = db.transaction(['state'], 'readwrite');
+      const chosen = await request(t.objectStore('state').get('watch'));
+      t.objectStore('state').delete('watch');
+      await finished(t);
+      return chosen || null;
+    } catch (error) {
+      console.warn('Duskwarren: cannot read the recording to watch:', error);
+      return null;
+    }
   }
 
   function wireButtons() {
@@ -273,6 +294,6 @@ Module.duskwarren.runs = (function () {
   }
 
   wireButtons();
-  return { begin, append, settle, current, resume, forget, download, newGame, watch, notKept,
-           fileName, get kept() { return kept; } };
+  return { begin, append, settle, current, resume, forget, download, newGame, watch,
+           takeRecordingToWatch, notKept, fileName, get kept() { return kept; } };
 })();
