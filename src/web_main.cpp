@@ -98,7 +98,9 @@ class TurnReader {
 std::optional<dw::RecordingToWatch> chosenRecording(dw::WebPlatform& page) {
   auto bytes = dw::WebPlatform::recordingToWatch();
   if (!bytes) return std::nullopt;
-  const std::string path = std::string(playerHome) + "/watched.dwrec";
+  std::string name = dw::WebPlatform::watchedName();
+  if (name.empty() || name[0] == '.') name = "recording.dwrec";
+  const std::string path = std::string(playerHome) + "/" + name;
   std::error_code ignored;
   std::filesystem::create_directories(playerHome, ignored);
   std::ofstream(path, std::ios::binary | std::ios::trunc) << *bytes;

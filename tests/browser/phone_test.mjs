@@ -260,6 +260,18 @@ async function kept(keysFile, site, replay, out) {
   runReplay(replay, ['--recording', recording, '--screenshot', shot]);
   await expectSamePixels(page, readPngRgb(shot), out, 'kept');
 
+  // A recording made by the desktop game, picked in the page, plays there
+  // to the same picture; the run played before stays kept.
+  const desktop = path.join(out, 'kept-desktop.dwrec');
+  rmSync(desktop, { force: true });
+  runReplay(replay, ['--keys', '@42\\r 6622+h', '--timer', '1000', '--record', desktop,
+                     '--screenshot', path.join(out, 'kept-desktop.png')]);
+  await page.locator('#watch-file').setInputFiles(desktop);
+  await page.waitForFunction(() => /the end/.test(document.getElementById('watching').textContent),
+                             null, { timeout: 30000, polling: 50 });
+  check(/kept-desktop\.dwrec/.test(await page.locator('#watching').innerText()), 'the watched file is not named');
+  await expectSamePixels(page, readPngRgb(path.join(out, 'kept-desktop.png')), out, 'kept-watched');
+
   // Storage refused: told once, and the game goes on.
   const refused = await page.context().newPage();
   await refused.addInitScript(() => {

@@ -65,6 +65,12 @@ EM_ASYNC_JS(int, dw_web_fetch_watch, (), {
   Module.duskwarren.watchedName = chosen.name;
   return chosen.bytes.length;
 });
+// The name of the file chosen to watch, made safe for a file name.
+EM_JS(int, dw_web_fetch_watched_name, (), {
+  const name = String(Module.duskwarren.watchedName || "recording.dwrec");
+  Module.duskwarren.handOver = new TextEncoder().encode(name.replace(/[^A-Za-z0-9._-]/g, "_").slice(-100));
+  return Module.duskwarren.handOver.length;
+});
 EM_JS(void, dw_web_take_hand_over, (std::uint8_t * out), {
   HEAPU8.set(Module.duskwarren.handOver, out);
   Module.duskwarren.handOver = null;
@@ -226,6 +232,12 @@ std::optional<std::string> WebPlatform::recordingToWatch() {
   std::string bytes(static_cast<std::size_t>(size), '\0');
   dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(bytes.data()));
   return bytes;
+}
+
+std::string WebPlatform::watchedName() {
+  std::string name(static_cast<std::size_t>(dw_web_fetch_watched_name()), '\0');
+  dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(name.data()));
+  return name;
 }
 
 void WebPlatform::beginKeptRun() {

@@ -38,6 +38,8 @@ class WebPlatform : public Platform, public ShellFront {
   static std::string keptRun();
   // A recording the player chose to watch, handed over at most once.
   static std::optional<std::string> recordingToWatch();
+  // Its file name, made safe to use as one.
+  static std::string watchedName();
   // Begins a new kept run, then adds recording text to it.
   static void beginKeptRun();
   static void keepRunText(const std::string& text);

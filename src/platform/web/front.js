@@ -93,8 +93,16 @@ Module.duskwarren.front = (function () {
       panel.setAttribute('aria-label', title.trim());
       panelLines.replaceChildren();
     },
+    // A heading is one line of its own; other lines are a label (a key, or
+    // where a message was written) and its text.
     panelLine(label, text, heading) {
-      const term = element('dt', null, heading ? 'heading' : '');
+      if (heading) {
+        const line = element('dt', null, 'heading');
+        line.textContent = (label.trim() + ' ' + text.trim()).trim();
+        panelLines.append(line);
+        return;
+      }
+      const term = element('dt');
       term.textContent = label.trim();
       const description = element('dd');
       description.textContent = text.trim();
