@@ -9,6 +9,9 @@
 #include <iostream>
 #include <string>
 
+#include "around/Screenshots.h"
+#include "around/Settings.h"
+#include "around/Shell.h"
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
 #include "frame/RunGame.h"
@@ -26,7 +29,7 @@ namespace {
 
 constexpr const char* usage =
     "Usage: duskwarren [--data DIR] [--watch FILE.dwrec [--force]]\n"
-    "  or:  duskwarren [--data DIR] --terminal\n"
+    "  or:  duskwarren [--data DIR] --terminal [--watch FILE.dwrec [--force]]\n"
     "  or:  duskwarren --help | --version\n"
     "\n"
     "Opens the game in a window. F1 lists the keys, F2 shows the message log,\n"
@@ -38,21 +41,36 @@ constexpr const char* usage =
     "  --data DIR   play from the game folder DIR (it holds res/, tiles/ and\n"
     "               drivers/); default: the current folder when it has res/,\n"
     "               else the installed game data\n"
-    "  --watch FILE plays a recording in the window: Space pauses, + and -\n"
+    "  --watch FILE plays a recording (in the window, or with --terminal in the\n"
+    "               terminal): Space pauses, + and -\n"
     "               change the speed, Escape stops\n"
     "  --force      watch a recording made with another version or other data\n"
     "  --terminal   play in this terminal instead of a window (at least 40 x 25\n"
-    "               characters), also over ssh or without a display\n"
+    "               characters), also over ssh or without a display; F1 or ?\n"
+    "               lists the keys, F2 or l shows the message log\n"
     "  -h, --help   this text\n"
     "  --version    the release\n"
     "\n"
     "Exit status: 0 after the game, 1 when it cannot run, 2 for a bad command line,\ngame "
     "folder or recording.\n";
 
-// The game as text in the terminal it was started from.
-int playInTerminal() {
+// The colour depth the player's settings choose over the terminal's own.
+std::optional<dw::ColourDepth> chosenColours(const dw::Settings& settings) {
+  if (!settings.terminalColours) return std::nullopt;
+  if (*settings.terminalColours == 16) return dw::ColourDepth::ansi16;
+  if (*settings.terminalColours == 256) return dw::ColourDepth::indexed256;
+  return dw::ColourDepth::direct;
+}
+
+// The game as text in the terminal it was started from, with the shell
+// around it; a recording given is watched instead.
+int playInTerminal(const std::optional<dw::RecordingToWatch>& recording) {
+  dw::Environment env = dw::processEnvironment();
+  dw::Settings settings = dw::readSettings(dw::settingsFile(env));
+  // Named before the terminal is taken over; the game tells them too.
+  for (const auto& problem : settings.problems) std::cerr << "duskwarren: " << problem << "\n";
   std::string error;
-  auto platform = dw::TerminalPlatform::open(error);
+  auto platform = dw::TerminalPlatform::open(error, chosenColours(settings));
   if (!platform) {
     std::cerr << "duskwarren: cannot play in this terminal: " << error << "\n";
     return 1;
@@ -64,8 +82,11 @@ int playInTerminal() {
   }
   int code;
   {
-    dw::Game game(*platform);
-    code = dw::runGame(game);
+    dw::Shell shell(*platform, env, std::move(settings));
+    shell.setPictureSaver([env](const dw::Screen& screen, int scale) {
+      return dw::savePictureForPlayer(screen, scale, env);
+    });
+    code = recording ? shell.watch(*recording) : shell.play();
   }
   int sig = platform->endingSignal();
   platform.reset();  // the terminal as it was
@@ -101,7 +122,7 @@ int main(int argc, char* argv[]) {
   app.add_option("--data", dataDir);
   CLI::Option* watch = app.add_option("--watch", watchFile);
   app.add_flag("--force", force)->needs(watch);
-  app.add_flag("--terminal", terminal)->excludes(watch);
+  app.add_flag("--terminal", terminal);
   if (auto done = dw::cli::parse(app, argc, argv, std::cout, std::cerr)) return *done;
   // The recording is named from where the command was given.
   if (!watchFile.empty()) {
@@ -115,9 +136,7 @@ int main(int argc, char* argv[]) {
     return dw::cli::exitUsage;
   }
 
-  if (terminal) return playInTerminal();
-
-  // A recording is read before the window opens, so one that cannot be
+  // A recording is read before the game starts, so one that cannot be
   // watched is refused without a window flashing up.
   std::optional<dw::RecordingToWatch> recording;
   if (!watchFile.empty()) {
@@ -129,6 +148,7 @@ int main(int argc, char* argv[]) {
     }
     for (const auto& note : recording->notes) std::cerr << "duskwarren: " << note << "\n";
   }
+  if (terminal) return playInTerminal(recording);
 
   dw::SdlPlatform::OpenFailure failure;
   auto platform = dw::SdlPlatform::open(failure);

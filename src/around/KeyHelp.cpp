@@ -44,18 +44,41 @@ void frontKeys(OverlayContent& help, const HelpFacts& facts) {
 
 void arrowKeys(OverlayContent& help, const HelpFacts& facts) {
   if (facts.front == FrontKind::page) {
-    add(help, {key("Arrows", "Nothing: the page passes no key"),
-               key("", "without a character to the game")});
+    add(help, {key("Arrows", "Nothing: the page passes no key without a character to the game")});
   } else if (facts.arrowsWalk) {
-    add(help, {key("Arrows", "Walk, as 8 6 2 4 (arrow-keys ="),
-               key("", "walk in the settings; turn: off)")});
+    add(help, {key("Arrows",
+                   "Walk, as 8 6 2 4 (arrow-keys = walk in the settings; "
+                   "arrow-keys = turn puts back the game's own rule)")});
   } else {
-    add(help,
-        {key("Arrows", "Spend the turn, nothing more"), key("", "(arrow-keys = walk: they walk)")});
+    add(help, {key("Arrows",
+                   "Spend the turn and nothing more (arrow-keys = walk in the "
+                   "settings makes them walk)")});
   }
 }
 
 }  // namespace
+
+std::vector<ShellFront::GlyphName> mapGlyphs() {
+  return {{120, "You: the member played"},
+          {219, "Floor"},
+          {176, "Rock"},
+          {249, "Not seen yet"},
+          {247, "Stairs down (Space)"},
+          {45, "Open door"},
+          {254, "Locked door: push with a Key"},
+          {35, "Gate: push, costs Hp"},
+          {178, "Block wall"},
+          {248, "Gold"},
+          {236, "Hp potion"},
+          {244, "Mp potion"},
+          {231, "Treasure chest"},
+          {241, "The Mystic Orb (Space)"},
+          {253, "Snake"},
+          {243, "Viperess"},
+          {224, "Zombie"},
+          {240, "Orc"},
+          {227, "Shadow"}};
+}
 
 OverlayContent keyHelp(const HelpFacts& facts) {
   OverlayContent help;
@@ -69,8 +92,10 @@ OverlayContent keyHelp(const HelpFacts& facts) {
        key("Space", "Take, use, go down stairs"), key("+ -", "Next or previous member"),
        key("w v t", "Cast Warp, Vision, Tinker"), key("p h f", "Cast Passage, Heal, Flare"),
        key("b", "Set off a Bomb")});
-  add(help, {key("~", "Start again: one or two fallen"), key("", "rejoin, Gold Keys Bombs go to"),
-             key("", "0; the level count and Hp go on"), key("Escape", "Quit")});
+  add(help, {key("~",
+                 "Start again: one or two fallen members rejoin; Gold, Keys and Bombs go "
+                 "to 0; the level count and everyone's Hp go on"),
+             key("Escape", "Quit")});
   arrowKeys(help, facts);
   add(help,
       {key("", "Every other key spends the turn too"), gap(), heading("What kills"),

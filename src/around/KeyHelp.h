@@ -13,6 +13,9 @@ struct HelpFacts {
   std::vector<OverlayLine> legend;  // what the front-end's characters stand for
 };
 
+// The pictures of the map, by glyph code, as the player's guide names them.
+std::vector<ShellFront::GlyphName> mapGlyphs();
+
 // Every key of the game and of its front-end, as F1 shows them, with the
 // rules that catch players out.
 OverlayContent keyHelp(const HelpFacts& facts);

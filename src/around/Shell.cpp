@@ -113,7 +113,7 @@ int Shell::run(Game& game) {
 
 HelpFacts Shell::helpFacts() const {
   return {front_.frontKind(), settings_.arrowsWalk, static_cast<bool>(pictureSaver_),
-          front_.helpLegend()};
+          front_.helpLegend(mapGlyphs())};
 }
 
 OverlayContent Shell::panel(PanelKind which) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,8 +68,16 @@ class ShellFront {
   // Whether a panel is open now: a recording watched waits behind one.
   virtual bool panelOpen() const = 0;
 
-  // Lines the key help adds for this front-end (the terminal's characters).
-  virtual std::vector<OverlayLine> helpLegend() const { return {}; }
+  // Lines the key help adds for this front-end: how it shows each of these
+  // glyph codes, where it draws them otherwise than the tiles (the terminal's
+  // characters), with its name.
+  struct GlyphName {
+    std::uint8_t code;
+    std::string name;
+  };
+  virtual std::vector<OverlayLine> helpLegend(const std::vector<GlyphName>& /*glyphs*/) const {
+    return {};
+  }
 
   // The view as the player last left it, and putting it back.
   virtual ViewOptions view() const { return {}; }

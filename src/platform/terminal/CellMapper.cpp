@@ -11,6 +11,8 @@ namespace dw {
 
 namespace {
 
+constexpr int darkGrey = 8, lightGrey = 7;
+
 // The order in which codes win when glyphs look alike (a blank is a space,
 // not the null byte): printable ASCII first, then the rest of the high half,
 // then the graphic characters of the control codes.
@@ -117,6 +119,9 @@ TextCell CellMapper::tileCell(std::uint8_t code, const Image& picture) {
       }
     }
   }
+  // Dark grey on black, as the open door is drawn, all but vanishes on most
+  // terminals: such a character is drawn in light grey.
+  if (bestFg == darkGrey && bestBg == 0) bestFg = lightGrey;
   return {code, static_cast<std::uint8_t>(bestFg), static_cast<std::uint8_t>(bestBg)};
 }
 

@@ -90,13 +90,14 @@ bool utf8Locale() {
 
 }  // namespace
 
-std::unique_ptr<TerminalPlatform> TerminalPlatform::open(std::string& error) {
+std::unique_ptr<TerminalPlatform> TerminalPlatform::open(std::string& error,
+                                                         std::optional<ColourDepth> colours) {
   std::unique_ptr<TerminalPlatform> platform(new TerminalPlatform());
-  if (!platform->start(error)) return nullptr;
+  if (!platform->start(error, colours)) return nullptr;
   return platform;
 }
 
-bool TerminalPlatform::start(std::string& error) {
+bool TerminalPlatform::start(std::string& error, std::optional<ColourDepth> colours) {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
     error = "standard input and output are not a terminal";
     return false;
@@ -111,7 +112,9 @@ bool TerminalPlatform::start(std::string& error) {
   }
   bool utf8 = utf8Locale();
   const char* term = std::getenv("TERM");
-  TerminalStyle style{colourDepthFor(std::getenv("COLORTERM"), term, terminfoColours(term)), utf8};
+  TerminalStyle style{
+      colours.value_or(colourDepthFor(std::getenv("COLORTERM"), term, terminfoColours(term))),
+      utf8};
   painter_ = TerminalPainter(style);
   decoder_ = KeyDecoder(utf8);
   if (pipe2(wakePipe_.data(), O_NONBLOCK | O_CLOEXEC) != 0) {
@@ -181,6 +184,7 @@ void TerminalPlatform::leave() {
   active_ = false;
   shared.active = 0;
   write(leaveSequence);
+  if (titleUsed_) write("\x1b[23;0t");  // the title the terminal had
   tcsetattr(STDIN_FILENO, TCSADRAIN, &saved_);
 }
 
@@ -226,17 +230,20 @@ void TerminalPlatform::write(const std::string& bytes) {
 void TerminalPlatform::draw(bool everything) {
   if (!active_ || tooSmall_) return;
   everything = everything || needsAll_;
-  if (!everything && screen().visibleChanges() == shownChanges_) return;
+  bool front = frontDirty_;
+  if (!everything && !frontDirty_ && screen().visibleChanges() == shownChanges_) return;
   shownChanges_ = screen().visibleChanges();
+  frontDirty_ = false;
   mapper_.readPage(screen(), page_);
-  write(painter_.update(page_, screen().palette(), everything));
+  decorate(page_);
+  write(painter_.update(page_, screen().palette(), everything) + statusBytes(everything || front));
   needsAll_ = false;
   lastDrawMs_ = nowMs();
 }
 
 void TerminalPlatform::present() {
   if (!active_ || tooSmall_) return;
-  if (!needsAll_ && screen().visibleChanges() == shownChanges_) return;
+  if (!needsAll_ && !frontDirty_ && screen().visibleChanges() == shownChanges_) return;
   if (nowMs() - lastDrawMs_ < busyRedrawInterval) return;
   draw(false);
 }
@@ -329,7 +336,7 @@ void TerminalPlatform::deliver(std::vector<std::string>& keys) {
       continue;
     }
     // What the player cannot see, the player has not meant to type.
-    if (tooSmall_) continue;
+    if (tooSmall_ || frontKey(key)) continue;
     pushKey(std::move(key));
   }
 }

@@ -6,10 +6,13 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/ShellFront.h"
 #include "platform/terminal/CellMapper.h"
 #include "platform/terminal/KeyDecoder.h"
 #include "platform/terminal/TerminalOutput.h"
@@ -21,18 +24,21 @@ namespace dw {
 // back as it was on every way out: the end of the game, Ctrl+C, a hang-up, a
 // termination request and a crash. A terminal smaller than the game gets a
 // message instead until it is large enough again.
-class TerminalPlatform : public Platform {
+class TerminalPlatform : public Platform, public ShellFront {
  public:
   // Takes over the terminal on standard input and output; nothing (and the
   // reason in error) when they are no terminal or another game holds it.
-  static std::unique_ptr<TerminalPlatform> open(std::string& error);
+  // colours, when given, is the player's choice over what the terminal
+  // announces.
+  static std::unique_ptr<TerminalPlatform> open(std::string& error,
+                                                std::optional<ColourDepth> colours = {});
   ~TerminalPlatform() override;
   TerminalPlatform(const TerminalPlatform&) = delete;
   TerminalPlatform& operator=(const TerminalPlatform&) = delete;
 
   // The picture of a glyph code's tile, so that cells showing it read as that
   // code in the tile's colours.
-  void addTilePicture(std::uint8_t code, const Image& picture) { mapper_.addTile(code, picture); }
+  void addTilePicture(std::uint8_t code, const Image& picture);
 
   // Draws the cells that changed, at most every few milliseconds while the
   // game is busy; whatever shows when the game starts to wait is drawn.
@@ -45,6 +51,20 @@ class TerminalPlatform : public Platform {
   // Gives the terminal back now (also done on destruction).
   void close();
 
+  // --- around the game (ShellFront, TerminalPanels.cpp) ---------------------
+  // F1 or "?" opens the keys, F2 or "l" the message log, F12 asks for a
+  // picture; none of these keys reaches the game. Notices show on the row
+  // below the game where the terminal has one, else in its title.
+  FrontKind frontKind() const override { return FrontKind::terminal; }
+  Platform& gamePlatform() override { return *this; }
+  void setShellEvents(ShellEvents* events) override;
+  void setNotice(const std::string& notice) override;
+  void setWatchStatus(const std::string& status) override;
+  void tell(const std::string& message) override;
+  void showBanner(const std::string& text) override;
+  bool panelOpen() const override { return panelOpen_; }
+  std::vector<OverlayLine> helpLegend(const std::vector<GlyphName>& glyphs) const override;
+
  protected:
   double readTimer() override;
   ClockTime readLocalTime() override;
@@ -53,7 +73,13 @@ class TerminalPlatform : public Platform {
 
  private:
   TerminalPlatform() = default;
-  bool start(std::string& error);
+  bool start(std::string& error, std::optional<ColourDepth> colours);
+  // Around the game (TerminalPanels.cpp).
+  bool frontKey(const std::string& key);
+  void openPanel(PanelKind kind);
+  void decorate(TextPage& page) const;
+  std::string statusBytes(bool everything);
+  void frontChanged() { frontDirty_ = true; }
   void enter();
   void leave();
   void checkSize();
@@ -84,6 +110,18 @@ class TerminalPlatform : public Platform {
   bool dirty_ = true;
   std::int64_t lastDrawMs_ = 0;
   std::int64_t escapeDeadlineMs_ = 0;
+
+  ShellEvents* shell_ = nullptr;
+  std::unordered_map<std::uint8_t, TextCell> tileCells_;
+  bool panelOpen_ = false;
+  PanelKind panelKind_ = PanelKind::keyHelp;
+  OverlayContent panel_;
+  std::vector<OverlayLine> panelRows_;  // the panel's lines wrapped to its width
+  int panelTop_ = 0;
+  std::string notice_, watchStatus_, told_, banner_;
+  std::string shownStatus_;
+  bool titleUsed_ = false;
+  bool frontDirty_ = false;
 };
 
 }  // namespace dw

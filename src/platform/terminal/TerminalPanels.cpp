@@ -1,0 +1,227 @@
+// The terminal's panels (key help, message log), its notices and the notice
+// over the picture: drawn over the text of the page, never on the game's own
+// pages, and none of their keys reach the game.
+#include <algorithm>
+#include <utility>
+
+#include "platform/Cp437.h"
+#include "platform/terminal/TerminalPlatform.h"
+
+namespace dw {
+
+namespace {
+
+constexpr int cols = Screen::textCols, rows = Screen::textRows;
+// The frame sits one cell inside the page's edge, as the window's does.
+constexpr int frameLeft = 1, frameRight = cols - 2, bodyRows = rows - 4;
+constexpr int bodyCols = frameRight - frameLeft - 3;
+constexpr std::uint8_t frameColour = 3, titleColour = 14, footerColour = 7, noticeColour = 12;
+constexpr std::uint8_t boxTopLeft = 218, boxTopRight = 191, boxBottomLeft = 192,
+                       boxBottomRight = 217, boxHorizontal = 196, boxVertical = 179;
+
+std::string key(char code) {
+  return std::string{'\0', code};
+}
+
+void put(TextPage& page, int row, int col, std::string_view text, std::uint8_t fg) {
+  for (std::size_t i = 0; i < text.size() && col + static_cast<int>(i) < cols; ++i) {
+    page[row * cols + col + static_cast<int>(i)] = {static_cast<std::uint8_t>(text[i]), fg, 0};
+  }
+}
+
+// Splits text at spaces into lines of at most width characters.
+std::vector<std::string> wrapped(const std::string& text, int width) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t i = 0;
+  while (i <= text.size()) {
+    std::size_t end = std::min(text.find(' ', i), text.size());
+    std::string word = text.substr(i, end - i);
+    i = end + 1;
+    while (static_cast<int>(word.size()) > width) {
+      if (!line.empty()) lines.push_back(std::exchange(line, ""));
+      lines.push_back(word.substr(0, width));
+      word.erase(0, width);
+    }
+    if (!line.empty() && static_cast<int>(line.size() + 1 + word.size()) > width)
+      lines.push_back(std::exchange(line, ""));
+    if (!word.empty()) line += (line.empty() ? "" : " ") + word;
+  }
+  if (!line.empty() || lines.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::string utf8Of(const std::string& cp437) {
+  std::string out;
+  for (char c : cp437) appendUtf8(out, unicodeOfCp437(static_cast<std::uint8_t>(c)));
+  return out;
+}
+
+}  // namespace
+
+void TerminalPlatform::addTilePicture(std::uint8_t code, const Image& picture) {
+  mapper_.addTile(code, picture);
+  if (picture.width == 8 && picture.height == 8)
+    tileCells_[code] = CellMapper::tileCell(code, picture);
+}
+
+void TerminalPlatform::setShellEvents(ShellEvents* events) {
+  shell_ = events;
+  if (shell_ == nullptr) panelOpen_ = false;
+  frontChanged();
+}
+
+void TerminalPlatform::setNotice(const std::string& notice) {
+  if (notice == notice_) return;
+  notice_ = notice;
+  frontChanged();
+}
+
+void TerminalPlatform::setWatchStatus(const std::string& status) {
+  watchStatus_ = status;
+  frontChanged();
+}
+
+void TerminalPlatform::tell(const std::string& message) {
+  told_ = message;
+  frontChanged();
+}
+
+void TerminalPlatform::showBanner(const std::string& text) {
+  if (text == banner_) return;
+  banner_ = text;
+  frontChanged();
+}
+
+std::vector<OverlayLine> TerminalPlatform::helpLegend(const std::vector<GlyphName>& glyphs) const {
+  std::vector<OverlayLine> lines;
+  for (const GlyphName& glyph : glyphs) {
+    auto cell = tileCells_.find(glyph.code);
+    TextCell shown = cell != tileCells_.end() ? cell->second : TextCell{glyph.code, 7, 0};
+    // Ink the colour of black shows in its paper's colour on the panel.
+    std::uint8_t colour = shown.fg != 0 ? shown.fg : shown.bg;
+    lines.push_back({std::string(1, static_cast<char>(shown.code)), glyph.name, colour, 15});
+  }
+  return lines;
+}
+
+// The keys of the panels; true when the key was one, and so never reaches
+// the game (a recording made with panels replays alike).
+bool TerminalPlatform::frontKey(const std::string& k) {
+  told_.clear();
+  if (shell_ == nullptr) return false;
+  bool help = k == key(extendedKey::f1) || k == "?";
+  bool log = k == key(extendedKey::f1 + 1) || k == "l";
+  if (!panelOpen_) {
+    if (k == key(extendedKey::f12)) {
+      shell_->pictureAsked(screen(), 1);
+      return true;
+    }
+    if (!help && !log) return false;
+    openPanel(help ? PanelKind::keyHelp : PanelKind::messageLog);
+    return true;
+  }
+  frontChanged();
+  int last = std::max(0, static_cast<int>(panelRows_.size()) - bodyRows);
+  int step = k == key(extendedKey::up) || k == key(extendedKey::down) ? 1 : bodyRows - 1;
+  if (k == key(extendedKey::up) || k == key(extendedKey::pageUp) || k == key(extendedKey::left)) {
+    panelTop_ = std::clamp(panelTop_ - step, 0, last);
+  } else if (k == key(extendedKey::down) || k == key(extendedKey::pageDown) ||
+             k == key(extendedKey::right)) {
+    panelTop_ = std::clamp(panelTop_ + step, 0, last);
+  } else if ((help || log) && (help ? PanelKind::keyHelp : PanelKind::messageLog) != panelKind_) {
+    openPanel(help ? PanelKind::keyHelp : PanelKind::messageLog);
+  } else {
+    panelOpen_ = false;  // any other key closes the panel
+  }
+  return true;
+}
+
+void TerminalPlatform::openPanel(PanelKind kind) {
+  panel_ = shell_->panel(kind);
+  panelKind_ = kind;
+  panelOpen_ = true;
+  panelRows_.clear();
+  std::size_t labelWidth = 0;
+  for (const OverlayLine& line : panel_.lines) labelWidth = std::max(labelWidth, line.label.size());
+  labelWidth = std::min<std::size_t>(labelWidth, bodyCols / 2);
+  int textWidth = bodyCols - static_cast<int>(labelWidth > 0 ? labelWidth + 1 : 0);
+  for (const OverlayLine& line : panel_.lines) {
+    auto pieces = wrapped(line.text, line.heading ? bodyCols : textWidth);
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      OverlayLine row = line;
+      row.label = i == 0 ? line.label.substr(0, labelWidth) : std::string();
+      // The text starts where labels end; the label is written over its start.
+      std::size_t indent = line.heading || labelWidth == 0 ? 0 : labelWidth + 1;
+      row.text = std::string(indent, ' ') + pieces[i];
+      panelRows_.push_back(row);
+    }
+  }
+  int last = std::max(0, static_cast<int>(panelRows_.size()) - bodyRows);
+  panelTop_ = panel_.pageable && !panel_.opensAtTop ? last : 0;
+  frontChanged();
+}
+
+void TerminalPlatform::decorate(TextPage& page) const {
+  if (!banner_.empty() && !panelOpen_) {
+    auto lines = wrapped(banner_, bodyCols);
+    int top = (rows - static_cast<int>(lines.size())) / 2 - 1;
+    for (int r = top; r < top + static_cast<int>(lines.size()) + 2; ++r) {
+      for (int c = frameLeft; c <= frameRight; ++c) page[r * cols + c] = {' ', noticeColour, 0};
+    }
+    for (int c = frameLeft + 1; c < frameRight; ++c) {
+      page[top * cols + c].code = boxHorizontal;
+      page[(top + static_cast<int>(lines.size()) + 1) * cols + c].code = boxHorizontal;
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      int col =
+          frameLeft + 1 + (frameRight - frameLeft - 1 - static_cast<int>(lines[i].size())) / 2;
+      put(page, top + 1 + static_cast<int>(i), col, lines[i], noticeColour);
+    }
+  }
+  if (!panelOpen_) return;
+  for (TextCell& cell : page) cell = {cell.code, 8, 0};  // the picture behind, dimmed
+  int shown = std::min(static_cast<int>(panelRows_.size()), bodyRows);
+  if (panel_.pageable) shown = bodyRows;
+  shown = std::max(shown, 1);
+  int top = 1 + (bodyRows - shown) / 2, bottom = top + shown + 1;
+  for (int r = top; r <= bottom; ++r) {
+    for (int c = frameLeft; c <= frameRight; ++c) page[r * cols + c] = {' ', 7, 0};
+    bool edge = r == top || r == bottom;
+    page[r * cols + frameLeft] = {edge ? (r == top ? boxTopLeft : boxBottomLeft) : boxVertical,
+                                  frameColour, 0};
+    page[r * cols + frameRight] = {edge ? (r == top ? boxTopRight : boxBottomRight) : boxVertical,
+                                   frameColour, 0};
+    for (int c = frameLeft + 1; edge && c < frameRight; ++c)
+      page[r * cols + c] = {boxHorizontal, frameColour, 0};
+  }
+  put(page, top, frameLeft + 2, " " + panel_.title + " ", titleColour);
+  put(page, bottom, frameLeft + 2, " " + panel_.footer + " ", footerColour);
+  if (panelRows_.empty()) put(page, top + 1, frameLeft + 2, panel_.empty, footerColour);
+  for (int i = 0; i < shown && panelTop_ + i < static_cast<int>(panelRows_.size()); ++i) {
+    const OverlayLine& row = panelRows_[panelTop_ + i];
+    put(page, top + 1 + i, frameLeft + 2, row.text, row.heading ? titleColour : row.textColour);
+    put(page, top + 1 + i, frameLeft + 2, row.label, row.labelColour);
+  }
+}
+
+// The notice row below the game, or the terminal's title where there is no
+// such row: what was just told, else the watching and the party's notice.
+std::string TerminalPlatform::statusBytes(bool everything) {
+  std::string status = told_;
+  if (status.empty()) {
+    status = watchStatus_;
+    if (!notice_.empty()) status += (status.empty() ? "" : " - ") + utf8Of(notice_);
+  }
+  if (shell_ != nullptr && status.empty()) status = "F1 or ?: keys, F2 or l: messages";
+  if (!everything && status == shownStatus_) return "";
+  shownStatus_ = status;
+  if (rows_ > rows) {
+    return "\x1b[0m\x1b[" + std::to_string(rows + 1) + ";1H\x1b[2K\x1b[91m" + status + "\x1b[0m";
+  }
+  std::string out = titleUsed_ ? "" : "\x1b[22;0t";  // keeps the terminal's own title
+  titleUsed_ = true;
+  return out + "\x1b]2;Duskwarren" + (status.empty() ? "" : " - " + status) + "\x07";
+}
+
+}  // namespace dw
