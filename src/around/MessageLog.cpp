@@ -1,5 +1,7 @@
 #include "around/MessageLog.h"
 
+#include "platform/Cp437.h"
+
 namespace dw {
 
 namespace {
@@ -27,8 +29,19 @@ std::uint8_t colourOf(LogEntry::Kind kind) {
 
 }  // namespace
 
-void MessageLog::add(LogEntry::Kind kind, std::string text) {
-  entries_.push_back({kind, level_, turn_, std::move(text)});
+std::string placeOf(const LogEntry& entry) {
+  return "L" + std::to_string(entry.level) + " T" + std::to_string(entry.turn);
+}
+
+std::string lineOf(const LogEntry& entry) {
+  std::string line = placeOf(entry) + " ";
+  for (char byte : entry.text) appendUtf8(line, unicodeOfCp437(static_cast<std::uint8_t>(byte)));
+  return line;
+}
+
+void MessageLog::add(LogEntry::Kind kind, std::string text, std::int64_t turn) {
+  entries_.push_back({kind, level_, turn, std::move(text)});
+  if (sink_) sink_->take(entries_.back());
   while (entries_.size() > capacity) entries_.pop_front();
 }
 
@@ -58,6 +71,11 @@ void MessageLog::onCycle(const Game& game) {
     newGame_ = true;
     notice_.clear();
   }
+}
+
+void MessageLog::onMessageReplaced(const Game&, std::string_view earlier) {
+  // Said during a turn that onCycle has not counted yet.
+  add(LogEntry::Kind::message, std::string(earlier), turn_ + 1);
 }
 
 void MessageLog::watchParty(const Game& game) {
@@ -96,8 +114,7 @@ OverlayContent MessageLog::panel() const {
   content.pageable = true;
   content.empty = "No messages yet.";
   for (const LogEntry& e : entries_) {
-    content.lines.push_back({"L" + std::to_string(e.level) + " T" + std::to_string(e.turn), e.text,
-                             7, colourOf(e.kind)});
+    content.lines.push_back({placeOf(e), e.text, 7, colourOf(e.kind)});
   }
   return content;
 }

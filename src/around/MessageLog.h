@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "core/Game.h"
 #include "platform/PanelText.h"
@@ -21,16 +23,38 @@ struct LogEntry {
   std::string text;       // code-page-437 bytes
 };
 
+// Takes every entry of a log as it is written, however long the game.
+class LogSink {
+ public:
+  virtual void take(const LogEntry& entry) = 0;
+
+ protected:
+  ~LogSink() = default;
+};
+
+// Where an entry stands in the game, as the log panel shows it: "L4 T17".
+std::string placeOf(const LogEntry& entry);
+// An entry as one line of UTF-8 text, its place first: "L4 T17 [Key +1]".
+std::string lineOf(const LogEntry& entry);
+
 // Watches a game from outside its rules and keeps what a player may want to
 // read again: every message, turn by turn, and every level begun, member
 // joining, falling or coming back, and the whole party down. It only reads
-// the game, so a game watched plays exactly as one that is not.
+// the game, so a game watched plays exactly as one that is not. A turn that
+// says several things (a gate gives, then the monster under the hero
+// strikes) leaves all of them in the log, in the order they were said,
+// although the message line shows only the last.
 class MessageLog : public GameObserver {
  public:
   static constexpr std::size_t capacity = 1000;
 
   void onLevel(const Game& game) override;
   void onCycle(const Game& game) override;
+  void onMessageReplaced(const Game& game, std::string_view earlier) override;
+
+  // Hands every entry to `sink` too, as it is written; the log itself keeps
+  // only the newest capacity of them. Null stops it.
+  void setSink(LogSink* sink) { sink_ = sink; }
 
   // The newest entries, oldest first; at most capacity of them.
   const std::deque<LogEntry>& entries() const { return entries_; }
@@ -41,7 +65,8 @@ class MessageLog : public GameObserver {
   OverlayContent panel() const;
 
  private:
-  void add(LogEntry::Kind kind, std::string text);
+  void add(LogEntry::Kind kind, std::string text, std::int64_t turn);
+  void add(LogEntry::Kind kind, std::string text) { add(kind, std::move(text), turn_); }
   void watchParty(const Game& game);
 
   std::deque<LogEntry> entries_;
@@ -52,6 +77,7 @@ class MessageLog : public GameObserver {
   std::int32_t level_ = 0;
   std::int64_t turn_ = 0;
   std::string notice_;
+  LogSink* sink_ = nullptr;
 };
 
 }  // namespace dw

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "around/KeyHelp.h"
 #include "around/MessageLog.h"
@@ -74,6 +75,9 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   // GameObserver: the log, the notices and the recording's health.
   void onLevel(const Game& game) override;
   void onCycle(const Game& game) override;
+  void onMessageReplaced(const Game& game, std::string_view earlier) override {
+    log_.onMessageReplaced(game, earlier);
+  }
 
  private:
   int run(Game& game);

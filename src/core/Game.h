@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "core/GameState.h"
 #include "core/KeyValue.h"
@@ -24,6 +25,9 @@ class GameObserver {
   virtual void onCycle(const Game&) {}
   // Just before a key is read in the play loop.
   virtual void onKeyRead(const Game&) {}
+  // A message of this turn is about to leave the message line: a later
+  // message of the same turn takes its place. The line still holds it.
+  virtual void onMessageReplaced(const Game&, std::string_view /*earlier*/) {}
 };
 
 // Why the game stopped.
@@ -31,12 +35,14 @@ enum class EndReason { running, quit, inputClosed };
 
 // The one game context: the state, the level, the tables and the generator,
 // with the platform they run on. Passed by reference to every rule.
-class Game {
+class Game : private MessageWatch {
  public:
   // The message line gets room for the longest messages of the shipped data
-  // up front, so that a cycle never has to grow it in play.
+  // up front, so that a cycle never has to grow it in play. The game hears
+  // of every message a later one replaces, and tells its observer.
   explicit Game(Platform& p) : platform(p), screen(p.screen()) {
     state.messageLine.reserve(messageRoom);
+    state.messageLine.setWatch(this);
   }
   static constexpr std::size_t messageRoom = 256;
   Game(const Game&) = delete;
@@ -63,6 +69,11 @@ class Game {
 
   CellInfo classify(long long row, long long col) const {
     return classifyCell(grid, classes, row, col);
+  }
+
+ private:
+  void messageReplaced(std::string_view earlier) override {
+    if (observer) observer->onMessageReplaced(*this, earlier);
   }
 };
 

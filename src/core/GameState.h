@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/MessageText.h"
 #include "core/NumberText.h"
 
 namespace dw {
@@ -52,7 +53,7 @@ struct GameState {
 
   // Command state.
   std::string lastKey;
-  std::string messageLine;
+  MessageLine messageLine;
 
   // Party tables, filled from the party and spell files.
   std::array<std::string, maxMembers + 1> memberNames;

@@ -50,12 +50,13 @@ void takeItem(Game& game) {
 }
 
 // "[Gold +" and 12 make "[Gold +12]".
-void setAmount(std::string& line, std::string_view literal, long long value) {
+void setAmount(MessageLine& line, std::string_view literal, long long value) {
   setMessage(line, literal, value, "]");
 }
 
 // Rules f to h: trying a gate costs Hp; the forcing test draws its three
-// numbers on every move, gate or not; a forced gate opens into floor.
+// numbers on every move, gate or not; a forced gate opens into floor. A push
+// says one thing: that the gate held, or that it gave.
 void tryGate(Game& game, const CellInfo& target, int row, int col, bool inside,
              StepResult& result) {
   GameState& s = game.state;
@@ -65,18 +66,21 @@ void tryGate(Game& game, const CellInfo& target, int row, int col, bool inside,
   if (gate) {
     gateCost = rng.below(4);
     addClamped(s.stat(stat::hp), -gateCost);
-    setAmount(s.messageLine, "[Couldn't force gate][Hp -", gateCost);
     result.outcome = StepOutcome::gateHeld;
   }
   const std::int64_t ap = s.statOf(stat::ap);
   const std::int64_t x = rng.pick(ap, 1);
   const std::int64_t y = rng.below(2 * ap);
   const std::int64_t z = rng.below(10);
-  if (gate && x > y + z + 2 && inside) {
-    setAmount(s.messageLine, "[Forced gate][Hp -", gateCost);
+  const bool forced = gate && x > y + z + 2 && inside;
+  if (forced) {
     result.outcome = StepOutcome::gateForced;
     game.grid.setGlyph(row, col, glyph::floor);
     revealNeighbours(game);
+  }
+  if (gate) {
+    setAmount(s.messageLine, forced ? "[Forced gate][Hp -" : "[Couldn't force gate][Hp -",
+              gateCost);
   }
 }
 

@@ -21,6 +21,32 @@ void nudge(Game& game, int statistic) {
   orbUsedUp(game);
 }
 
+enum class OrbNews { none, increased, learned };
+
+// What the orb does to spell sp of member c: it may raise a known spell, and
+// teaches one not known yet; no spell ends above its highest level.
+OrbNews growSpell(Game& game, int c, int sp) {
+  GameState& s = game.state;
+  Random& rng = game.random;
+  OrbNews news = OrbNews::none;
+  std::int32_t& level = s.memberSpellLevels[c][sp];
+  const std::int64_t maxLevel = s.spellMaxLevel[sp];
+  if (s.memberSpells[c][sp] == 1 && level < maxLevel) {
+    std::int64_t r1 = rng.below(maxLevel);
+    std::int64_t r2 = rng.pick(maxLevel, 1);
+    if (r1 < level && r2 > level) {
+      addClamped(level, rng.pick(5, 1));
+      news = OrbNews::increased;
+    }
+  }
+  if (s.memberSpells[c][sp] == 0) {
+    s.memberSpells[c][sp] = 1;
+    news = OrbNews::learned;
+  }
+  if (level > maxLevel) level = static_cast<std::int32_t>(maxLevel);
+  return news;
+}
+
 }  // namespace
 
 void useMysticOrb(Game& game) {
@@ -38,27 +64,21 @@ void useMysticOrb(Game& game) {
 
   // Spells already at their highest level are drawn again; 0 ends the search.
   int sp;
-  do {
-    s.messageLine = "[Mystic Orb]";
-    sp = static_cast<int>(rng.below(7));
-  } while (sp > 0 && s.memberSpellLevels[c][sp] == s.spellMaxLevel[sp]);
-  if (sp == 0) return;
+  do sp = static_cast<int>(rng.below(7));
+  while (sp > 0 && s.memberSpellLevels[c][sp] == s.spellMaxLevel[sp]);
 
-  std::int32_t& level = s.memberSpellLevels[c][sp];
-  const std::int64_t maxLevel = s.spellMaxLevel[sp];
-  if (s.memberSpells[c][sp] == 1 && level < maxLevel) {
-    std::int64_t r1 = rng.below(maxLevel);
-    std::int64_t r2 = rng.pick(maxLevel, 1);
-    if (r1 < level && r2 > level) {
-      addClamped(level, rng.pick(5, 1));
+  // The orb says one thing: the spell it raised or taught, else only its name.
+  switch (sp > 0 ? growSpell(game, c, sp) : OrbNews::none) {
+    case OrbNews::increased:
       setMessage(s.messageLine, "[Mystic Orb: '", s.spellNames[sp], "' Increased]");
-    }
+      break;
+    case OrbNews::learned:
+      setMessage(s.messageLine, "[Mystic Orb: Learned '", s.spellNames[sp], "']");
+      break;
+    case OrbNews::none:
+      s.messageLine = "[Mystic Orb]";
+      break;
   }
-  if (s.memberSpells[c][sp] == 0) {
-    s.memberSpells[c][sp] = 1;
-    setMessage(s.messageLine, "[Mystic Orb: Learned '", s.spellNames[sp], "']");
-  }
-  if (level > maxLevel) level = static_cast<std::int32_t>(maxLevel);
 }
 
 }  // namespace dw

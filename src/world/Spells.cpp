@@ -38,7 +38,7 @@ bool castWarpSpell(Game& game) {
 
 }  // namespace
 
-void setCastMessage(std::string& line, std::string_view name, std::int64_t cost) {
+void setCastMessage(MessageLine& line, std::string_view name, std::int64_t cost) {
   setMessage(line, "[Cast '", name, "'][Mp -", cost, "]");
 }
 

@@ -7,9 +7,10 @@
 namespace dw {
 
 class Game;
+class MessageLine;
 
 // What every cast says: "[Cast 'Name'][Mp -cost]", put into `line`.
-void setCastMessage(std::string& line, std::string_view name, std::int64_t cost);
+void setCastMessage(MessageLine& line, std::string_view name, std::int64_t cost);
 
 // The current member casts a spell (spell::warp .. spell::flare) if he knows
 // it and it can still do something. Returns whether it was cast, and so told

@@ -31,6 +31,10 @@ class Watcher : public GameObserver {
     log.onCycle(game);
     if (++cycles == oldHeskFalls) noticeAfterFirstFall = log.notice();
   }
+  void onMessageReplaced(const Game& game, std::string_view earlier) override {
+    messages.emplace_back(earlier);
+    log.onMessageReplaced(game, earlier);
+  }
   MessageLog log;
   std::vector<std::string> messages;
   std::size_t cycles = 0;

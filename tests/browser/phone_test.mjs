@@ -6,6 +6,7 @@
 //   node phone_test.mjs offline SITE REPLAY OUT_DIR
 //   node phone_test.mjs reader SITE REPLAY OUT_DIR
 //   node phone_test.mjs kept KEYS_FILE SITE REPLAY OUT_DIR
+//   node phone_test.mjs said KEYS_FILE SITE REPLAY OUT_DIR
 import { spawnSync } from 'node:child_process';
 import { cpSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import os from 'node:os';
@@ -285,11 +286,45 @@ async function kept(keysFile, site, replay, out) {
   await expectSamePixels(refused, readPngRgb(path.join(out, 'kept.replay.png')), out, 'kept-refused');
 }
 
+// A turn that says three things (a gate forced, the monster under the hero
+// striking, the member fallen): the live region holds every one of them, as
+// the replay's log has them, and the status values of the replay's trace.
+async function said(keysFile, site, replay, out) {
+  const keysText = readFileSync(keysFile, 'utf8').replace(/\r?\n/g, '');
+  const url = await serveSite(site);
+  const { page } = await launchBrowser();
+  await openGame(page, url, 0.5);
+  await typeKeys(page, parseKeys(keysText));
+  await settled(page, 60000);
+
+  const log = path.join(out, 'said.log');
+  const trace = path.join(out, 'said.jsonl');
+  runReplay(replay, ['--keys', keysText, '--timer', String(noon + 0.5), '--log', log, '--trace', trace]);
+  const entries = readFileSync(log, 'utf8').trim().split('\n').map((l) => /^L(\d+) T(\d+) (.*)$/.exec(l));
+  const lastTurn = entries[entries.length - 1].slice(1, 3).join();
+  const messages = entries.filter((e) => e.slice(1, 3).join() === lastTurn).map((e) => e[3]);
+  check(messages.length >= 2, `the last turn of ${keysFile} says ${messages.length} things`);
+  const cycles = readFileSync(trace, 'utf8').trim().split('\n').map((l) => JSON.parse(l))
+    .filter((l) => l.event === 'cycle');
+  const last = cycles[cycles.length - 1];
+  const stats = last.memberStats[last.currentMember - 1];
+  const text = await page.locator('#said').innerText();
+  const spoken = (m) => m.replace(/\]\s*\[/g, ', ').replace(/^\[|\]$/g, '');
+  for (const part of [...messages.map(spoken), `Hp ${stats[0]}, Ap ${stats[1]}, Dp ${stats[2]}, Mp ${stats[3]}.`,
+                      `Level ${last.levelNumber}.`, `Gold ${last.gold}, Keys ${last.keys}, Bombs ${last.bombs}.`]) {
+    check(text.includes(part), `the live region says "${text}", without "${part}"`);
+  }
+  check(await page.locator('#said[aria-live="polite"]').count() === 1 &&
+        (await page.locator('#said').boundingBox()).width <= 1, 'the live region is not a hidden polite one');
+}
+
 const [kind, ...rest] = process.argv.slice(2);
 const out = rest[rest.length - 1];
 mkdirSync(out, { recursive: true });
 if (kind === 'touch') {
   runTest('touch', 150, () => touchGame(...rest));
+} else if (kind === 'said') {
+  runTest('said', 150, () => said(...rest));
 } else if (kind === 'kept') {
   runTest('kept', 120, () => kept(...rest));
 } else if (kind === 'reader') {

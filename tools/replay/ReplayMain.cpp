@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "KeyScript.h"
+#include "LogFile.h"
 #include "RecordingPlay.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
@@ -62,6 +63,8 @@ constexpr const char* usage =
     "                        write the last screen as the 25 lines of 40\n"
     "                        characters (UTF-8) that duskwarren --terminal shows\n"
     "  --check GOLDEN.jsonl  compare the trace with a golden one\n"
+    "  --log FILE            write the whole message log, one entry a line, each\n"
+    "                        with its level and turn (\"L4 T17 ...\"), in UTF-8\n"
     "  -h, --help            this text\n"
     "  --version             the release\n"
     "\n"
@@ -108,7 +111,7 @@ std::vector<std::string> readLines(const std::string& text) {
 
 struct Options {
   std::string dataDir, keysText, keysFile, tracePath, screenshotPath, textPath, goldenPath;
-  std::string timerText, recordingPath, recordPath;
+  std::string timerText, recordingPath, recordPath, logPath;
   bool force = false, haveKeys = false, haveKeysFile = false, haveRecording = false;
   double timer = 0.0;
 };
@@ -126,6 +129,7 @@ std::optional<int> readOptions(int argc, char** argv, Options& o) {
   app.add_option("--screenshot", o.screenshotPath);
   app.add_option("--text-screenshot", o.textPath);
   app.add_option("--check", o.goldenPath);
+  app.add_option("--log", o.logPath);
   auto* recordingOption = app.add_option("--recording", o.recordingPath);
   app.add_option("--record", o.recordPath);
   app.add_flag("--force", o.force);
@@ -241,7 +245,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> golden;
   if (auto done = readInputs(o, keys, golden)) return *done;
   for (std::string* path :
-       {&o.tracePath, &o.screenshotPath, &o.textPath, &o.recordingPath, &o.recordPath})
+       {&o.tracePath, &o.screenshotPath, &o.textPath, &o.recordingPath, &o.recordPath, &o.logPath})
     *path = absolutePath(*path);
   // A folder named with --data is checked as given; without --data, a folder
   // with no res/ plays the installed game data, or says it has none.
@@ -257,6 +261,11 @@ int main(int argc, char** argv) {
   std::optional<dw::ReplayRecording> recording;
   if (o.haveRecording && !playRecording(o, platform, recording)) return 2;
   dw::Game game(platform);
+  std::optional<dw::LogFile> log;
+  if (!o.logPath.empty() && !log.emplace(o.logPath).error().empty()) {
+    std::cerr << "duskwarren-replay: " << log->error() << "\n";
+    return 2;
+  }
   // A trace is made only for --trace or --check, and written as it is made.
   std::FILE* traceFile = nullptr;
   if (!o.tracePath.empty() && !(traceFile = std::fopen(o.tracePath.c_str(), "wb"))) {
@@ -267,6 +276,7 @@ int main(int argc, char** argv) {
   const bool tracing = traceFile || !o.goldenPath.empty();
   dw::TraceRecorder recorder(traceFile, !o.goldenPath.empty());
   if (tracing) game.observer = &recorder;
+  if (log) game.observer = &log->observer(game.observer);
   std::optional<dw::ReplayRecorder> writer;
   if (!o.recordPath.empty()) {
     writer.emplace(game, o.recordPath, dw::gameFilesFingerprint(""));
@@ -275,6 +285,10 @@ int main(int argc, char** argv) {
   int code = dw::runGame(game);
   if (tracing) recorder.finish(game);
   if (traceFile && !closeTrace(traceFile, recorder, o.tracePath)) return 2;
+  if (log && !log->finish()) {
+    std::cerr << "duskwarren-replay: " << log->error() << "\n";
+    return 2;
+  }
   if (writer) {
     platform.setInputTap(nullptr);
     if (!writer->finish(game.endReason == dw::EndReason::quit ? "quit" : "keys")) {

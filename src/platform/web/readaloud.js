@@ -8,6 +8,10 @@ Module.duskwarren.tellTurn = (function () {
 
   const region = document.getElementById('said');
 
+  function spoken(message) {
+    return message.trim().replace(/\]\s*\[/g, ', ').replace(/^\[|\]$/g, '').trim();
+  }
+
   function statusText(s) {
     return `${s.member}: Hp ${s.hp}, Ap ${s.ap}, Dp ${s.dp}, Mp ${s.mp}. Level ${s.level}. ` +
            `Gold ${s.gold}, Keys ${s.keys}, Bombs ${s.bombs}.`;
@@ -18,7 +22,8 @@ Module.duskwarren.tellTurn = (function () {
   // with a new paragraph, so the same words said twice are read twice.
   return function tellTurn(turn) {
     const paragraph = document.createElement('p');
-    const parts = (turn.messages || []).map((m) => m.trim()).filter((m) => m.length > 0)
+    // "[Forced gate][Hp -1]" reads as "Forced gate, Hp -1."
+    const parts = (turn.messages || []).map(spoken).filter((m) => m.length > 0)
       .map((m) => (/[.!?]$/.test(m) ? m : m + '.'));
     if (turn.status) parts.push(statusText(turn.status));
     paragraph.textContent = parts.join(' ');
