@@ -82,9 +82,14 @@ class TurnReader {
     const int m = s.currentMember;
     dw::WebPlatform::TurnStatus status;
     status.member = s.memberNames[m];
-    status.values = {s.memberStats[m][dw::stat::hp], s.memberStats[m][dw::stat::ap],
-                     s.memberStats[m][dw::stat::dp], s.memberStats[m][dw::stat::mp],
-                     s.levelNumber, s.gold, s.keys, s.bombs};
+    status.values = {s.memberStats[m][dw::stat::hp],
+                     s.memberStats[m][dw::stat::ap],
+                     s.memberStats[m][dw::stat::dp],
+                     s.memberStats[m][dw::stat::mp],
+                     s.levelNumber,
+                     s.gold,
+                     s.keys,
+                     s.bombs};
     dw::WebPlatform::tellTurn(messages, status);
   }
 

@@ -13,13 +13,9 @@
 
 namespace dw {
 
-namespace {
-
-#if defined(__EMSCRIPTEN__)
-// The browser build's C++ library has no to_chars or from_chars for double:
-// the same shortest text, the shorter of the fixed and the scientific form
-// (fixed on a tie), made from the fewest digits that read back exactly.
-std::string shortestText(double value) {
+// Made from the fewest digits that read back exactly (printf's %e at each
+// precision), then laid out both ways.
+std::string shortestNumberText(double value) {
   char digits[40];
   int precision = 0;
   for (; precision < 17; ++precision) {
@@ -41,7 +37,10 @@ std::string shortestText(double value) {
   if (point <= 0) {
     fixed = "0." + std::string(static_cast<std::size_t>(-point), '0') + mantissa;
   } else if (static_cast<std::size_t>(point) >= mantissa.size()) {
-    fixed = mantissa + std::string(static_cast<std::size_t>(point) - mantissa.size(), '0');
+    // A whole number is written with all its digits, as it is exactly.
+    char whole[400];
+    std::snprintf(whole, sizeof whole, "%.0f", std::fabs(value));
+    fixed = whole;
   } else {
     fixed = mantissa.substr(0, static_cast<std::size_t>(point)) + "." +
             mantissa.substr(static_cast<std::size_t>(point));
@@ -49,7 +48,8 @@ std::string shortestText(double value) {
   fixed = sign + fixed;
   return fixed.size() <= scientific.size() ? fixed : scientific;
 }
-#endif
+
+namespace {
 
 // Reads a decimal number written as the recording writes it.
 bool readNumber(std::string_view text, double& value) {
@@ -59,7 +59,7 @@ bool readNumber(std::string_view text, double& value) {
   const std::string copy(text);
   char* end = nullptr;
   value = std::strtod(copy.c_str(), &end);
-  return end == copy.c_str() + copy.size() && shortestText(value) == copy;
+  return end == copy.c_str() + copy.size() && shortestNumberText(value) == copy;
 #else
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   return ec == std::errc() && end == text.data() + text.size();
@@ -255,7 +255,7 @@ std::string eventText(const RecordedEvent& event) {
       double value = std::isfinite(event.timer) ? event.timer : 0.0;
 #if defined(__EMSCRIPTEN__)
       (void)buf;
-      return "t " + shortestText(value);
+      return "t " + shortestNumberText(value);
 #else
       auto result = std::to_chars(buf, buf + sizeof buf, value);
       return "t " + std::string(buf, result.ptr);

@@ -48,6 +48,10 @@ EM_JS(void, dw_web_set_icon,
 // Shows the end of the game and resolves when the player starts a new one.
 EM_ASYNC_JS(void, dw_web_game_ended, (int code), { await Module.duskwarren.gameEnded(code); });
 
+// The calls below hand JavaScript to the page as it is written; clang-format
+// would space out its operators.
+// clang-format off
+
 // Resolves once a key is waiting or ms milliseconds have passed.
 EM_ASYNC_JS(void, dw_web_wait_for_key_or, (int ms), { await Module.duskwarren.keyArrived(ms); });
 
@@ -117,6 +121,8 @@ EM_JS(void, dw_web_panel_show, (const char* footer, int size, int atTop), {
   Module.duskwarren.front.panelShow(Module.duskwarren.textOf(HEAPU8.subarray(footer, footer + size)),
                                     atTop !== 0);
 });
+
+// clang-format on
 
 namespace dw {
 
@@ -195,7 +201,8 @@ void WebPlatform::openPanel(PanelKind which) {
     dw_web_panel_line(line.label.data(), static_cast<int>(line.label.size()), line.text.data(),
                       static_cast<int>(line.text.size()), line.heading ? 1 : 0);
   }
-  if (content.lines.empty()) dw_web_panel_line("", 0, content.empty.data(), static_cast<int>(content.empty.size()), 1);
+  if (content.lines.empty())
+    dw_web_panel_line("", 0, content.empty.data(), static_cast<int>(content.empty.size()), 1);
   dw_web_panel_show(content.footer.data(), static_cast<int>(content.footer.size()),
                     content.opensAtTop ? 1 : 0);
 }
@@ -255,7 +262,8 @@ void WebPlatform::tellTurn(const std::vector<std::string>& messages, const TurnS
     joined += message;
   }
   std::array<std::int32_t, 8> values{};
-  for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<std::int32_t>(status.values[i]);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    values[i] = static_cast<std::int32_t>(status.values[i]);
   dw_web_tell_turn(joined.data(), static_cast<int>(joined.size()), status.member.data(),
                    static_cast<int>(status.member.size()), values.data());
 }
