@@ -14,7 +14,8 @@ import functools, http.server, sys
 port, site = int(sys.argv[1]), sys.argv[2]
 handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=site)
 handler.func.extensions_map = {**handler.func.extensions_map, ".wasm": "application/wasm",
-                               ".js": "text/javascript", ".data": "application/octet-stream"}
+                               ".js": "text/javascript", ".data": "application/octet-stream",
+                               ".webmanifest": "application/manifest+json"}
 try:
     http.server.ThreadingHTTPServer(("127.0.0.1", port), handler).serve_forever()
 except KeyboardInterrupt:

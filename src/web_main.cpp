@@ -1,23 +1,145 @@
-// The game in a browser page, with the shell around it. When a game ends the
-// page says so and offers a new one; the page never goes dead.
+// The game in a browser page, with the shell around it as in every
+// front-end. The page keeps each game's recording in the browser's storage
+// as it is written, reads each turn aloud, and plays a recording the player
+// chose to watch. When a game ends the page says so and offers a new one;
+// the page never goes dead.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "around/Shell.h"
 #include "frame/RunGame.h"
 #include "platform/web/WebPlatform.h"
 
+namespace {
+
+constexpr const char* playerHome = "/home/player";
+
+// The player's folders, in the page's own memory; what lasts between visits
+// the page keeps in the browser's storage.
+dw::Environment pageEnvironment() {
+  return [](const std::string& name) -> std::optional<std::string> {
+    const std::string home = playerHome;
+    if (name == "HOME") return home;
+    if (name == "XDG_DATA_HOME") return home + "/.local/share";
+    if (name == "XDG_CONFIG_HOME") return home + "/.config";
+    return std::nullopt;
+  };
+}
+
+// Hands the page each new whole line of a game's recording as the shell
+// writes it, so the browser keeps the run as it is played. The file may be
+// renamed (it takes the seed into its name); it stays one recording.
+class KeptRun {
+ public:
+  void follow(const std::string& path) {
+    if (path.empty()) return;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return;
+    const std::streamoff size = in.tellg();
+    if (size <= offset_) return;
+    std::string text(static_cast<std::size_t>(size - offset_), '\0');
+    in.seekg(offset_);
+    if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) return;
+    const std::size_t end = text.rfind('\n');
+    if (end == std::string::npos) return;
+    text.resize(end + 1);
+    if (!begun_) dw::WebPlatform::beginKeptRun();
+    begun_ = true;
+    offset_ += static_cast<std::streamoff>(text.size());
+    dw::WebPlatform::keepRunText(text);
+  }
+
+ private:
+  std::streamoff offset_ = 0;
+  bool begun_ = false;
+};
+
+// Tells the page what a screen reader reads after a turn: the log's entries
+// since the last turn and the status from the game's state.
+class TurnReader {
+ public:
+  void tell(const dw::Game& game, const dw::MessageLog& log) {
+    std::vector<std::string> messages;
+    const auto& entries = log.entries();
+    // The entries after the last one told; only the newest when that one has
+    // left the log.
+    auto from = entries.begin();
+    if (last_ != nullptr) {
+      from = entries.end();
+      while (from != entries.begin() && &*std::prev(from) != last_) --from;
+      if (from == entries.begin() && !entries.empty()) from = std::prev(entries.end());
+    }
+    for (auto it = from; it != entries.end(); ++it) messages.push_back(it->text);
+    if (!entries.empty()) last_ = &entries.back();
+
+    const dw::GameState& s = game.state;
+    const int m = s.currentMember;
+    dw::WebPlatform::TurnStatus status;
+    status.member = s.memberNames[m];
+    status.values = {s.memberStats[m][dw::stat::hp],
+                     s.memberStats[m][dw::stat::ap],
+                     s.memberStats[m][dw::stat::dp],
+                     s.memberStats[m][dw::stat::mp],
+                     s.levelNumber,
+                     s.gold,
+                     s.keys,
+                     s.bombs};
+    dw::WebPlatform::tellTurn(messages, status);
+  }
+
+ private:
+  const dw::LogEntry* last_ = nullptr;
+};
+
+// The recording the player chose to watch, checked against this game and
+// its files; nothing (and the reason told) when there is none or it cannot
+// be watched.
+std::optional<dw::RecordingToWatch> chosenRecording(dw::WebPlatform& page) {
+  auto bytes = dw::WebPlatform::recordingToWatch();
+  if (!bytes) return std::nullopt;
+  std::string name = dw::WebPlatform::watchedName();
+  if (name.empty() || name[0] == '.') name = "recording.dwrec";
+  const std::string path = std::string(playerHome) + "/" + name;
+  std::error_code ignored;
+  std::filesystem::create_directories(playerHome, ignored);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << *bytes;
+  std::string error;
+  auto recording = dw::readRecordingToWatch(path, false, error);
+  if (!recording) page.tell(error);
+  return recording;
+}
+
+int playOneGame(dw::WebPlatform& page) {
+  dw::Environment env = pageEnvironment();
+  dw::Shell shell(page, env, dw::readSettings(dw::settingsFile(env)));
+  if (auto recording = chosenRecording(page)) return shell.watch(*recording);
+  KeptRun kept;
+  TurnReader reader;
+  shell.setTurnWatcher([&](const dw::Game& game, const dw::MessageLog& log) {
+    kept.follow(shell.recordingPath());
+    reader.tell(game, log);
+  });
+  const int code = shell.play();
+  kept.follow(shell.recordingPath());
+  return code;
+}
+
+}  // namespace
+
 int main() {
   for (;;) {
     int code = 0;
     {
-      auto platform = std::make_unique<dw::WebPlatform>();
-      if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
-      // The page keeps nothing between visits yet: no settings file, no
-      // recording.
-      dw::Shell shell(*platform, dw::processEnvironment(), dw::Settings{});
-      shell.setRecording(false);
-      code = shell.play();
-      platform->present();
+      auto page = std::make_unique<dw::WebPlatform>();
+      if (auto icon = dw::gameIcon(*page)) page->setIcon(*icon);
+      code = playOneGame(*page);
+      page->present();
     }
     dw::WebPlatform::waitForRestart(code);
   }

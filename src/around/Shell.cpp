@@ -230,12 +230,14 @@ void Shell::onLevel(const Game& game) {
   tally_.onLevel(game);
   log_.onLevel(game);
   afterTurn();
+  if (turnWatcher_) turnWatcher_(game, log_);
 }
 
 void Shell::onCycle(const Game& game) {
   tally_.onCycle(game);
   log_.onCycle(game);
   afterTurn();
+  if (turnWatcher_) turnWatcher_(game, log_);
 }
 
 void Shell::onKeyRead(const Game& game) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "around/KeyHelp.h"
 #include "around/MessageLog.h"
@@ -48,6 +49,10 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   // Whether games are recorded (in <data home>/duskwarren/recordings); on
   // by default.
   void setRecording(bool on) { record_ = on; }
+  // Told after every level begun and every turn, once the log has it: what
+  // a front-end reads aloud, or keeps, after each turn.
+  using TurnWatcher = std::function<void(const Game& game, const MessageLog& log)>;
+  void setTurnWatcher(TurnWatcher watcher) { turnWatcher_ = std::move(watcher); }
 
   // Plays one game from the start screen to its end, or, with `run`, that
   // run caught up, from where it stopped. Returns its exit code.
@@ -95,6 +100,7 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   Environment env_;
   Settings settings_;
   PictureSaver pictureSaver_;
+  TurnWatcher turnWatcher_;
   bool record_ = true;
   MessageLog log_;
   std::unique_ptr<RunRecorder> recorder_;

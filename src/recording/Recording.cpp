@@ -17,36 +17,56 @@
 
 namespace dw {
 
+// Made from the fewest digits that read back exactly (printf's %e at each
+// precision), then laid out both ways.
+std::string shortestNumberText(double value) {
+  char digits[40];
+  int precision = 0;
+  for (; precision < 17; ++precision) {
+    std::snprintf(digits, sizeof digits, "%.*e", precision, value);
+    if (std::strtod(digits, nullptr) == value) break;
+  }
+  const char* e = std::strchr(digits, 'e');
+  const int exponent = std::atoi(e + 1);
+  std::string mantissa;
+  for (const char* c = digits; c != e; ++c)
+    if (*c >= '0' && *c <= '9') mantissa += *c;
+  const std::string sign = value < 0 ? "-" : "";
+  std::string scientific = sign + mantissa.substr(0, 1);
+  if (mantissa.size() > 1) scientific += "." + mantissa.substr(1);
+  scientific += std::string(exponent < 0 ? "e-" : "e+") + (std::abs(exponent) < 10 ? "0" : "") +
+                std::to_string(std::abs(exponent));
+  std::string fixed;
+  const int point = exponent + 1;  // digits before the decimal point
+  if (point <= 0) {
+    fixed = "0." + std::string(static_cast<std::size_t>(-point), '0') + mantissa;
+  } else if (static_cast<std::size_t>(point) >= mantissa.size()) {
+    // A whole number is written with all its digits, as it is exactly.
+    char whole[400];
+    std::snprintf(whole, sizeof whole, "%.0f", std::fabs(value));
+    fixed = whole;
+  } else {
+    fixed = mantissa.substr(0, static_cast<std::size_t>(point)) + "." +
+            mantissa.substr(static_cast<std::size_t>(point));
+  }
+  fixed = sign + fixed;
+  return fixed.size() <= scientific.size() ? fixed : scientific;
+}
+
 namespace {
 
-// A number written whole as text ("43200.25"); false for anything else.
-// The browser build's library has no from_chars for doubles: strtod there,
-// which reads the same numbers in the "C" locale the game keeps.
+// Reads a decimal number written as the recording writes it.
 bool readNumber(std::string_view text, double& value) {
 #if defined(__EMSCRIPTEN__)
-  std::string copy(text);
-  if (copy.empty() || std::isspace(static_cast<unsigned char>(copy[0]))) return false;
+  // Any other way of writing it fails the exact-form check of the reader.
+  if (text.empty() || text.size() > 40) return false;
+  const std::string copy(text);
   char* end = nullptr;
   value = std::strtod(copy.c_str(), &end);
-  return end == copy.c_str() + copy.size();
+  return end == copy.c_str() + copy.size() && shortestNumberText(value) == copy;
 #else
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   return ec == std::errc() && end == text.data() + text.size();
-#endif
-}
-
-// The shortest text that reads back as exactly the same number.
-std::string shortestText(double value) {
-  char buf[64];
-#if defined(__EMSCRIPTEN__)
-  for (int digits = 1; digits <= 17; ++digits) {
-    std::snprintf(buf, sizeof buf, "%.*g", digits, value);
-    if (std::strtod(buf, nullptr) == value) break;
-  }
-  return buf;
-#else
-  auto result = std::to_chars(buf, buf + sizeof buf, value);
-  return std::string(buf, result.ptr);
 #endif
 }
 
@@ -254,7 +274,16 @@ std::string eventText(const RecordedEvent& event) {
       return out;
     }
     case RecordedEvent::Kind::timer: {
-      return "t " + shortestText(std::isfinite(event.timer) ? event.timer : 0.0);
+      // The shortest text that reads back as exactly the same number.
+      char buf[64];
+      double value = std::isfinite(event.timer) ? event.timer : 0.0;
+#if defined(__EMSCRIPTEN__)
+      (void)buf;
+      return "t " + shortestNumberText(value);
+#else
+      auto result = std::to_chars(buf, buf + sizeof buf, value);
+      return "t " + std::string(buf, result.ptr);
+#endif
     }
     case RecordedEvent::Kind::localTime: {
       const ClockTime& t = event.time;

@@ -71,6 +71,12 @@ struct RecordedEvent {
 inline constexpr std::uint32_t recordingChainStart = 2166136261u;
 std::uint32_t chainChecksum(std::uint32_t previous, std::string_view text);
 
+// The shortest decimal text that reads back as exactly this finite number:
+// the shorter of its fixed and scientific forms (fixed on a tie), as
+// std::to_chars writes it. The browser build's C++ library has no to_chars
+// for floating point, so its clock readings are written with this.
+std::string shortestNumberText(double value);
+
 // The text of one line without its checksum (and without the newline).
 std::string headerText(const RecordingHeader& header);
 std::string eventText(const RecordedEvent& event);

@@ -56,12 +56,12 @@ async function pageChecks(site, replay, out) {
     window.prevented = {};
     window.addEventListener('keydown', (e) => { window.prevented[e.key] = e.defaultPrevented; });
   });
-  for (const key of ['Space', 'Backspace', 'Tab', 'ArrowDown', 'Shift', 'F1', 'Escape']) {
+  for (const key of ['Space', 'Backspace', 'Tab', 'ArrowDown', 'F3', 'Shift', 'F1', 'Escape']) {
     await page.keyboard.press(key);
   }
   const prevented = await page.evaluate(() => window.prevented);
   check(prevented[' '] && prevented.Backspace, `Space and Backspace keep their browser action: ${JSON.stringify(prevented)}`);
-  check(!prevented.Tab && !prevented.ArrowDown && !prevented.Shift,
+  check(!prevented.Tab && !prevented.ArrowDown && !prevented.F3 && !prevented.Shift,
         `keys the game does not use lost their browser action: ${JSON.stringify(prevented)}`);
   // F1 opens the game's keys, not the browser's help, and Escape only
   // closes them.
@@ -87,7 +87,7 @@ async function pageChecks(site, replay, out) {
   }
   // Fullscreen from the keys and from the button.
   const fullscreenIs = (on) => page.waitForFunction(
-      (want) => (document.fullscreenElement?.id === 'stage') === want, on, { timeout: 5000 });
+      (want) => (document.fullscreenElement === document.documentElement) === want, on, { timeout: 5000 });
   await page.keyboard.press('Alt+Enter');
   await fullscreenIs(true);
   await page.keyboard.press('Alt+Enter');
@@ -186,13 +186,13 @@ async function notices(site, replay, out) {
   for (const [open, title] of [['F1', 'Keys'], ['F2', 'Message log']]) {
     await page.keyboard.press(open);
     await page.locator('#panel').waitFor({ state: 'visible', timeout: 5000 });
-    check((await page.locator('#panel-title').textContent()) === title, `${open} opened no ${title}`);
-    await page.keyboard.press('x');
+    check((await page.locator('#panel h2').textContent()) === title, `${open} opened no ${title}`);
+    await page.keyboard.press('Escape');
     await page.locator('#panel').waitFor({ state: 'hidden', timeout: 5000 });
   }
-  await page.click('#log', { force: true });
+  await page.click('#log-panel', { force: true });
   await page.locator('#panel').waitFor({ state: 'visible', timeout: 5000 });
-  check(/has fallen/.test(await page.locator('#panel-lines').textContent()),
+  check(/has fallen/.test(await page.locator('#panel dl').textContent()),
         'the Log button shows no log of the fall');
   await page.keyboard.press('Escape');
   await page.locator('#panel').waitFor({ state: 'hidden', timeout: 5000 });

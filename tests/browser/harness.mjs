@@ -57,7 +57,19 @@ const mimeTypes = {
   '.js': 'text/javascript; charset=utf-8',
   '.wasm': 'application/wasm',
   '.data': 'application/octet-stream',
+  '.css': 'text/css; charset=utf-8',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
+  '.dwrec': 'application/octet-stream',
 };
+
+// What each site served answers: its address, and a stop that closes it
+// (the server is closed at the end of the test anyway).
+const servers = new Map();
+export async function stopServing(url) {
+  const stop = servers.get(url);
+  if (stop) await stop();
+}
 
 // Serves the site folder on 127.0.0.1 at a free port; returns its address.
 export async function serveSite(siteDir) {
@@ -84,16 +96,26 @@ export async function serveSite(siteDir) {
     server.once('error', reject);
     server.listen(0, '127.0.0.1', resolve);
   });
-  cleanups.push(() => new Promise((resolve) => {
-    server.closeAllConnections();
-    server.close(resolve);
-  }));
-  return `http://127.0.0.1:${server.address().port}/`;
+  let stopped = null;
+  const stop = () => {
+    stopped ||= new Promise((resolve) => {
+      server.closeAllConnections();
+      server.close(resolve);
+    });
+    return stopped;
+  };
+  cleanups.push(stop);
+  const url = `http://127.0.0.1:${server.address().port}/`;
+  servers.set(url, stop);
+  return url;
 }
 
 // The system's Chromium, headless, with a fresh profile and no traffic of its
 // own; nothing is downloaded.
-export async function launchBrowser() {
+// Options change the page, e.g. a phone's screen with touch:
+// { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true,
+//   deviceScaleFactor: 3 }.
+export async function launchBrowser(options = {}) {
   const profile = mkdtempSync(path.join(os.tmpdir(), 'duskwarren-chromium-'));
   cleanups.push(() => rmSync(profile, { recursive: true, force: true }));
   const context = await chromium.launchPersistentContext(profile, {
@@ -107,6 +129,7 @@ export async function launchBrowser() {
     deviceScaleFactor: 1,
     timezoneId: 'UTC',
     timeout: 30000,
+    ...options,
   });
   cleanups.push(() => context.close());
   const page = context.pages()[0] || (await context.newPage());

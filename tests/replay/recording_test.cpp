@@ -8,9 +8,15 @@
 
 #include <algorithm>
 #include <csignal>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
+#include <vector>
 
 #include "Trace.h"
 #include "frame/RunGame.h"
@@ -421,3 +427,35 @@ TEST(RecordingWriter, AFailedWriteKeepsWholeEntriesOrNoFile) {
 
 }  // namespace
 }  // namespace dw
+
+// The browser build writes clock readings without std::to_chars; its text
+// must be the desktop's to the byte, or a recording made in the page would
+// not read back (the reader takes each entry only in the writer's form).
+TEST(RecordingNumbers, TheBrowsersTextOfAClockReadingIsTheDesktops) {
+  std::mt19937_64 random(26);
+  std::vector<double> values = {0.0,
+                                43200.5,
+                                1e-05,
+                                100000.0,
+                                0.0001,
+                                1e21,
+                                -2.5,
+                                86399.999,
+                                5e-324,
+                                1.7976931348623157e308,
+                                123456789012345678.0};
+  std::uniform_real_distribution<double> day(0.0, 86400.0);
+  for (int i = 0; i < 100000; ++i) values.push_back(std::floor(day(random) * 1000.0) / 1000.0);
+  for (int i = 0; i < 100000; ++i) values.push_back(day(random));
+  for (int i = 0; i < 100000; ++i) {
+    std::uint64_t bits = random();
+    double value = 0.0;
+    std::memcpy(&value, &bits, sizeof value);
+    if (std::isfinite(value)) values.push_back(value);
+  }
+  for (double value : values) {
+    char text[64];
+    auto written = std::to_chars(text, text + sizeof text, value);
+    ASSERT_EQ(dw::shortestNumberText(value), std::string(text, written.ptr));
+  }
+}

@@ -2,9 +2,8 @@
 
 #include <emscripten.h>
 
+#include <array>
 #include <string>
-
-#include "platform/Cp437.h"
 
 // The page script (page.js) keeps the keys typed into the page and owns the
 // canvas; these are the calls into it.
@@ -13,9 +12,8 @@
 // character), -1 when none is waiting.
 EM_JS(int, dw_web_next_key, (), { return Module.duskwarren.nextKey(); });
 
-// Resolves once a key is waiting (at once if one already is), or after ms
-// milliseconds when ms is not negative.
-EM_ASYNC_JS(void, dw_web_wait_for_key, (int ms), { await Module.duskwarren.keyArrived(ms); });
+// Resolves once a key is waiting (at once if one already is).
+EM_ASYNC_JS(void, dw_web_wait_for_key, (), { await Module.duskwarren.keyArrived(); });
 
 // Draws 320 x 200 palette indices through a palette of 256 r, g, b triples.
 EM_JS(void, dw_web_present, (const std::uint8_t* page, const std::uint8_t* rgb), {
@@ -47,20 +45,92 @@ EM_JS(void, dw_web_set_icon,
                                   HEAPU8.subarray(rgb, rgb + 768));
       });
 
-// A panel as JSON: {title, footer, empty, pageable, atTop, lines: [[label,
-// text, labelColour, textColour, heading], ...]}, text in UTF-8.
-EM_JS(void, dw_web_show_panel, (const char* json),
-      { Module.duskwarren.showPanel(JSON.parse(UTF8ToString(json))); });
-
-// The party's notice, what the shell tells for a while, and the notice over
-// the picture (UTF-8, empty for none).
-EM_JS(void, dw_web_notice, (const char* which, const char* text),
-      { Module.duskwarren.notice(UTF8ToString(which), UTF8ToString(text)); });
-
 // Shows the end of the game and resolves when the player starts a new one.
 EM_ASYNC_JS(void, dw_web_game_ended, (int code), { await Module.duskwarren.gameEnded(code); });
 
+// The calls below hand JavaScript to the page as it is written; clang-format
+// would space out its operators.
+// clang-format off
+
+// Resolves once a key is waiting or ms milliseconds have passed.
+EM_ASYNC_JS(void, dw_web_wait_for_key_or, (int ms), { await Module.duskwarren.keyArrived(ms); });
+
+// Bytes the page hands over in two steps: their length (after waiting for
+// the browser's storage), then the bytes themselves.
+EM_ASYNC_JS(int, dw_web_fetch_kept_run, (), {
+  const run = await Module.duskwarren.runs.current();
+  Module.duskwarren.handOver = new TextEncoder().encode(run ? run.text : "");
+  return Module.duskwarren.handOver.length;
+});
+EM_ASYNC_JS(int, dw_web_fetch_watch, (), {
+  const chosen = await Module.duskwarren.runs.takeRecordingToWatch();
+  if (!chosen) return -1;
+  Module.duskwarren.handOver = chosen.bytes;
+  Module.duskwarren.watchedName = chosen.name;
+  return chosen.bytes.length;
+});
+// The name of the file chosen to watch, made safe for a file name.
+EM_JS(int, dw_web_fetch_watched_name, (), {
+  const name = String(Module.duskwarren.watchedName || "recording.dwrec");
+  Module.duskwarren.handOver = new TextEncoder().encode(name.replace(/[^A-Za-z0-9._-]/g, "_").slice(-100));
+  return Module.duskwarren.handOver.length;
+});
+EM_JS(void, dw_web_take_hand_over, (std::uint8_t * out), {
+  HEAPU8.set(Module.duskwarren.handOver, out);
+  Module.duskwarren.handOver = null;
+});
+
+EM_JS(void, dw_web_begin_run, (), { Module.duskwarren.runs.begin(); });
+EM_JS(void, dw_web_keep, (const char* text, int size), {
+  Module.duskwarren.runs.append(new TextDecoder().decode(HEAPU8.subarray(text, text + size)));
+});
+
+// Code-page-437 bytes go to the page as they are; it turns them into text.
+EM_JS(void, dw_web_tell_turn,
+      (const char* messages, int size, const char* member, int memberSize, const std::int32_t* values), {
+        const text = (p, n) => Module.duskwarren.textOf(HEAPU8.subarray(p, p + n));
+        const v = HEAP32.subarray(values >> 2, (values >> 2) + 8);
+        Module.duskwarren.tellTurn({
+          messages: size > 0 ? text(messages, size).split('\n') : [],
+          status: { member: text(member, memberSize), hp: v[0], ap: v[1], dp: v[2], mp: v[3],
+                    level: v[4], gold: v[5], keys: v[6], bombs: v[7] },
+        });
+      });
+
+EM_JS(void, dw_web_set_notice, (const char* text, int size), {
+  Module.duskwarren.front.notice(Module.duskwarren.textOf(HEAPU8.subarray(text, text + size)));
+});
+EM_JS(void, dw_web_show_banner, (const char* text, int size), {
+  Module.duskwarren.front.banner(Module.duskwarren.textOf(HEAPU8.subarray(text, text + size)));
+});
+EM_JS(void, dw_web_tell, (const char* text, int size), {
+  Module.duskwarren.front.tell(UTF8ToString(text, size));
+});
+EM_JS(void, dw_web_watch_status, (const char* text, int size), {
+  Module.duskwarren.front.watchStatus(UTF8ToString(text, size));
+});
+EM_JS(int, dw_web_panel_open, (), { return Module.duskwarren.front.panelOpen() ? 1 : 0; });
+EM_JS(void, dw_web_panel_begin, (const char* title, int size), {
+  Module.duskwarren.front.panelBegin(Module.duskwarren.textOf(HEAPU8.subarray(title, title + size)));
+});
+EM_JS(void, dw_web_panel_line, (const char* label, int labelSize, const char* text, int size, int heading), {
+  const bytes = (p, n) => Module.duskwarren.textOf(HEAPU8.subarray(p, p + n));
+  Module.duskwarren.front.panelLine(bytes(label, labelSize), bytes(text, size), heading !== 0);
+});
+EM_JS(void, dw_web_panel_show, (const char* footer, int size, int atTop), {
+  Module.duskwarren.front.panelShow(Module.duskwarren.textOf(HEAPU8.subarray(footer, footer + size)),
+                                    atTop !== 0);
+});
+
+// clang-format on
+
 namespace dw {
+
+namespace {
+// What the page's queue holds beside key bytes: the player asked for a panel.
+constexpr int helpPanelEvent = 1000;
+constexpr int logPanelEvent = 1001;
+}  // namespace
 
 static_assert(sizeof(Rgb) == 3, "the palette is handed to the page as packed r, g, b bytes");
 static_assert(Screen::pageSize == 64000, "the page script draws 320 x 200 pixels");
@@ -99,94 +169,103 @@ void WebPlatform::present() {
                  reinterpret_cast<const std::uint8_t*>(s.palette().data()));
 }
 
-namespace {
-
-// What the page queues beside the game's bytes: the panel keys, and the
-// closing of a panel. None of them reaches the game.
-constexpr int keyHelpAsked = 0x100, messageLogAsked = 0x101, panelClosed = 0x102;
-
-std::string utf8Of(const std::string& cp437) {
-  std::string out;
-  for (char c : cp437) appendUtf8(out, unicodeOfCp437(static_cast<std::uint8_t>(c)));
-  return out;
-}
-
-// A JSON string of code-page-437 text.
-std::string jsonText(const std::string& cp437) {
-  std::string out = "\"";
-  for (char c : utf8Of(cp437)) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      out += ' ';
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-std::string panelJson(const OverlayContent& panel) {
-  std::string json = "{\"title\":" + jsonText(panel.title) +
-                     ",\"footer\":" + jsonText(panel.footer) +
-                     ",\"empty\":" + jsonText(panel.empty) +
-                     ",\"pageable\":" + (panel.pageable ? "true" : "false") +
-                     ",\"atTop\":" + (panel.opensAtTop ? "true" : "false") + ",\"lines\":[";
-  for (std::size_t i = 0; i < panel.lines.size(); ++i) {
-    const OverlayLine& line = panel.lines[i];
-    json += std::string(i > 0 ? "," : "") + "[" + jsonText(line.label) + "," + jsonText(line.text) +
-            "," + std::to_string(line.labelColour) + "," + std::to_string(line.textColour) + "," +
-            (line.heading ? "true" : "false") + "]";
-  }
-  return json + "]}";
-}
-
-}  // namespace
-
 void WebPlatform::pumpEvents() {
   for (int key = dw_web_next_key(); key >= 0; key = dw_web_next_key()) {
-    if (key == keyHelpAsked || key == messageLogAsked) {
-      openPanel(key == keyHelpAsked ? PanelKind::keyHelp : PanelKind::messageLog);
-    } else if (key == panelClosed) {
-      panelOpen_ = false;
+    if (key == helpPanelEvent || key == logPanelEvent) {
+      openPanel(key == helpPanelEvent ? PanelKind::keyHelp : PanelKind::messageLog);
     } else {
       pushKey(std::string(1, static_cast<char>(key & 0xFF)));
     }
   }
 }
 
-void WebPlatform::openPanel(PanelKind kind) {
-  if (shell_ == nullptr) return;
-  panelOpen_ = true;
-  dw_web_show_panel(panelJson(shell_->panel(kind)).c_str());
-}
-
-void WebPlatform::setNotice(const std::string& notice) {
-  dw_web_notice("notice", utf8Of(notice).c_str());
-}
-
-void WebPlatform::setWatchStatus(const std::string& status) {
-  dw_web_notice("watch", status.c_str());
-}
-
-void WebPlatform::tell(const std::string& message) {
-  dw_web_notice("told", message.c_str());
-}
-
-void WebPlatform::showBanner(const std::string& text) {
-  dw_web_notice("banner", utf8Of(text).c_str());
-}
-
 bool WebPlatform::waitEvents() {
-  return waitEventsFor(-1);
+  present();
+  dw_web_wait_for_key();
+  pumpEvents();
+  return true;
 }
 
 bool WebPlatform::waitEventsFor(int ms) {
   present();
-  dw_web_wait_for_key(ms);
+  dw_web_wait_for_key_or(ms);
   pumpEvents();
   return true;
+}
+
+void WebPlatform::openPanel(PanelKind which) {
+  if (events_ == nullptr) return;
+  const OverlayContent content = events_->panel(which);
+  dw_web_panel_begin(content.title.data(), static_cast<int>(content.title.size()));
+  for (const OverlayLine& line : content.lines) {
+    dw_web_panel_line(line.label.data(), static_cast<int>(line.label.size()), line.text.data(),
+                      static_cast<int>(line.text.size()), line.heading ? 1 : 0);
+  }
+  if (content.lines.empty())
+    dw_web_panel_line("", 0, content.empty.data(), static_cast<int>(content.empty.size()), 1);
+  dw_web_panel_show(content.footer.data(), static_cast<int>(content.footer.size()),
+                    content.opensAtTop ? 1 : 0);
+}
+
+bool WebPlatform::panelOpen() const {
+  return dw_web_panel_open() != 0;
+}
+
+void WebPlatform::setNotice(const std::string& notice) {
+  dw_web_set_notice(notice.data(), static_cast<int>(notice.size()));
+}
+
+void WebPlatform::setWatchStatus(const std::string& status) {
+  dw_web_watch_status(status.data(), static_cast<int>(status.size()));
+}
+
+void WebPlatform::tell(const std::string& message) {
+  dw_web_tell(message.data(), static_cast<int>(message.size()));
+}
+
+void WebPlatform::showBanner(const std::string& text) {
+  dw_web_show_banner(text.data(), static_cast<int>(text.size()));
+}
+
+std::string WebPlatform::keptRun() {
+  std::string text(static_cast<std::size_t>(dw_web_fetch_kept_run()), '\0');
+  dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(text.data()));
+  return text;
+}
+
+std::optional<std::string> WebPlatform::recordingToWatch() {
+  const int size = dw_web_fetch_watch();
+  if (size < 0) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(bytes.data()));
+  return bytes;
+}
+
+std::string WebPlatform::watchedName() {
+  std::string name(static_cast<std::size_t>(dw_web_fetch_watched_name()), '\0');
+  dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(name.data()));
+  return name;
+}
+
+void WebPlatform::beginKeptRun() {
+  dw_web_begin_run();
+}
+
+void WebPlatform::keepRunText(const std::string& text) {
+  if (!text.empty()) dw_web_keep(text.data(), static_cast<int>(text.size()));
+}
+
+void WebPlatform::tellTurn(const std::vector<std::string>& messages, const TurnStatus& status) {
+  std::string joined;
+  for (const std::string& message : messages) {
+    if (!joined.empty()) joined += '\n';
+    joined += message;
+  }
+  std::array<std::int32_t, 8> values{};
+  for (std::size_t i = 0; i < values.size(); ++i)
+    values[i] = static_cast<std::int32_t>(status.values[i]);
+  dw_web_tell_turn(joined.data(), static_cast<int>(joined.size()), status.member.data(),
+                   static_cast<int>(status.member.size()), values.data());
 }
 
 void WebPlatform::waitForRestart(int exitCode) {

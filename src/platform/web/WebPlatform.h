@@ -1,6 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/ShellFront.h"
@@ -9,7 +13,9 @@ namespace dw {
 
 // The game in a browser page: shows the visible page on the page's canvas,
 // takes the keys the page script collects and waits for the next one without
-// holding the browser (the wait suspends the game until a key arrives).
+// holding the browser (the wait suspends the game until a key arrives). As
+// the shell's front-end it shows panels, notices and the watching status in
+// the page, and hands the page what it keeps and reads aloud.
 class WebPlatform : public Platform, public ShellFront {
  public:
   WebPlatform();
@@ -22,22 +28,39 @@ class WebPlatform : public Platform, public ShellFront {
   // drawn.
   void present() override;
 
-  // --- around the game (ShellFront) ---------------------------------------
-  // The page opens the panels on F1 and F2 (or its Keys and Log buttons) and
-  // shows them, and the notices, over the canvas: the canvas itself only
-  // ever holds the game's page.
+  // Tells the page that the game has ended with this exit code and waits
+  // until the player asks for a new one.
+  static void waitForRestart(int exitCode);
+
+  // --- what the page keeps and reads aloud --------------------------------
+  // The run's recording as the page keeps it (empty when there is none);
+  // waits for the browser's storage.
+  static std::string keptRun();
+  // A recording the player chose to watch, handed over at most once.
+  static std::optional<std::string> recordingToWatch();
+  // Its file name, made safe to use as one.
+  static std::string watchedName();
+  // Begins a new kept run, then adds recording text to it.
+  static void beginKeptRun();
+  static void keepRunText(const std::string& text);
+  // What a screen reader reads after a turn: its messages (code-page-437
+  // text) and the status: the member's name, then Hp, Ap, Dp, Mp, the
+  // level, Gold, Keys and Bombs.
+  struct TurnStatus {
+    std::string member;
+    std::array<std::int64_t, 8> values{};
+  };
+  static void tellTurn(const std::vector<std::string>& messages, const TurnStatus& status);
+
+  // --- the shell's front-end ----------------------------------------------
   FrontKind frontKind() const override { return FrontKind::page; }
   Platform& gamePlatform() override { return *this; }
-  void setShellEvents(ShellEvents* events) override { shell_ = events; }
+  void setShellEvents(ShellEvents* events) override { events_ = events; }
   void setNotice(const std::string& notice) override;
   void setWatchStatus(const std::string& status) override;
   void tell(const std::string& message) override;
   void showBanner(const std::string& text) override;
-  bool panelOpen() const override { return panelOpen_; }
-
-  // Tells the page that the game has ended with this exit code and waits
-  // until the player asks for a new one.
-  static void waitForRestart(int exitCode);
+  bool panelOpen() const override;
 
  protected:
   // The browser's clock, in the player's own time zone.
@@ -50,12 +73,11 @@ class WebPlatform : public Platform, public ShellFront {
   bool waitEventsFor(int ms) override;
 
  private:
-  void openPanel(PanelKind kind);
+  void openPanel(PanelKind which);
 
-  ShellEvents* shell_ = nullptr;
-  bool panelOpen_ = false;
   std::uint64_t shownChanges_ = 0;
   bool shownOnce_ = false;
+  ShellEvents* events_ = nullptr;
 };
 
 }  // namespace dw

@@ -57,6 +57,7 @@ Module.duskwarren = (function () {
   let restart = null;   // resolves the wait after a game has ended
   let aspect = false;   // the 4:3 view
   let firstFrame = true;
+  let keysThisGame = 0; // none yet: the start screen shows
 
   // What the game is doing, on the page for styles and for tests:
   // loading, busy, waiting (for a key), ended or stopped.
@@ -80,87 +81,7 @@ Module.duskwarren = (function () {
     return byteOfCharacter.has(unicode) ? byteOfCharacter.get(unicode) : -1;
   }
 
-  // --- around the game: panels and notices ---------------------------------
-  // The panel keys are queued for the game's shell, which answers with the
-  // panel; the keys that page or close a panel never reach the game.
-  const panelKey = { F1: 0x100, F2: 0x101 };
-  const panelClosed = 0x102;
-  const panel = document.getElementById('panel');
-  const panelLines = document.getElementById('panel-lines');
-  const notices = { notice: '', watch: '', told: '' };
-  const palette = ['#000', '#00a', '#0a0', '#0aa', '#a00', '#a0a', '#a50', '#aaa', '#555',
-                   '#55f', '#5f5', '#5ff', '#f55', '#f5f', '#ff5', '#fff'];
-  let panelShown = 0;  // the panel key of the panel shown
-
-  function queue(byte) {
-    keys.push(byte);
-    setState('busy');
-    if (wake) {
-      const resolve = wake;
-      wake = null;
-      resolve();
-    }
-  }
-
-  function showPanel(content) {
-    document.getElementById('panel-title').textContent = content.title;
-    document.getElementById('panel-footer').textContent =
-        content.pageable ? 'PageUp PageDown \u2191\u2193: page, any other key closes'
-                         : 'Any key closes';
-    panelLines.replaceChildren(...content.lines.map(([label, text, labelColour, colour, heading]) => {
-      const row = document.createElement('div');
-      const key = document.createElement('span');
-      key.textContent = heading ? '' : label.padEnd(10, ' ');
-      key.style.color = palette[labelColour & 15];
-      const words = document.createElement('span');
-      words.textContent = text;
-      words.style.color = palette[(heading ? 14 : colour) & 15];
-      row.append(key, words);
-      return row;
-    }));
-    if (content.lines.length === 0) panelLines.textContent = content.empty;
-    panel.hidden = false;
-    panelLines.scrollTop = content.pageable && !content.atTop ? panelLines.scrollHeight : 0;
-  }
-
-  function closePanel() {
-    panel.hidden = true;
-    panelShown = 0;
-    queue(panelClosed);
-  }
-
-  // Keys while a panel shows: F1 and F2 turn to the other panel, paging keys
-  // page, any other key closes it.
-  function panelKeyDown(event) {
-    event.preventDefault();
-    if (event.repeat && !event.key.startsWith('Page') && !event.key.startsWith('Arrow')) return;
-    const step = { ArrowUp: -1, ArrowDown: 1, PageUp: -10, PageDown: 10, ArrowLeft: -10,
-                   ArrowRight: 10 }[event.key];
-    if (step !== undefined) {
-      panelLines.scrollTop += step * 1.4 * parseFloat(getComputedStyle(panelLines).fontSize);
-    } else if (event.key in panelKey && panelKey[event.key] !== panelShown) {
-      panelShown = panelKey[event.key];
-      queue(panelShown);
-    } else {
-      closePanel();
-    }
-  }
-
-  function showNotices() {
-    const line = notices.told || [notices.watch, notices.notice].filter((t) => t).join(' - ');
-    document.getElementById('notice').textContent = line;
-  }
-
   function onKeyDown(event) {
-    if (!panel.hidden) {
-      panelKeyDown(event);
-      return;
-    }
-    if (event.key in panelKey && !restart) {
-      event.preventDefault();
-      if (!event.repeat) queue(panelShown = panelKey[event.key]);
-      return;
-    }
     if (event.key === 'Enter' && event.altKey) {
       event.preventDefault();
       if (!event.repeat) toggleFullscreen();
@@ -171,19 +92,44 @@ Module.duskwarren = (function () {
       if (!event.repeat) toggleAspect();
       return;
     }
-    if (restart) {
-      if (event.key === 'Enter' || event.key === ' ') {
-        event.preventDefault();
-        if (!event.repeat) startAgain();
-      }
+    // The panels and notices around the game take their own keys first.
+    const front = Module.duskwarren.front;
+    if (front && !restart && front.onKey(event)) {
+      event.preventDefault();
       return;
     }
-    const byte = gameByte(event);
+    // A button or field with the focus keeps Space and Enter for itself.
+    if ((event.key === 'Enter' || event.key === ' ') && event.target.closest &&
+        event.target.closest('button, input, a, select, textarea')) {
+      return;
+    }
+    const byte = restart ? (event.key === 'Enter' || event.key === ' ' ? 13 : -1) : gameByte(event);
     if (byte < 0) return;
     event.preventDefault();
-    notices.told = '';
-    showNotices();
+    if (!(restart && event.repeat)) sendKey(byte);
+  }
+
+  // Hands one key byte to the game, as typed or tapped. While the end of a
+  // game shows, Enter and Space start a new one and other keys do nothing.
+  function sendKey(byte) {
+    if (restart) {
+      if (byte === 13 || byte === 32) startAgain();
+      return;
+    }
+    ++keysThisGame;
     queue(byte);
+  }
+
+  // Queues a key byte, or a request the game's front-end answers (a panel),
+  // and wakes the game if it waits.
+  function queue(item) {
+    keys.push(item);
+    setState('busy');
+    if (wake) {
+      const resolve = wake;
+      wake = null;
+      resolve();
+    }
   }
 
   // The plain view shows the page at the largest whole-number scale that
@@ -194,8 +140,8 @@ Module.duskwarren = (function () {
   // stay sharp and no row or column is doubled.
   function layout() {
     const ratio = window.devicePixelRatio || 1;
-    const width = Math.max(1, Math.floor(window.innerWidth * ratio));
-    const height = Math.max(1, Math.floor(window.innerHeight * ratio));
+    const width = Math.max(1, Math.floor(stage.clientWidth * ratio));
+    const height = Math.max(1, Math.floor(stage.clientHeight * ratio));
     canvas.hidden = firstFrame || aspect;
     view.hidden = firstFrame || !aspect;
     if (!aspect) {
@@ -230,8 +176,9 @@ Module.duskwarren = (function () {
   function toggleFullscreen() {
     if (document.fullscreenElement) {
       document.exitFullscreen().catch(() => {});
-    } else if (stage.requestFullscreen) {
-      stage.requestFullscreen().catch(() => {});
+    } else if (document.documentElement.requestFullscreen) {
+      // The whole page, so the touch controls stay beside the picture.
+      document.documentElement.requestFullscreen().catch(() => {});
     }
   }
 
@@ -240,16 +187,18 @@ Module.duskwarren = (function () {
     restart = null;
     ended.hidden = true;
     keys.length = 0;
+    keysThisGame = 0;
     setState('busy');
     resolve();
   }
 
-  // Buttons act on a click but never keep the keyboard's focus, so Space and
-  // Enter always reach the game.
+  // Buttons act on a click. Clicked with the mouse they never keep the
+  // keyboard's focus, so Space and Enter reach the game; reached with Tab
+  // they keep it, and Enter works them again.
   function button(element, action) {
     element.addEventListener('click', (event) => {
       event.preventDefault();
-      element.blur();
+      if (event.detail !== 0) element.blur();
       action();
     });
     element.addEventListener('mousedown', (event) => event.preventDefault());
@@ -263,26 +212,50 @@ Module.duskwarren = (function () {
   });
   window.addEventListener('keydown', onKeyDown);
   window.addEventListener('resize', layout);
+  new ResizeObserver(layout).observe(stage);
   document.addEventListener('fullscreenchange', layout);
   button(fullscreenButton, toggleFullscreen);
   button(aspectButton, toggleAspect);
   button(againButton, startAgain);
-  button(document.getElementById('keys'), () => { if (!restart && panel.hidden) queue(panelShown = panelKey.F1); });
-  button(document.getElementById('log'), () => { if (!restart && panel.hidden) queue(panelShown = panelKey.F2); });
   if (!document.fullscreenEnabled) fullscreenButton.hidden = true;
   layout();
 
   return {
+    sendKey,
+    // Asks the game for a panel: 'help' or 'log'.
+    askPanel(which) {
+      if (!restart) queue(which === 'help' ? 1000 : 1001);
+    },
+    // The text of code-page-437 bytes.
+    textOf(bytes) {
+      let text = '';
+      for (const b of bytes) {
+        text += b >= 128 ? String.fromCodePoint(highCharacters[b - 128])
+                         : b >= 32 && b < 127 ? String.fromCharCode(b) : ' ';
+      }
+      return text;
+    },
+    // True until the game has taken its first key: the start screen.
+    onStartScreen() {
+      return keysThisGame === 0 && !restart && !firstFrame;
+    },
     nextKey() {
       return keys.length > 0 ? keys.shift() : -1;
     },
+    // Resolves when a key is queued, or after ms milliseconds when given.
     keyArrived(ms) {
       if (keys.length > 0) return Promise.resolve();
       setState('waiting');
       return new Promise((resolve) => {
         wake = resolve;
-        // A timed wait (the pace of a recording watched) ends on its own.
-        if (ms >= 0) setTimeout(() => { if (wake === resolve) { wake = null; resolve(); } }, ms);
+        if (ms !== undefined && ms >= 0) {
+          setTimeout(() => {
+            if (wake === resolve) {
+              wake = null;
+              resolve();
+            }
+          }, ms);
+        }
       });
     },
     present(page, rgb) {
@@ -314,22 +287,10 @@ Module.duskwarren = (function () {
       iconContext.putImageData(picture, 0, 0);
       document.getElementById('icon').href = icon.toDataURL('image/png');
     },
-    showPanel,
-    notice(which, text) {
-      if (which === 'banner') {
-        const banner = document.getElementById('banner');
-        banner.textContent = text;
-        banner.hidden = text === '';
-      } else {
-        notices[which] = text;
-        showNotices();
-      }
-    },
     hideMouse() {
       stage.classList.add('no-pointer');
     },
     gameEnded(code) {
-      if (!panel.hidden) panel.hidden = true;
       ended.hidden = false;
       setState('ended');
       document.getElementById('ended-code').textContent =

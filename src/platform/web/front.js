@@ -1,0 +1,141 @@
+// What the shell around the game shows in the page: the key help (F1) and
+// the message log (F2) as panels of text, the notice about the party, a
+// notice over the picture, what a recording watched is doing, and short
+// messages. All of it is text in the page, so a screen reader reads it too.
+Module.duskwarren.front = (function () {
+  'use strict';
+
+  const stage = document.getElementById('stage');
+  const notice = document.getElementById('notice');
+
+  function element(tag, id, className) {
+    const e = document.createElement(tag);
+    if (id) e.id = id;
+    if (className) e.className = className;
+    return e;
+  }
+
+  const panel = element('section', 'panel');
+  panel.setAttribute('role', 'dialog');
+  panel.tabIndex = -1;
+  panel.hidden = true;
+  const panelTitle = element('h2');
+  const panelLines = element('dl');
+  const panelFooter = element('p', null, 'footer');
+  panel.append(panelTitle, panelLines, panelFooter);
+  const banner = element('p', 'banner');
+  banner.setAttribute('role', 'alert');
+  banner.hidden = true;
+  const partyNotice = element('p', 'party');
+  partyNotice.setAttribute('role', 'status');
+  partyNotice.hidden = true;
+  const watching = element('p', 'watching');
+  watching.setAttribute('role', 'status');
+  watching.hidden = true;
+  stage.append(panel, banner, partyNotice, watching);
+
+  let openPanel = null;  // 'help', 'log' or null
+  let asked = null;      // the panel asked for and not shown yet
+  let told = 0;
+
+  function closePanel() {
+    openPanel = null;
+    panel.hidden = true;
+    stage.focus({ preventScroll: true });
+  }
+
+  function show(which) {
+    if (openPanel === which) {
+      closePanel();
+      return;
+    }
+    asked = which;
+    Module.duskwarren.askPanel(which);
+  }
+
+  // F1 and F2 open and close the panels; while one is open, Escape closes
+  // it and the keys that move through it stay with it.
+  function onKey(event) {
+    if (event.key === 'F1' || event.key === 'F2') {
+      if (!event.repeat) show(event.key === 'F1' ? 'help' : 'log');
+      return true;
+    }
+    if (!openPanel) return false;
+    if (event.key === 'Escape') {
+      closePanel();
+      return true;
+    }
+    const steps = { PageDown: 0.9, PageUp: -0.9, ArrowDown: 0.1, ArrowUp: -0.1 };
+    if (event.key in steps) {
+      panel.scrollTop += steps[event.key] * panel.clientHeight;
+      return true;
+    }
+    return false;
+  }
+
+  for (const [id, which] of [['help-panel', 'help'], ['log-panel', 'log']]) {
+    const button = document.getElementById(id);
+    if (!button) continue;
+    button.addEventListener('click', (event) => {
+      if (event.detail !== 0) button.blur();
+      show(which);
+    });
+    button.addEventListener('mousedown', (event) => event.preventDefault());
+  }
+
+  return {
+    onKey,
+    panelOpen() {
+      return openPanel !== null;
+    },
+    panelBegin(title) {
+      panelTitle.textContent = title.trim();
+      panel.setAttribute('aria-label', title.trim());
+      panelLines.replaceChildren();
+    },
+    // A heading is one line of its own; other lines are a label (a key, or
+    // where a message was written) and its text.
+    panelLine(label, text, heading) {
+      if (heading) {
+        const line = element('dt', null, 'heading');
+        line.textContent = (label.trim() + ' ' + text.trim()).trim();
+        panelLines.append(line);
+        return;
+      }
+      const term = element('dt');
+      term.textContent = label.trim();
+      const description = element('dd');
+      description.textContent = text.trim();
+      panelLines.append(term, description);
+    },
+    panelShow(footer, atTop) {
+      panelFooter.textContent = footer.trim();
+      openPanel = asked || 'help';
+      asked = null;
+      panel.hidden = false;
+      panel.scrollTop = atTop ? 0 : panel.scrollHeight;
+      panel.focus({ preventScroll: true });
+    },
+    notice(text) {
+      partyNotice.textContent = text.trim();
+      partyNotice.hidden = text.trim() === '';
+    },
+    banner(text) {
+      banner.textContent = text.trim();
+      banner.hidden = text.trim() === '';
+    },
+    watchStatus(text) {
+      watching.textContent = text;
+      watching.hidden = text === '';
+    },
+    // A short message, shown for a few seconds.
+    tell(text) {
+      notice.textContent = text;
+      notice.hidden = false;
+      const mine = ++told;
+      setTimeout(() => {
+        if (mine === told) notice.hidden = true;
+      }, 8000);
+    },
+  };
+})();
