@@ -67,12 +67,14 @@ else
     fail "the recording's trace differs from the keys': $(diff "$WORK/recorded.jsonl" "$WORK/typed.jsonl" | head -c 600)"
   fi
   # Watched in the terminal at the fastest pace, the recording plays to its
-  # Escape, which ends the game.
+  # end and stays on its last picture until a key closes it.
   stop_server
   start_game 80 30 "XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_DATA_HOME='$XDG_DATA_HOME' '$DUSKWARREN' --terminal --watch '${recordings[0]}'"
   keys Space
   wait_for_text "Watching .*dwrec (paused: Space goes on)" 10 "Space pauses the recording watched"
   keys -l "++++++++ "
+  wait_for_text "The end of the recording" 20 "the recording watched to its end"
+  keys x
   expect_end 0 "the recording watched to its end"
 fi
 finish
