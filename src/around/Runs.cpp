@@ -215,7 +215,7 @@ std::optional<RunSummary> summarizeRecording(const fs::path& recording,
   if (!read || !read->header) return std::nullopt;
   RecordedInput input(std::move(read->events));
   RunSummary summary;
-  if (recordingMismatch(*read->header, recordingGameVersion, dataFingerprint).empty()) {
+  if (recordingMismatch(*read->header, gameRulesVersion, dataFingerprint).empty()) {
     RecordingPlayer player(input);
     Game game(player);
     RunTally tally;
