@@ -3,6 +3,7 @@
 // as it is written, reads each turn aloud, and plays a recording the player
 // chose to watch. When a game ends the page says so and offers a new one;
 // the page never goes dead.
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,9 @@
 #include <system_error>
 #include <vector>
 
+#include "around/Checkpoint.h"
+#include "around/Continue.h"
+#include "around/RecordingFiles.h"
 #include "around/Shell.h"
 #include "frame/RunGame.h"
 #include "platform/web/WebPlatform.h"
@@ -37,6 +41,12 @@ dw::Environment pageEnvironment() {
 // renamed (it takes the seed into its name); it stays one recording.
 class KeptRun {
  public:
+  // Goes on with the run the page keeps, whose first `offset` bytes are
+  // already in the file followed.
+  void goOnFrom(std::uint64_t offset) {
+    offset_ = static_cast<std::streamoff>(offset);
+    begun_ = true;
+  }
   void follow(const std::string& path) {
     if (path.empty()) return;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
@@ -115,17 +125,48 @@ std::optional<dw::RecordingToWatch> chosenRecording(dw::WebPlatform& page) {
   return recording;
 }
 
+// The run the page kept from an earlier visit, caught up to where it
+// stopped without showing it; nothing when there is none or it holds no
+// game stopped in the dungeon (one that ended in the start screen, or whose
+// party has fallen).
+std::optional<dw::CaughtUpRun> keptRunCaughtUp(const dw::Environment& env) {
+  const std::string text = dw::WebPlatform::keptRun();
+  if (text.empty()) return std::nullopt;
+  const std::filesystem::path folder = dw::recordingsFolder(env);
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  const std::string path = (folder / "kept-run.dwrec").string();
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!(out << text)) return std::nullopt;
+  }
+  std::string error;
+  auto run = dw::catchUpRun(path, false, error);
+  if (!run) {
+    std::filesystem::remove(path, ignored);
+    std::filesystem::remove(dw::checkpointPath(path), ignored);
+  }
+  return run;
+}
+
 int playOneGame(dw::WebPlatform& page) {
   dw::Environment env = pageEnvironment();
   dw::Shell shell(page, env, dw::readSettings(dw::settingsFile(env)));
   if (auto recording = chosenRecording(page)) return shell.watch(*recording);
   KeptRun kept;
+  auto caughtUp = keptRunCaughtUp(env);
+  if (caughtUp) {
+    // The page's store already holds the run up to where it goes on; what
+    // came after (the Escape that ended it) is dropped there too.
+    dw::WebPlatform::goOnWithKeptRun(caughtUp->keep.offset);
+    kept.goOnFrom(caughtUp->keep.offset);
+  }
   TurnReader reader;
   shell.setTurnWatcher([&](const dw::Game& game, const dw::MessageLog& log) {
     kept.follow(shell.recordingPath());
     reader.tell(game, log);
   });
-  const int code = shell.play();
+  const int code = shell.play(caughtUp ? &*caughtUp : nullptr);
   kept.follow(shell.recordingPath());
   return code;
 }

@@ -35,7 +35,7 @@ enum class EndReason { running, quit, inputClosed };
 
 // The one game context: the state, the level, the tables and the generator,
 // with the platform they run on. Passed by reference to every rule.
-class Game : private MessageWatch {
+class Game final : private MessageWatch {
  public:
   // The message line gets room for the longest messages of the shipped data
   // up front, so that a cycle never has to grow it in play. The game hears

@@ -235,7 +235,6 @@ class RecordingWriter : public InputTap {
   void fail(const std::string& what);
 
   int fd_ = -1;
-  std::size_t written_ = 0;  // bytes of whole entries in the file
   std::string path_;
   std::vector<RecordedEvent> pending_;
   bool finished_ = false;

@@ -68,8 +68,8 @@ async function pageChecks(site, replay, out) {
   check(prevented.F1 && prevented.Escape, `F1 kept the browser's action: ${JSON.stringify(prevented)}`);
   // Space started a game; Backspace is the only other key the game took.
   await settled(page);
-  await expectSamePixels(page, replayScreenshot(replay, ' \\b', noon + 0.5, out, 'page-keys'), out,
-                         'page-keys');
+  const keysShot = replayScreenshot(replay, ' \\b', noon + 0.5, out, 'page-keys');
+  await expectSamePixels(page, keysShot, out, 'page-keys');
 
   const sizes = [[960, 600, 3], [1000, 700, 3], [1400, 1000, 4], [641, 401, 2], [500, 900, 1],
                  [300, 150, 1]];
@@ -122,14 +122,20 @@ async function pageChecks(site, replay, out) {
   check(/The game has ended/.test(message) && (await page.locator('#ended').isVisible()),
         `no end message after Escape: "${message}"`);
   await page.screenshot({ path: path.join(out, 'page-ended.png') });
-  // Typing while the message shows does nothing; Play again starts a new game.
+  // Typing while the message shows does nothing; Continue goes back to the
+  // run where it stopped, and New game starts over at the start screen.
   await page.keyboard.press('x');
   check((await page.evaluate(() => document.body.dataset.game)) === 'ended', 'a key restarted the game');
   await page.locator('#again').click();
-  check((await settled(page)) === 'waiting', 'Play again did not start a new game');
-  check(!(await page.locator('#ended').isVisible()), 'the end message stays after Play again');
+  check((await settled(page)) === 'waiting', 'Continue did not go back to the run');
+  check(!(await page.locator('#ended').isVisible()), 'the end message stays after Continue');
   await page.setViewportSize({ width: 960, height: 600 });
-  await expectSamePixels(page, startScreen, out, 'page-again');
+  await expectSamePixels(page, keysShot, out, 'page-again');
+  await page.keyboard.press('Escape');
+  check((await settled(page)) === 'ended', 'Escape did not end the continued game');
+  await Promise.all([page.waitForNavigation(), page.locator('#ended-new').click()]);
+  check((await settled(page)) === 'waiting', 'New game did not start over');
+  await expectSamePixels(page, startScreen, out, 'page-new-game');
 }
 
 // A page waiting for a key uses next to no CPU. Also reports the time to

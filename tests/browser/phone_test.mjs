@@ -89,8 +89,8 @@ async function holdPad(page, key, milliseconds) {
 // A whole game by touch on a portrait phone: the seed from the on-screen @,
 // digits and Enter, play from the pad and the spell buttons, a held
 // direction, then the picture compared with the replay of the same keys.
-// Then Escape, Play again and a tap on the picture start a game with the
-// clock's seed, and the controls are checked in landscape too.
+// Then Escape and Continue go back to the run; Escape, New game and a tap
+// on the picture start a game with the clock's seed, and the controls are checked in landscape too.
 async function touchGame(keysFile, fraction, site, replay, out) {
   const keysText = readFileSync(keysFile, 'utf8').split(/\r?\n/)[0];
   const timer = noon + Number(fraction);
@@ -115,6 +115,11 @@ async function touchGame(keysFile, fraction, site, replay, out) {
   await tapKey(page, 27, false);
   check((await settled(page)) === 'ended', 'the Escape button did not end the game');
   await page.locator('#again').tap();
+  await settled(page);
+  await expectSamePixels(page, readPngRgb(path.join(out, 'touch-game.replay.png')), out, 'touch-again');
+  await tapKey(page, 27, false);
+  check((await settled(page)) === 'ended', 'the Escape button did not end the continued game');
+  await Promise.all([page.waitForNavigation(), page.locator('#ended-new').tap()]);
   await settled(page);
   await page.locator('#screen').tap();
   await settled(page);
@@ -261,6 +266,35 @@ async function kept(keysFile, site, replay, out) {
   runReplay(replay, ['--recording', recording, '--screenshot', shot]);
   await expectSamePixels(page, readPngRgb(shot), out, 'kept');
 
+  // A reload goes straight back to the run, on its picture, with no key. A
+  // tap on the picture is no Space there. Escape and Continue go back to it
+  // again; played on, the run downloads whole: it replays to the page's
+  // picture and to the trace of all its keys, without the Escape or the tap.
+  await page.reload();
+  check((await settled(page, 60000)) === 'waiting', 'the reloaded page did not go back to the run');
+  await expectSamePixels(page, readPngRgb(path.join(out, 'kept.replay.png')), out, 'kept-reloaded');
+  await page.locator('#screen').dispatchEvent('pointerup', { pointerType: 'touch', isPrimary: true });
+  await page.keyboard.press('Escape');
+  check((await settled(page)) === 'ended', 'Escape did not end the run gone back to');
+  await page.locator('#again').click();
+  check((await settled(page, 60000)) === 'waiting', 'Continue did not go back to the run');
+  await typeKeys(page, parseKeys('48'));
+  await settled(page);
+  const longer = `${keysText}48`;
+  const [whole] = await Promise.all([page.waitForEvent('download'), page.locator('#download').click()]);
+  const wholeRecording = path.join(out, 'kept-whole.dwrec');
+  await whole.saveAs(wholeRecording);
+  const wholeTrace = path.join(out, 'kept-whole.jsonl');
+  const longerTrace = path.join(out, 'kept-longer.jsonl');
+  runReplay(replay, ['--recording', wholeRecording, '--screenshot', path.join(out, 'kept-whole.png'),
+                     '--trace', wholeTrace]);
+  runReplay(replay, ['--keys', longer, '--timer', String(noon + 0.5), '--trace', longerTrace]);
+  check(readFileSync(wholeTrace, 'utf8') === readFileSync(longerTrace, 'utf8'),
+        'the recording of the run gone back to does not replay as its keys');
+  await expectSamePixels(page, readPngRgb(path.join(out, 'kept-whole.png')), out, 'kept-whole');
+  await expectSamePixels(page, replayScreenshot(replay, longer, noon + 0.5, out, 'kept-longer'), out,
+                         'kept-longer');
+
   // A recording made by the desktop game, picked in the page, plays there
   // to the same picture; the run played before stays kept.
   const desktop = path.join(out, 'kept-desktop.dwrec');
@@ -326,7 +360,7 @@ if (kind === 'touch') {
 } else if (kind === 'said') {
   runTest('said', 150, () => said(...rest));
 } else if (kind === 'kept') {
-  runTest('kept', 120, () => kept(...rest));
+  runTest('kept', 170, () => kept(...rest));
 } else if (kind === 'reader') {
   runTest('reader', 90, () => reader(...rest));
 } else if (kind === 'offline') {

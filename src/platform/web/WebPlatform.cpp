@@ -58,7 +58,9 @@ EM_ASYNC_JS(void, dw_web_wait_for_key_or, (int ms), { await Module.duskwarren.ke
 // Bytes the page hands over in two steps: their length (after waiting for
 // the browser's storage), then the bytes themselves.
 EM_ASYNC_JS(int, dw_web_fetch_kept_run, (), {
+  await Module.duskwarren.runs.settle();
   const run = await Module.duskwarren.runs.current();
+  Module.duskwarren.keptRunFound = run;
   Module.duskwarren.handOver = new TextEncoder().encode(run ? run.text : "");
   return Module.duskwarren.handOver.length;
 });
@@ -81,6 +83,12 @@ EM_JS(void, dw_web_take_hand_over, (std::uint8_t * out), {
 });
 
 EM_JS(void, dw_web_begin_run, (), { Module.duskwarren.runs.begin(); });
+// The kept run goes on from its first `bytes` bytes; no tap on the picture
+// is Space in it.
+EM_ASYNC_JS(void, dw_web_go_on, (double bytes), {
+  Module.duskwarren.goingOn();
+  await Module.duskwarren.runs.resume(Module.duskwarren.keptRunFound, bytes);
+});
 EM_JS(void, dw_web_keep, (const char* text, int size), {
   Module.duskwarren.runs.append(new TextDecoder().decode(HEAPU8.subarray(text, text + size)));
 });
@@ -249,6 +257,10 @@ std::string WebPlatform::watchedName() {
 
 void WebPlatform::beginKeptRun() {
   dw_web_begin_run();
+}
+
+void WebPlatform::goOnWithKeptRun(std::uint64_t keptBytes) {
+  dw_web_go_on(static_cast<double>(keptBytes));
 }
 
 void WebPlatform::keepRunText(const std::string& text) {

@@ -43,6 +43,9 @@ class WebPlatform : public Platform, public ShellFront {
   // Begins a new kept run, then adds recording text to it.
   static void beginKeptRun();
   static void keepRunText(const std::string& text);
+  // Goes on adding to the run keptRun() gave, from its first keptBytes
+  // bytes (what came after them, the key that ended it, is dropped).
+  static void goOnWithKeptRun(std::uint64_t keptBytes);
   // What a screen reader reads after a turn: its messages (code-page-437
   // text) and the status: the member's name, then Hp, Ap, Dp, Mp, the
   // level, Gold, Keys and Bombs.

@@ -58,6 +58,7 @@ Module.duskwarren = (function () {
   let aspect = false;   // the 4:3 view
   let firstFrame = true;
   let keysThisGame = 0; // none yet: the start screen shows
+  let goingOn = false;  // a kept run taken up: no start screen
 
   // What the game is doing, on the page for styles and for tests:
   // loading, busy, waiting (for a key), ended or stopped.
@@ -188,6 +189,7 @@ Module.duskwarren = (function () {
     ended.hidden = true;
     keys.length = 0;
     keysThisGame = 0;
+    goingOn = false;
     setState('busy');
     resolve();
   }
@@ -217,6 +219,7 @@ Module.duskwarren = (function () {
   button(fullscreenButton, toggleFullscreen);
   button(aspectButton, toggleAspect);
   button(againButton, startAgain);
+  button(document.getElementById('ended-new'), () => Module.duskwarren.runs.newGame());
   if (!document.fullscreenEnabled) fullscreenButton.hidden = true;
   layout();
 
@@ -237,7 +240,11 @@ Module.duskwarren = (function () {
     },
     // True until the game has taken its first key: the start screen.
     onStartScreen() {
-      return keysThisGame === 0 && !restart && !firstFrame;
+      return keysThisGame === 0 && !restart && !firstFrame && !goingOn;
+    },
+    // The game goes on with a kept run, from where it stopped.
+    goingOn() {
+      goingOn = true;
     },
     nextKey() {
       return keys.length > 0 ? keys.shift() : -1;

@@ -160,15 +160,31 @@ Module.duskwarren.runs = (function () {
     }
   }
 
-  // Carries on appending to a run found by current().
-  async function resume(run) {
+  // Carries on appending to a run found by current(), from its first
+  // keptBytes bytes when given: what follows them is dropped from the store
+  // (one rewrite as the run goes on, not one per key).
+  async function resume(run, keptBytes) {
     const db = await openDatabase();
-    if (!db) return;
-    const keys = await request(db.transaction('chunks').objectStore('chunks')
-      .getAllKeys(IDBKeyRange.bound([run.id, 0], [run.id, Infinity])));
-    currentRun = run.id;
-    nextChunk = keys.length === 0 ? 0 : keys[keys.length - 1][1] + 1;
-    schedule();
+    if (!db || !run) return;
+    try {
+      const bytes = new TextEncoder().encode(run.text);
+      if (keptBytes !== undefined && keptBytes < bytes.length) {
+        const text = new TextDecoder().decode(bytes.subarray(0, keptBytes));
+        const range = IDBKeyRange.bound([run.id, 0], [run.id, Infinity]);
+        const t = db.transaction(['chunks', 'state'], 'readwrite');
+        t.objectStore('chunks').delete(range);
+        if (text) t.objectStore('chunks').add(text, [run.id, 0]);
+        t.objectStore('state').put(run.id, 'current');
+        await finished(t);
+      }
+      const keys = await request(db.transaction('chunks').objectStore('chunks')
+        .getAllKeys(IDBKeyRange.bound([run.id, 0], [run.id, Infinity])));
+      currentRun = run.id;
+      nextChunk = keys.length === 0 ? 0 : keys[keys.length - 1][1] + 1;
+      schedule();
+    } catch (error) {
+      notKept(error);
+    }
   }
 
   // No run to go back to: the next visit starts at the start screen.
