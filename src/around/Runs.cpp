@@ -13,6 +13,7 @@
 #include <ctime>
 #include <fstream>
 
+#include "around/UserFolders.h"
 #include "frame/RunGame.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
@@ -69,12 +70,7 @@ std::string localDate(fs::file_time_type when) {
   system_clock::time_point then =
       system_clock::now() +
       std::chrono::duration_cast<system_clock::duration>(when - fs::file_time_type::clock::now());
-  std::time_t time = system_clock::to_time_t(then);
-  std::tm local{};
-  localtime_r(&time, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
-  return text;
+  return localTimeText(system_clock::to_time_t(then), "%Y-%m-%d %H:%M");
 }
 
 std::optional<std::string> readSmallFile(const fs::path& path) {

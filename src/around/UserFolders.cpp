@@ -82,13 +82,16 @@ std::string shortPath(const std::filesystem::path& path, const Environment& env)
   return text;
 }
 
-std::string fileStamp() {
-  std::time_t now = std::time(nullptr);
+std::string localTimeText(std::time_t moment, const char* format) {
   std::tm local{};
-  localtime_r(&now, &local);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y-%m-%d-%H%M%S", &local);
-  return buf;
+  localtime_r(&moment, &local);
+  char text[64];
+  std::size_t length = std::strftime(text, sizeof text, format, &local);
+  return std::string(text, length);
+}
+
+std::string fileStamp() {
+  return localTimeText(std::time(nullptr), "%Y-%m-%d-%H%M%S");
 }
 
 }  // namespace dw

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -27,5 +28,7 @@ std::string shortPath(const std::filesystem::path& path, const Environment& env)
 
 // The local date and time as a file name's start: "2026-12-07-131502".
 std::string fileStamp();
+// A moment in local time, written with a strftime format.
+std::string localTimeText(std::time_t moment, const char* format);
 
 }  // namespace dw
