@@ -1,5 +1,17 @@
 // The page side of the game in a browser: the canvas, the keys, the view
 // options and the end of a game. The game calls in through Module.duskwarren.
+
+// The page's other scripts (panels, touch controls, kept runs, reading
+// aloud) come after this one: the game starts only once the whole page has
+// been read, however soon its code is ready.
+if (!Module['preRun']) Module['preRun'] = [];
+Module['preRun'].push(() => {
+  if (document.readyState !== 'loading') return;
+  addRunDependency('page-scripts');
+  document.addEventListener('DOMContentLoaded', () => removeRunDependency('page-scripts'),
+                            { once: true });
+});
+
 Module.duskwarren = (function () {
   'use strict';
 
@@ -20,6 +32,9 @@ Module.duskwarren = (function () {
   const pixels = new Uint32Array(image.data.buffer);
   const colours = new Uint32Array(256);
   const littleEndian = new Uint8Array(new Uint32Array([1]).buffer)[0] === 1;
+
+  // The arrows among the game's characters below 32 that its texts use.
+  const arrowCharacters = { 0x18: '\u2191', 0x19: '\u2193', 0x1A: '\u2192', 0x1B: '\u2190' };
 
   // Unicode of the game's characters 128..255.
   const highCharacters = [
@@ -234,7 +249,8 @@ Module.duskwarren = (function () {
       let text = '';
       for (const b of bytes) {
         text += b >= 128 ? String.fromCodePoint(highCharacters[b - 128])
-                         : b >= 32 && b < 127 ? String.fromCharCode(b) : ' ';
+                         : b >= 32 && b < 127 ? String.fromCharCode(b)
+                         : b in arrowCharacters ? arrowCharacters[b] : ' ';
       }
       return text;
     },
