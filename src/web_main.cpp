@@ -3,6 +3,8 @@
 // as it is written, reads each turn aloud, and plays a recording the player
 // chose to watch. When a game ends the page says so and offers a new one;
 // the page never goes dead.
+#include <emscripten.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -17,8 +19,27 @@
 #include "around/Continue.h"
 #include "around/RecordingFiles.h"
 #include "around/Shell.h"
+#include "around/UserFolders.h"
 #include "frame/RunGame.h"
 #include "platform/web/WebPlatform.h"
+
+// clang-format off
+// The picture on the page's canvas, the visible page pixel for pixel, saved
+// as a PNG among the player's downloads.
+EM_JS(void, dw_web_save_picture, (const char* name), {
+  const file = UTF8ToString(name);
+  document.getElementById('screen').toBlob((blob) => {
+    if (!blob) return;
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = file;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  }, 'image/png');
+});
+// clang-format on
 
 namespace {
 
@@ -149,9 +170,16 @@ std::optional<dw::CaughtUpRun> keptRunCaughtUp(const dw::Environment& env) {
   return run;
 }
 
+std::string savePagePicture() {
+  std::string name = "duskwarren-" + dw::fileStamp() + ".png";
+  dw_web_save_picture(name.c_str());
+  return "Picture saved as " + name + " in your downloads";
+}
+
 int playOneGame(dw::WebPlatform& page) {
   dw::Environment env = pageEnvironment();
   dw::Shell shell(page, env, dw::readSettings(dw::settingsFile(env)));
+  shell.setPictureSaver([](const dw::Screen&, int) { return savePagePicture(); });
   if (auto recording = chosenRecording(page)) return shell.watch(*recording);
   KeptRun kept;
   auto caughtUp = keptRunCaughtUp(env);

@@ -37,7 +37,8 @@ void frontKeys(OverlayContent& help, const HelpFacts& facts) {
       break;
     case FrontKind::page:
       add(help, {gap(), heading("The page"), key("F1", "These keys (or the Keys button)"),
-                 key("F2", "Message log (or the Log button)"), key("F10", "4:3 view"),
+                 key("F2", "Message log (or the Log button)"),
+                 key("Picture", "The screen as a PNG download"), key("F10", "4:3 view"),
                  key("Alt+Enter", "Full screen")});
       break;
   }

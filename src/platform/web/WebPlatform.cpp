@@ -138,6 +138,7 @@ namespace {
 // What the page's queue holds beside key bytes: the player asked for a panel.
 constexpr int helpPanelEvent = 1000;
 constexpr int logPanelEvent = 1001;
+constexpr int pictureEvent = 1002;
 }  // namespace
 
 static_assert(sizeof(Rgb) == 3, "the palette is handed to the page as packed r, g, b bytes");
@@ -181,6 +182,8 @@ void WebPlatform::pumpEvents() {
   for (int key = dw_web_next_key(); key >= 0; key = dw_web_next_key()) {
     if (key == helpPanelEvent || key == logPanelEvent) {
       openPanel(key == helpPanelEvent ? PanelKind::keyHelp : PanelKind::messageLog);
+    } else if (key == pictureEvent) {
+      if (events_ != nullptr) events_->pictureAsked(screen(), 1);
     } else {
       pushKey(std::string(1, static_cast<char>(key & 0xFF)));
     }

@@ -73,6 +73,15 @@ Module.duskwarren.front = (function () {
     return false;
   }
 
+  const pictureButton = document.getElementById('picture');
+  if (pictureButton) {
+    pictureButton.addEventListener('click', (event) => {
+      if (event.detail !== 0) pictureButton.blur();
+      Module.duskwarren.askPicture();
+    });
+    pictureButton.addEventListener('mousedown', (event) => event.preventDefault());
+  }
+
   for (const [id, which] of [['help-panel', 'help'], ['log-panel', 'log']]) {
     const button = document.getElementById(id);
     if (!button) continue;

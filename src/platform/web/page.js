@@ -244,6 +244,10 @@ Module.duskwarren = (function () {
     askPanel(which) {
       if (!restart) queue(which === 'help' ? 1000 : 1001);
     },
+    // A picture of the screen, saved by the game's shell.
+    askPicture() {
+      if (!restart) queue(1002);
+    },
     // The text of code-page-437 bytes.
     textOf(bytes) {
       let text = '';
