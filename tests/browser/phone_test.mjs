@@ -198,14 +198,14 @@ async function reader(site, replay, out) {
   const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.tagName);
   check((await focused()) === 'stage', `the game does not have the focus: ${await focused()}`);
   const order = [];
-  for (let i = 0; i < 8; ++i) {
+  for (let i = 0; i < 9; ++i) {
     await page.keyboard.press('Tab');
     order.push(await page.evaluate(() => {
       const e = document.activeElement;
       return e.tagName === 'BUTTON' && (e.getAttribute('aria-label') || e.textContent.trim()) ? e.id : '?';
     }));
   }
-  check(order.join() === 'help-panel,log-panel,new-game,download,watch,aspect,fullscreen,show-controls',
+  check(order.join() === 'help-panel,log-panel,picture,new-game,download,watch,aspect,fullscreen,show-controls',
         `Tab goes through ${order}`);
   await page.keyboard.press('Enter');
   check(await page.evaluate(() => document.body.classList.contains('touch')),
