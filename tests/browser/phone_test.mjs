@@ -213,7 +213,7 @@ async function reader(site, replay, out) {
   await page.keyboard.press('Space');
   check(!(await page.evaluate(() => document.body.classList.contains('touch'))),
         'Space on the Controls button did not hide the controls');
-  for (let i = 0; i < 8; ++i) await page.keyboard.press('Shift+Tab');
+  for (let i = 0; i < 9; ++i) await page.keyboard.press('Shift+Tab');
   check((await focused()) === 'stage', `Shift+Tab does not lead back to the game: ${await focused()}`);
   // Had the game taken Space or Enter above, these keys would draw another picture.
   await typeKeys(page, parseKeys('@7\\r 66'));
