@@ -1,5 +1,6 @@
 #include "around/RecordedPlay.h"
 
+#include "around/Runs.h"
 #include "around/UserFolders.h"
 #include "around/WindowRecorder.h"
 #include "recording/Fingerprint.h"
@@ -72,7 +73,14 @@ std::string runDescription(const std::filesystem::path& recording) {
   std::size_t end = at + 5;
   if (end < name.size() && name[end] == '-') ++end;
   while (end < name.size() && name[end] >= '0' && name[end] <= '9') ++end;
-  return "on seed " + name.substr(at + 5, end - at - 5);
+  std::string text = "on seed " + name.substr(at + 5, end - at - 5);
+  // Where it went, when the run's summary says so.
+  auto summary = storedSummary(recording);
+  if (summary && summary->played && summary->deepestLevel > 0) {
+    text += ", level " + std::to_string(summary->deepestLevel) + ", " + countText(summary->turns) +
+            " turns";
+  }
+  return text;
 }
 
 std::optional<CaughtUpRun> runToContinue(const std::string& file,

@@ -324,12 +324,16 @@ std::string endOfRunLine(const RunSummary& summary, const fs::path& recording, b
          shellWord(recording.string());
 }
 
-RunTally tallyGoingOn(const fs::path& recording) {
-  RunTally tally;
+std::optional<RunSummary> storedSummary(const fs::path& recording) {
   std::error_code ec;
   fs::file_time_type when = fs::last_write_time(recording, ec);
   std::uintmax_t bytes = ec ? 0 : fs::file_size(recording, ec);
-  auto before = ec ? std::nullopt : freshSummary(recording, when, bytes);
+  return ec ? std::nullopt : freshSummary(recording, when, bytes);
+}
+
+RunTally tallyGoingOn(const fs::path& recording) {
+  RunTally tally;
+  auto before = storedSummary(recording);
   if (before && before->played) {
     tally.carryOn(*before);
   } else {

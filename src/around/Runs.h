@@ -64,6 +64,10 @@ std::string runsTable(const std::vector<KeptRun>& runs);
 OverlayContent runsPanel(const std::vector<KeptRun>& runs,
                          const std::optional<RunSummary>& now = std::nullopt);
 
+// The summary stored beside a recording, while it is fresh; nothing else is
+// read or played.
+std::optional<RunSummary> storedSummary(const std::filesystem::path& recording);
+
 // The tally of a run taken up again from its recording: it goes on from the
 // recording's stored summary while that is fresh, else from unknown turns
 // (see RunTally::carryOn). Read before the recording goes on.

@@ -60,7 +60,7 @@ fi
 # it up where it stopped again.
 replay_text "@42\\r $moves$more" "$WORK/later.txt"
 start_game 80 30
-wait_for_text "F3: continue the game on seed 42" 10 "the start screen's offer" &&
+wait_for_text "F3: continue the game on seed 42, level [0-9]*, 250 turns" 10 "the start screen's offer" &&
   note "the start screen offers the run"
 keys F3
 expect_screen "$WORK/later.txt" "taken up with F3"
