@@ -56,13 +56,27 @@ expect_in() {
 $LOG"
 }
 
-# expect_gone WHAT PIDFILE
+# alive PID: the process is there and not a zombie waiting to be reaped.
+alive() {
+  local state
+  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
+  [ -n "$state" ] && [ "$state" != Z ] && [ "$state" != X ]
+}
+
+# expect_gone WHAT PIDFILE: the process is gone, or goes within a few
+# seconds of its SIGKILL (a loaded machine may take that long to end it).
 expect_gone() {
   local pid
   pid=$(cat "$2" 2>/dev/null)
+  if [ -n "$pid" ]; then
+    for _ in $(seq 50); do
+      alive "$pid" || break
+      sleep 0.1
+    done
+  fi
   if [ -z "$pid" ]; then
     fail "$1 never started"
-  elif kill -0 "$pid" 2>/dev/null; then
+  elif alive "$pid"; then
     kill -KILL "$pid" 2>/dev/null
     fail "$1 (pid $pid) outlived its test"
   else
