@@ -25,13 +25,7 @@ typed "@42"
 press Return space
 typed "$moves"
 expect_page "$WORK/stopped.png" played
-kill -KILL "$APP_PID"
-wait "$APP_PID" 2>/dev/null
-APP_PID=""
-for _ in $(seq 50); do
-  xdotool getwindowname "$WID" >/dev/null 2>&1 || break
-  sleep 0.1
-done
+kill_app
 recording=$(ls "$recordings"/*-seed42.dwrec 2>/dev/null)
 [ -f "$recording" ] || die "no recording of the killed game in $recordings"
 

@@ -28,15 +28,7 @@ press F2 F1 Return
 typed "26b48"
 expect_page "$WORK/last.png" played
 
-kill -KILL "$APP_PID"
-wait "$APP_PID" 2>/dev/null
-APP_PID=""
-# The X server takes the killed game's window down in its own time; a search
-# for the next window must not meet it half gone.
-for _ in $(seq 50); do
-  xdotool getwindowname "$WID" >/dev/null 2>&1 || break
-  sleep 0.1
-done
+kill_app
 files=("$recordings"/*-seed42.dwrec)
 [ -f "${files[0]}" ] || die "no recording named after seed 42 in $recordings: $(ls -la "$recordings" 2>&1)"
 [ "${#files[@]}" -eq 1 ] || fail "one game left ${#files[@]} recordings: ${files[*]}"

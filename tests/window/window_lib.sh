@@ -54,6 +54,19 @@ WID=""
 
 source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 
+# kill_app: kills the game at once (SIGKILL, as a crash or a power cut
+# would) and waits until the X server has taken its window down, so a search
+# for the next window never meets it half gone.
+kill_app() {
+  kill -KILL "$APP_PID"
+  wait "$APP_PID" 2>/dev/null
+  APP_PID=""
+  for _ in $(seq 50); do
+    xdotool getwindowname "$WID" >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+}
+
 # end_process PID: SIGTERM, then SIGKILL when it is still there 3 s later;
 # returns once it has gone.
 end_process() {
