@@ -16,11 +16,11 @@
 #include <map>
 #include <string>
 
-#include "around/Checkpoint.h"
-#include "around/Continue.h"
 #include "frame/RunGame.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "recording/Fingerprint.h"
+#include "runs/CatchUp.h"
+#include "runs/Checkpoint.h"
 
 namespace {
 

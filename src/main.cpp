@@ -12,20 +12,20 @@
 #include <optional>
 #include <string>
 
-#include "around/RecordedPlay.h"
-#include "around/RecordingCheck.h"
-#include "around/RecordingFiles.h"
-#include "around/Runs.h"
-#include "around/Screenshots.h"
-#include "around/Settings.h"
-#include "around/Shell.h"
-#include "around/UserFolders.h"
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
 #include "frame/RunGame.h"
 #include "platform/DataFolder.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/terminal/TerminalPlatform.h"
+#include "runs/KeptRuns.h"
+#include "runs/RecordingCheck.h"
+#include "runs/RecordingFiles.h"
+#include "runs/RunRecorder.h"
+#include "runs/UserFolders.h"
+#include "shell/Screenshots.h"
+#include "shell/Settings.h"
+#include "shell/Shell.h"
 #include "window/WindowGame.h"
 
 // Where the installed game data is, seen from the folder of the program.

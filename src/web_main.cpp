@@ -15,13 +15,13 @@
 #include <system_error>
 #include <vector>
 
-#include "around/Checkpoint.h"
-#include "around/Continue.h"
-#include "around/RecordingFiles.h"
-#include "around/Shell.h"
-#include "around/UserFolders.h"
 #include "frame/RunGame.h"
 #include "platform/web/WebPlatform.h"
+#include "runs/CatchUp.h"
+#include "runs/Checkpoint.h"
+#include "runs/RecordingFiles.h"
+#include "runs/UserFolders.h"
+#include "shell/Shell.h"
 
 // clang-format off
 // The picture on the page's canvas, the visible page pixel for pixel, saved

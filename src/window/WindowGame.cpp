@@ -2,9 +2,9 @@
 
 #include <iostream>
 
-#include "around/Screenshots.h"
-#include "around/Shell.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "shell/Screenshots.h"
+#include "shell/Shell.h"
 
 namespace dw {
 

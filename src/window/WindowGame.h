@@ -1,6 +1,6 @@
 #pragma once
 
-#include "around/Watching.h"
+#include "shell/Watching.h"
 
 namespace dw {
 

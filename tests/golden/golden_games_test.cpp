@@ -21,7 +21,7 @@
 #include "Trace.h"
 #include "frame/RunGame.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "platform/headless/Png.h"
+#include "platform/png/Png.h"
 #include "support/TestGame.h"
 
 namespace dw {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "frame/RunGame.h"
-#include "platform/headless/Png.h"
+#include "platform/png/Png.h"
 #include "platform/sdl/SdlPlatform.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/headless/Png.h"
+#include "platform/png/Png.h"
 
 namespace dw {
 

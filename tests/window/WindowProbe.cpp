@@ -32,7 +32,7 @@
 #include <thread>
 
 #include "WindowMatch.h"
-#include "platform/headless/Png.h"
+#include "platform/png/Png.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "around/MessageLog.h"
 #include "core/Game.h"
 #include "platform/SafeWrite.h"
+#include "shell/MessageLog.h"
 
 namespace dw {
 

@@ -26,7 +26,7 @@
 #include "platform/DataFolder.h"
 #include "platform/SafeWrite.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "platform/headless/Png.h"
+#include "platform/png/Png.h"
 #include "platform/terminal/CellMapper.h"
 #include "recording/Fingerprint.h"
 

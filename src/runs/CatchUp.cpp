@@ -1,0 +1,219 @@
+#include "runs/CatchUp.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "frame/RunGame.h"
+#include "recording/Fingerprint.h"
+#include "recording/RecordedInput.h"
+
+namespace dw {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The recording after some point, packed for playing, with the points
+// before its last key and after its last entry.
+struct Tail {
+  RecordedInput input;
+  RecordingPoint beforeLastKey, afterLast;
+  std::string problem;
+};
+
+Tail readTail(RecordingScanner& scanner) {
+  Tail tail;
+  tail.beforeLastKey = tail.afterLast = scanner.point();
+  while (const RecordedEvent* event = scanner.next()) {
+    if (event->kind == RecordedEvent::Kind::key) tail.beforeLastKey = tail.afterLast;
+    tail.input.add(*event);
+    if (event->kind != RecordedEvent::Kind::end) tail.afterLast = scanner.point();
+  }
+  tail.problem = describeStop(scanner);
+  return tail;
+}
+
+// Notes at each play-loop key read whether every key had been given.
+class KeyReads : public GameObserver {
+ public:
+  explicit KeyReads(const RecordedInput& input) : input_(input) {}
+  void onKeyRead(const Game&) override { allGiven = !input_.keysLeft(); }
+  bool allGiven = false;
+
+ private:
+  const RecordedInput& input_;
+};
+
+// Plays the tail into the run's game; true when the game then stands at a
+// play-loop key read with every key played.
+bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed) {
+  run.platform->setKeySource([&input] { return input.nextKey(); });
+  run.platform->setClockFeed(&input);
+  KeyReads reads(input);
+  run.game->observer = &reads;
+  if (resumed) {
+    resumeGame(*run.game);
+  } else {
+    runGame(*run.game);
+  }
+  run.game->observer = nullptr;
+  run.platform->setKeySource(nullptr);
+  run.platform->setClockFeed(nullptr);
+  bool atKeyRead = run.game->endReason == EndReason::inputClosed && reads.allGiven &&
+                   run.game->state.levelNumber > 0;
+  run.game->endReason = EndReason::running;
+  run.game->exitCode = 0;
+  return atKeyRead;
+}
+
+// The line that ends at point.offset carries point.chain: the file holds
+// the very bytes the checkpoint was taken after.
+bool chainHoldsAt(std::FILE* file, const RecordingPoint& point) {
+  constexpr long ending = 10;  // " <8 hex>\n"
+  if (point.entries < 2 || point.offset < static_cast<std::uint64_t>(ending) + 1) return false;
+  char bytes[ending];
+  if (::fseeko(file, static_cast<off_t>(point.offset) - ending, SEEK_SET) != 0 ||
+      std::fread(bytes, 1, ending, file) != ending)
+    return false;
+  std::string expected = " " + fingerprintText(point.chain).substr(8) + "\n";
+  return std::string_view(bytes, ending) == expected;
+}
+
+std::optional<std::string> readSmallFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rbe");
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  constexpr std::size_t most = 16u << 20;  // far above any checkpoint
+  for (std::size_t got;
+       bytes.size() <= most && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+    bytes.append(buffer, got);
+  std::fclose(file);
+  if (bytes.size() > most) return std::nullopt;
+  return bytes;
+}
+
+// Restores the recording's checkpoint into the run's game and sets the
+// scanner after it. False, with a note, when there is none or it is no good.
+bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& scanner,
+                         std::uint64_t fingerprint) {
+  std::string cpPath = checkpointPath(run.path);
+  auto bytes = readSmallFile(cpPath);
+  if (!bytes) return false;
+  CheckpointPlace place;
+  std::string why;
+  if (!restoreCheckpoint(*bytes, *run.game, place, why)) {
+  } else if (place.dataFingerprint != fingerprint) {
+    why = "it was taken with other data or tiles";
+  } else if (!chainHoldsAt(file, place.point) || !scanner.resumeAt(run.header, place.point)) {
+    why = "it belongs to another recording";
+  }
+  if (!why.empty()) {
+    run.notes.push_back(cpPath + " passed over (" + why + "): the run is replayed from its start");
+    return false;
+  }
+  return true;
+}
+
+std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, bool force,
+                                      std::uint64_t fingerprint, std::string& error) {
+  RecordingScanner scanner(file);
+  if (!scanner.readHeader()) {
+    error = "cannot continue " + path + ": " + scanner.problem();
+    return std::nullopt;
+  }
+  CaughtUpRun run;
+  run.path = path;
+  run.header = *scanner.header();
+  std::string mismatch = recordingMismatch(run.header, gameRulesVersion, fingerprint);
+  if (!mismatch.empty()) {
+    if (!force) {
+      error = "cannot continue " + path + ": " + mismatch + "; --force plays it anyway";
+      return std::nullopt;
+    }
+    run.notes.push_back("continuing " + path + " all the same: " + mismatch);
+  }
+  return run;
+}
+
+// One attempt: from the checkpoint, or from the start.
+bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool useCheckpoint) {
+  run.platform = std::make_unique<CatchUpPlatform>();
+  run.game = std::make_unique<Game>(*run.platform);
+  std::rewind(file);
+  RecordingScanner scanner(file);
+  scanner.readHeader();
+  run.fromCheckpoint = useCheckpoint && startFromCheckpoint(run, file, scanner, fingerprint);
+  // A checkpoint passed over may have left its mark: start again clean.
+  if (useCheckpoint && !run.fromCheckpoint) return catchUp(run, file, fingerprint, false);
+  Tail tail = readTail(scanner);
+  run.keep = tail.afterLast;
+  // The Escape that ended the run is left out; after a closed window or a
+  // kill every key counts.
+  if (tail.input.endReason() == "quit" && tail.input.keyCount() > 0) {
+    tail.input.dropLastKey();
+    run.keep = tail.beforeLastKey;
+  } else if (!tail.problem.empty()) {
+    run.notes.push_back(run.path + ": " + tail.problem);
+  }
+  return playTail(run, tail.input, run.fromCheckpoint);
+}
+
+}  // namespace
+
+std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::string& error,
+                                      bool useCheckpoint) {
+  std::FILE* file = openRecordingFile(path, error);
+  if (!file) return std::nullopt;
+  std::uint64_t fingerprint = gameFilesFingerprint("");
+  auto run = readHeader(path, file, force, fingerprint, error);
+  bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint);
+  if (run && !ready && run->fromCheckpoint) {
+    run->notes.push_back(checkpointPath(path) +
+                         " passed over (the run does not go on from it): it is replayed from "
+                         "its start");
+    ready = catchUp(*run, file, fingerprint, false);
+  }
+  std::fclose(file);
+  if (run && !ready) {
+    error = "cannot continue " + path + ": it holds no game stopped in the dungeon";
+    return std::nullopt;
+  }
+  return run;
+}
+
+fs::path continuedRecordingPath(const fs::path& recording, const fs::path& folder) {
+  std::error_code error;
+  if (fs::equivalent(recording.parent_path(), folder, error)) return recording;
+  std::string stem = recording.stem().string();
+  for (int n = 1;; ++n) {
+    fs::path candidate = folder / (n == 1 ? stem : stem + "-" + std::to_string(n));
+    candidate += ".dwrec";
+    if (!fs::exists(candidate, error)) return candidate;
+  }
+}
+
+std::optional<fs::path> newestRun(const fs::path& folder) {
+  std::error_code error;
+  std::optional<fs::path> newest;
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    const fs::path& path = entry.path();
+    if (path.extension() != ".dwrec" ||
+        path.filename().string().find("-seed") == std::string::npos ||
+        !entry.is_regular_file(error))
+      continue;
+    if (!newest || path.filename() > newest->filename()) newest = path;
+  }
+  return newest;
+}
+
+bool ContinuedRecorder::start(const CaughtUpRun& run, const std::string& target) {
+  path_ = target;
+  return writer_.resume(run.path, run.keep, target);
+}
+
+void ContinuedRecorder::finish(const Game& game) {
+  writer_.finish(game.endReason == EndReason::quit ? "quit" : "closed");
+}
+
+}  // namespace dw

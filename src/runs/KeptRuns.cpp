@@ -1,0 +1,361 @@
+#include "runs/KeptRuns.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+
+#include "frame/RunGame.h"
+#include "recording/Fingerprint.h"
+#include "recording/RecordedInput.h"
+#include "recording/Recording.h"
+#include "runs/UserFolders.h"
+
+namespace dw {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* recordingExtension = ".dwrec";
+constexpr const char* summaryExtension = ".dwrun";
+
+// Plays a recording into a game with nothing to show it on: its keys as the
+// game asks for them, its clock readings as the clock.
+class RecordingPlayer : public Platform {
+ public:
+  explicit RecordingPlayer(RecordedInput& input) : input_(input) { setClockFeed(&input); }
+
+ protected:
+  double readTimer() override { return 0.0; }
+  ClockTime readLocalTime() override { return {}; }
+  void pumpEvents() override {
+    if (hasKeys()) return;
+    if (auto key = input_.nextKey()) pushKey(std::move(*key));
+  }
+  bool waitEvents() override {
+    pumpEvents();
+    return hasKeys();
+  }
+
+ private:
+  RecordedInput& input_;
+};
+
+// The seed a recording's name gives: "<stamp>-seed<seed>.dwrec".
+std::optional<std::int64_t> seedOfName(const fs::path& recording) {
+  std::string stem = recording.stem().string();
+  std::size_t at = stem.rfind("-seed");
+  if (at == std::string::npos) return std::nullopt;
+  std::string_view digits(stem);
+  digits.remove_prefix(at + 5);
+  std::int64_t seed = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), seed);
+  if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size())
+    return std::nullopt;
+  return seed;
+}
+
+std::string localDate(fs::file_time_type when) {
+  // Measured from now on both clocks: not every library converts between them.
+  using std::chrono::system_clock;
+  system_clock::time_point then =
+      system_clock::now() +
+      std::chrono::duration_cast<system_clock::duration>(when - fs::file_time_type::clock::now());
+  return localTimeText(system_clock::to_time_t(then), "%Y-%m-%d %H:%M");
+}
+
+std::optional<std::string> readSmallFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text(4097, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text;
+}
+
+// Writes text to a temporary file beside target and renames it into place.
+bool replaceFile(const fs::path& target, const std::string& text, std::string& error) {
+  std::string name =
+      (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+  int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) {
+    error = "cannot write " + target.string() + ": " + std::strerror(errno);
+    return false;
+  }
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  int writeError = done == text.size() ? 0 : (errno != 0 ? errno : ENOSPC);
+  if (::close(fd) != 0 && writeError == 0) writeError = errno;
+  if (writeError == 0 && ::rename(name.c_str(), target.c_str()) != 0) writeError = errno;
+  if (writeError != 0) {
+    ::unlink(name.c_str());
+    error = "cannot write " + target.string() + ": " + std::strerror(writeError);
+    return false;
+  }
+  return true;
+}
+
+// The stored summary of a recording when it is still good for it: made by
+// this build, no older than the recording, from a recording of its size.
+std::optional<RunSummary> freshSummary(const fs::path& recording, fs::file_time_type recordingTime,
+                                       std::uintmax_t recordingBytes) {
+  fs::path path = summaryPathOf(recording);
+  std::error_code ec;
+  fs::file_time_type summaryTime = fs::last_write_time(path, ec);
+  if (ec || summaryTime < recordingTime) return std::nullopt;
+  auto text = readSmallFile(path);
+  auto stored = text ? parseSummaryFile(*text) : std::nullopt;
+  if (!stored || stored->build != recordingGameVersion || stored->recordingBytes != recordingBytes)
+    return std::nullopt;
+  return stored->summary;
+}
+
+// Summaries whose recording has gone (pruned, or removed by the player)
+// are removed with it. Only what reads as a summary is ever touched.
+void removeLoneSummary(const fs::path& summary) {
+  fs::path recording = summary;
+  recording.replace_extension(recordingExtension);
+  std::error_code ec;
+  if (fs::exists(recording, ec) || ec) return;
+  auto text = readSmallFile(summary);
+  if (text && parseSummaryFile(*text)) fs::remove(summary, ec);
+}
+
+// Where the summaries come from: the stored one while it is fresh, else
+// one made again from the recording and stored for next time, until the
+// time for that is up.
+struct SummarySource {
+  std::chrono::steady_clock::time_point rebuildUntil{};
+  std::optional<std::uint64_t> fingerprint{};  // read once, and only when needed
+
+  std::optional<RunSummary> summaryOf(const fs::path& recording, fs::file_time_type when,
+                                      std::uintmax_t bytes) {
+    if (auto fresh = freshSummary(recording, when, bytes)) return fresh;
+    if (std::chrono::steady_clock::now() >= rebuildUntil) {
+      auto seed = seedOfName(recording);
+      if (!seed) return std::nullopt;
+      return RunSummary{seed, 1, 0, 0, 0, "not read yet", false};
+    }
+    if (!fingerprint) fingerprint = gameFilesFingerprint("");
+    auto made = summarizeRecording(recording, *fingerprint);
+    std::string ignored;  // a summary not stored is made again next time
+    if (made) writeRunSummary(recording, *made, ignored);
+    return made;
+  }
+};
+
+std::string numberOrUnknown(const RunSummary& run, std::int64_t value) {
+  return run.played ? countText(value) : std::string("?");
+}
+
+std::string padded(std::string text, std::size_t width, bool right) {
+  if (text.size() >= width) return text;
+  std::string fill(width - text.size(), ' ');
+  return right ? fill + text : text + fill;
+}
+
+std::string seedText(const RunSummary& run) {
+  return run.seed ? std::to_string(*run.seed) : std::string("?");
+}
+
+// A path as a shell takes it back: quoted when it holds anything else than
+// plain characters.
+std::string shellWord(const std::string& text) {
+  bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           (c != 0 && std::strchr("/._-+,:@", c) != nullptr);
+  });
+  if (plain) return text;
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+}  // namespace
+
+fs::path summaryPathOf(const fs::path& recording) {
+  fs::path summary = recording;
+  summary.replace_extension(summaryExtension);
+  return summary;
+}
+
+bool writeRunSummary(const fs::path& recording, const RunSummary& summary, std::string& error) {
+  std::error_code ec;
+  std::uintmax_t bytes = fs::file_size(recording, ec);
+  if (ec) {
+    error = "cannot read " + recording.string() + ": " + ec.message();
+    return false;
+  }
+  return replaceFile(summaryPathOf(recording),
+                     summaryFileText(summary, recordingGameVersion, bytes), error);
+}
+
+std::optional<RunSummary> summarizeRecording(const fs::path& recording,
+                                             std::uint64_t dataFingerprint) {
+  std::string error;
+  auto read = readRecordingFile(recording.string(), error);
+  if (!read || !read->header) return std::nullopt;
+  RecordedInput input(std::move(read->events));
+  RunSummary summary;
+  if (recordingMismatch(*read->header, gameRulesVersion, dataFingerprint).empty()) {
+    RecordingPlayer player(input);
+    Game game(player);
+    RunTally tally;
+    game.observer = &tally;
+    runGame(game);
+    summary = tally.summary(game);
+  } else {
+    summary.played = false;
+    summary.seed = read->header->seed ? read->header->seed : seedOfName(recording);
+    if (summary.seed) summary.deepestLevel = 1;  // a seed is named once a level is made
+  }
+  summary.ending = endingOfRecording(input.endReason());
+  return summary;
+}
+
+std::vector<KeptRun> keptRuns(const fs::path& folder, const RunListing& how) {
+  std::vector<KeptRun> runs;
+  SummarySource source;
+  source.rebuildUntil = how.rebuildTime == std::chrono::milliseconds::max()
+                            ? std::chrono::steady_clock::time_point::max()
+                            : std::chrono::steady_clock::now() + how.rebuildTime;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    const fs::path& path = entry.path();
+    std::error_code fileError;
+    if (path.extension() == summaryExtension) removeLoneSummary(path);
+    if (path.extension() != recordingExtension || !entry.is_regular_file(fileError)) continue;
+    if (!how.playing.empty() && fs::equivalent(path, how.playing, fileError)) continue;
+    fs::file_time_type when = entry.last_write_time(fileError);
+    std::uintmax_t bytes = entry.file_size(fileError);
+    if (fileError) continue;
+    auto summary = source.summaryOf(path, when, bytes);
+    // A launch that never began a game is no run.
+    if (!summary || summary->deepestLevel == 0) continue;
+    runs.push_back({*summary, path.filename().string(), localDate(when), when});
+  }
+  std::sort(runs.begin(), runs.end(), [](const KeptRun& a, const KeptRun& b) {
+    return a.when != b.when ? a.when > b.when : a.file > b.file;
+  });
+  return runs;
+}
+
+namespace {
+
+// One line of the table: each column at its width, numbers to the right.
+std::string tableLine(const std::array<std::string, 8>& cells) {
+  constexpr std::array<std::size_t, 7> widths = {16, 11, 6, 10, 13, 8, 7};
+  std::string line;
+  for (std::size_t i = 0; i < widths.size(); ++i) {
+    bool number = i >= 2 && i <= 4;
+    line += padded(cells[i], widths[i], number) + "  ";
+  }
+  return line + cells[7] + "\n";
+}
+
+}  // namespace
+
+std::string runsTable(const std::vector<KeptRun>& runs) {
+  std::string table =
+      tableLine({"Date", "Seed", "Level", "Turns", "Gold", "Standing", "Ended", "File"});
+  for (const KeptRun& run : runs) {
+    const RunSummary& s = run.summary;
+    table += tableLine({run.date, seedText(s), numberOrUnknown(s, s.deepestLevel),
+                        numberOrUnknown(s, s.turns), numberOrUnknown(s, s.gold),
+                        s.played ? std::to_string(s.standing) + " of 7" : std::string("?"),
+                        s.ending, run.file});
+  }
+  return table;
+}
+
+namespace {
+
+// A run in the panel: its label (when), then three short lines.
+void addPanelRun(OverlayContent& panel, const std::string& label, const RunSummary& s,
+                 std::uint8_t colour) {
+  std::string deepest = "Seed " + seedText(s) + ", level " + numberOrUnknown(s, s.deepestLevel);
+  std::string length = numberOrUnknown(s, s.turns) + " turns";
+  if (s.played) length += ", " + countText(s.gold) + " Gold";
+  std::string end = s.played ? std::to_string(s.standing) + "/7 standing" : std::string();
+  if (!s.ending.empty()) end += (end.empty() ? "" : ", ") + s.ending;
+  panel.lines.push_back({label, deepest, colour, colour});
+  panel.lines.push_back({"", length, colour, colour});
+  if (!end.empty()) panel.lines.push_back({"", end, colour, colour});
+}
+
+}  // namespace
+
+OverlayContent runsPanel(const std::vector<KeptRun>& runs, const std::optional<RunSummary>& now) {
+  OverlayContent content;
+  content.title = "Past runs";
+  content.footer = "PgUp PgDn \x18\x19: page";
+  content.pageable = true;
+  content.opensAtTop = true;
+  content.empty = "No runs kept yet.";
+  if (now && now->deepestLevel > 0) addPanelRun(content, "Now", *now, 14);
+  for (const KeptRun& run : runs) {
+    // The date without its year, which the panel has no room for.
+    addPanelRun(content, run.date.substr(5), run.summary, 15);
+  }
+  return content;
+}
+
+std::string endOfRunLine(const RunSummary& summary, const fs::path& recording, bool inTerminal,
+                         const std::string& notRecorded) {
+  if (summary.deepestLevel == 0) return {};
+  std::string line = "seed " + seedText(summary) + ", level " + countText(summary.deepestLevel) +
+                     ", " + countText(summary.turns) + " turns";
+  if (recording.empty()) return line + "; not recorded: " + notRecorded;
+  return line + "; to go on: duskwarren " + (inTerminal ? "--terminal " : "") + "--continue " +
+         shellWord(recording.string());
+}
+
+std::optional<RunSummary> storedSummary(const fs::path& recording) {
+  std::error_code ec;
+  fs::file_time_type when = fs::last_write_time(recording, ec);
+  std::uintmax_t bytes = ec ? 0 : fs::file_size(recording, ec);
+  return ec ? std::nullopt : freshSummary(recording, when, bytes);
+}
+
+RunTally tallyGoingOn(const fs::path& recording) {
+  RunTally tally;
+  auto before = storedSummary(recording);
+  if (before && before->played) {
+    tally.carryOn(*before);
+  } else {
+    tally.carryOnUnknown();
+  }
+  return tally;
+}
+
+std::string closeRun(const RunTally& tally, const Game& game, const fs::path& recording,
+                     const std::string& recordingError, bool inTerminal) {
+  RunSummary summary = tally.summary(game);
+  // A run taken up again without a summary of its first part: the whole
+  // recording tells.
+  if (tally.unknownBefore() && !recording.empty() && recordingError.empty()) {
+    if (auto whole = summarizeRecording(recording, gameFilesFingerprint(""))) summary = *whole;
+  }
+  // The words the recording's closing entry uses.
+  summary.ending = game.endReason == EndReason::quit ? "quit" : "closed";
+  std::string ignored;
+  if (!recording.empty() && summary.deepestLevel > 0) writeRunSummary(recording, summary, ignored);
+  std::string why = recordingError.empty() ? "the recording could not be made" : recordingError;
+  return endOfRunLine(summary, recordingError.empty() ? recording : fs::path(), inTerminal, why);
+}
+
+}  // namespace dw

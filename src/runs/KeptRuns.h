@@ -1,0 +1,91 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/PanelText.h"
+#include "runs/RunSummary.h"
+
+namespace dw {
+
+// The runs kept in the recordings folder. Each recording of a run has its
+// summary beside it, "<name>.dwrun" for "<name>.dwrec", written when the run
+// stops. A summary that is missing, older than its recording, made from a
+// recording of another size or by another build is made again from the
+// recording itself, played headless on the game files of the current
+// folder, and written back for next time.
+
+// The summary file that belongs to a recording.
+std::filesystem::path summaryPathOf(const std::filesystem::path& recording);
+
+// Writes the summary beside the recording: a temporary file renamed into
+// place, so a summary is there whole or not at all. False, with the reason
+// in error, when it cannot be written.
+bool writeRunSummary(const std::filesystem::path& recording, const RunSummary& summary,
+                     std::string& error);
+
+// The summary of a recording, made by playing it headless on the game files
+// of the current folder, whose fingerprint is dataFingerprint. A recording
+// made with another version or other files is not played: only its seed and
+// ending are known then. Nothing when the file is no recording.
+std::optional<RunSummary> summarizeRecording(const std::filesystem::path& recording,
+                                             std::uint64_t dataFingerprint);
+
+// One kept run.
+struct KeptRun {
+  RunSummary summary;
+  std::string file;  // the recording's file name
+  std::string date;  // when the run was last played: "2026-12-08 13:51"
+  std::filesystem::file_time_type when;
+};
+
+// How the runs are listed.
+struct RunListing {
+  // The recording of the game going on now, left out.
+  std::filesystem::path playing;
+  // How long summaries may be made again from recordings; a run whose
+  // summary is still missing after that shows only its seed, from its name.
+  std::chrono::milliseconds rebuildTime = std::chrono::milliseconds::max();
+};
+
+// The runs in the recordings folder, newest first: every recording of a
+// game that was begun, with its summary (made again where it is missing or
+// stale).
+std::vector<KeptRun> keptRuns(const std::filesystem::path& folder, const RunListing& how = {});
+
+// The runs as a table for the terminal: a heading and one line a run.
+std::string runsTable(const std::vector<KeptRun>& runs);
+// The runs as a panel in the game, newest first as in the table; `now` is
+// the run being played, shown first.
+OverlayContent runsPanel(const std::vector<KeptRun>& runs,
+                         const std::optional<RunSummary>& now = std::nullopt);
+
+// The summary stored beside a recording, while it is fresh; nothing else is
+// read or played.
+std::optional<RunSummary> storedSummary(const std::filesystem::path& recording);
+
+// The tally of a run taken up again from its recording: it goes on from the
+// recording's stored summary while that is fresh, else from unknown turns
+// (see RunTally::carryOn). Read before the recording goes on.
+RunTally tallyGoingOn(const std::filesystem::path& recording);
+
+// Ends a run played here: the summary (with the game's ending) goes beside
+// its recording when it has one, and the line for stderr comes back (see
+// endOfRunLine; empty when no game was begun). A summary that cannot be
+// written is made again from the recording when the runs are next listed.
+std::string closeRun(const RunTally& tally, const Game& game,
+                     const std::filesystem::path& recording, const std::string& recordingError,
+                     bool inTerminal);
+
+// The line that tells, as the game ends, where the run went and how to take
+// it up again: "seed 42, level 7, 2,312 turns; to go on: duskwarren
+// --continue PATH". notRecorded says why there is no recording to go on
+// from. Empty when no game was begun.
+std::string endOfRunLine(const RunSummary& summary, const std::filesystem::path& recording,
+                         bool inTerminal, const std::string& notRecorded = {});
+
+}  // namespace dw

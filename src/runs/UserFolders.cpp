@@ -1,0 +1,97 @@
+#include "runs/UserFolders.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+
+namespace dw {
+
+namespace {
+
+std::optional<std::filesystem::path> absoluteVariable(const Environment& env,
+                                                      const std::string& name) {
+  auto value = env(name);
+  if (!value || value->empty() || (*value)[0] != '/') return std::nullopt;
+  return std::filesystem::path(*value);
+}
+
+// The pictures folder named in user-dirs.dirs: a line
+// XDG_PICTURES_DIR="$HOME/Pictures" or with an absolute path.
+std::optional<std::filesystem::path> namedPicturesFolder(const Environment& env) {
+  std::ifstream in(configHome(env) / "user-dirs.dirs");
+  const std::string key = "XDG_PICTURES_DIR=";
+  for (std::string line; std::getline(in, line);) {
+    if (line.compare(0, key.size(), key) != 0) continue;
+    std::string value = line.substr(key.size());
+    if (value.size() < 2 || value.front() != '"' || value.back() != '"') continue;
+    value = value.substr(1, value.size() - 2);
+    if (value.compare(0, 5, "$HOME") == 0) {
+      std::string rest = value.substr(5);
+      if (!rest.empty() && rest[0] != '/') continue;
+      // "$HOME/" alone means the desktop has no pictures folder of its own.
+      if (rest.empty() || rest == "/") return std::nullopt;
+      return homeFolder(env) / std::filesystem::path(rest).relative_path();
+    }
+    if (!value.empty() && value[0] == '/') return std::filesystem::path(value);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::filesystem::path configHome(const Environment& env) {
+  return absoluteVariable(env, "XDG_CONFIG_HOME").value_or(homeFolder(env) / ".config");
+}
+
+Environment processEnvironment() {
+  return [](const std::string& name) -> std::optional<std::string> {
+    const char* value = std::getenv(name.c_str());
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
+  };
+}
+
+std::filesystem::path homeFolder(const Environment& env) {
+  if (auto home = absoluteVariable(env, "HOME")) return *home;
+  if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) {
+    return user->pw_dir;
+  }
+  return "/";
+}
+
+std::filesystem::path dataHome(const Environment& env) {
+  return absoluteVariable(env, "XDG_DATA_HOME").value_or(homeFolder(env) / ".local" / "share");
+}
+
+std::filesystem::path picturesFolder(const Environment& env) {
+  if (auto named = absoluteVariable(env, "XDG_PICTURES_DIR")) return *named;
+  if (auto named = namedPicturesFolder(env)) return *named;
+  return homeFolder(env) / "Pictures";
+}
+
+std::string shortPath(const std::filesystem::path& path, const Environment& env) {
+  std::string text = path.string();
+  std::string home = homeFolder(env).string();
+  if (home.size() > 1 && text.compare(0, home.size(), home) == 0 &&
+      (text.size() == home.size() || text[home.size()] == '/')) {
+    return "~" + text.substr(home.size());
+  }
+  return text;
+}
+
+std::string localTimeText(std::time_t moment, const char* format) {
+  std::tm local{};
+  localtime_r(&moment, &local);
+  char text[64];
+  std::size_t length = std::strftime(text, sizeof text, format, &local);
+  return std::string(text, length);
+}
+
+std::string fileStamp() {
+  return localTimeText(std::time(nullptr), "%Y-%m-%d-%H%M%S");
+}
+
+}  // namespace dw

@@ -1,0 +1,264 @@
+#include "shell/Shell.h"
+
+#include <chrono>
+
+#include "frame/RunGame.h"
+#include "recording/Fingerprint.h"
+#include "recording/RecordedInput.h"
+#include "runs/KeptRuns.h"
+#include "runs/RecordingFiles.h"
+#include "runs/RunRecorder.h"
+#include "runs/WindowRecorder.h"
+#include "shell/KeyHelp.h"
+
+namespace dw {
+
+namespace {
+
+std::uint64_t steadyMilliseconds() {
+  using namespace std::chrono;
+  return static_cast<std::uint64_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Whether the log has just noted the whole party down.
+bool partyJustDown(const MessageLog& log) {
+  return !log.entries().empty() && log.entries().back().kind == LogEntry::Kind::partyDown;
+}
+
+// With arrow-keys = walk, an arrow is the digit that walks that way; else
+// the key as it is.
+std::string walkingArrow(std::string key) {
+  if (key.size() != 2 || key[0] != '\0') return key;
+  switch (key[1]) {
+    case extendedKey::up:
+      return "8";
+    case extendedKey::right:
+      return "6";
+    case extendedKey::down:
+      return "2";
+    case extendedKey::left:
+      return "4";
+    default:
+      return key;
+  }
+}
+
+// The keys of a recording watched, all but the one that ended the run (the
+// Escape that quit, which clears the screen): the run's last picture stays.
+std::optional<std::string> keyBeforeTheEnd(RecordedInput& input) {
+  if (input.endReason() == "quit" && input.keysGiven() + 1 >= input.keyCount()) return std::nullopt;
+  return input.nextKey();
+}
+
+// How long the past-runs panel may spend summing up recordings whose summary
+// is missing before it shows what it has.
+constexpr std::chrono::milliseconds runsPanelRebuildTime{500};
+
+constexpr const char* watchEndNotice = "The end of the recording: any key closes";
+
+constexpr const char* partyDownBanner = "The whole party has fallen: ~ starts again, Escape quits";
+
+}  // namespace
+
+Shell::Shell(ShellFront& front, Environment env, Settings settings)
+    : front_(front),
+      platform_(front.gamePlatform()),
+      env_(std::move(env)),
+      settings_(std::move(settings)) {
+  front_.applyView({settings_.fullscreen, settings_.aspect});
+  std::string problems;
+  for (const std::string& problem : settings_.problems) {
+    problems += (problems.empty() ? "" : "; ") + problem;
+  }
+  if (!problems.empty()) tell(problems);
+}
+
+Shell::~Shell() = default;
+
+int Shell::play(CaughtUpRun* caughtUp) {
+  if (!caughtUp) offerNewestRun();
+  Game game(platform_);
+  // A run taken up goes on with the tally of its first part, read before its
+  // recording is written anew.
+  tally_ = caughtUp ? tallyGoingOn(caughtUp->path) : RunTally();
+  if (record_) {
+    recorder_ = std::make_unique<RunRecorder>(game, recordingsFolder(env_), caughtUp);
+    recordingTold_ = !recorder_->error().empty();
+    if (recordingTold_) tell("Not recorded: " + recorder_->error());
+    platform_.setInputTap(recorder_.get());
+  }
+  if (caughtUp) copyGame(*caughtUp->game, game);
+  int code = run(game, caughtUp != nullptr);
+  std::filesystem::path recording;
+  std::string recordingError = "recording is off";
+  if (recorder_) {
+    platform_.setInputTap(nullptr);
+    recorder_->finish(game);
+    recording = recorder_->path();
+    recordingError = recorder_->error();
+  }
+  onStartScreen_ = false;
+  if (continueAsked_) return continueOffered();
+  endOfRun_ =
+      closeRun(tally_, game, recording, recordingError, front_.frontKind() == FrontKind::terminal);
+  return code;
+}
+
+// The newest run, offered on the start screen: F3 takes it up.
+void Shell::offerNewestRun() {
+  offer_.reset();
+  continueAsked_ = false;
+  if (!record_) return;
+  auto newest = newestRun(recordingsFolder(env_));
+  if (!newest) return;
+  offer_ = newest->string();
+  onStartScreen_ = true;
+  front_.setNotice("F3: continue the game " + runDescription(*newest));
+}
+
+// F3 ended the start screen: the offered run goes on, or, when it cannot,
+// the player is told why and a new game begins.
+int Shell::continueOffered() {
+  continueAsked_ = false;
+  std::string error;
+  auto caughtUp = catchUpRun(*offer_, false, error);
+  if (!caughtUp) {
+    tell(error);
+    return play();
+  }
+  return play(&*caughtUp);
+}
+
+int Shell::watch(const RecordingToWatch& recording) {
+  RecordedInput input(recording.read->events);
+  Game game(platform_);
+  platform_.setClockFeed(&input);
+  watch_ = std::make_unique<WatchPace>([&input] { return keyBeforeTheEnd(input); }, recording.name,
+                                       steadyMilliseconds);
+  front_.setWatchStatus(watch_->status());
+  int code = run(game, false);
+  front_.setWatchStatus("");
+  watch_.reset();
+  platform_.setClockFeed(nullptr);
+  return code;
+}
+
+std::string Shell::recordingPath() const {
+  return recorder_ ? recorder_->path() : std::string();
+}
+
+int Shell::run(Game& game, bool resumed) {
+  partyDown_ = banner_ = false;
+  game_ = &game;
+  game.observer = this;
+  platform_.setKeyGate(this);
+  front_.setShellEvents(this);
+  int code = resumed ? resumeGame(game) : runGame(game);
+  // The front-end may outlive this game; it must not call into it any more.
+  front_.setShellEvents(nullptr);
+  platform_.setKeyGate(nullptr);
+  game.observer = nullptr;
+  game_ = nullptr;
+  front_.showBanner("");
+  front_.setNotice("");
+  return code;
+}
+
+HelpFacts Shell::helpFacts() const {
+  return {front_.frontKind(), settings_.arrowsWalk, static_cast<bool>(pictureSaver_),
+          front_.helpLegend(mapGlyphs())};
+}
+
+OverlayContent Shell::panel(PanelKind which) {
+  if (which == PanelKind::messageLog) return log_.panel();
+  if (which == PanelKind::pastRuns) {
+    std::optional<RunSummary> now;
+    if (game_ && !watch_) now = tally_.summary(*game_);
+    return runsPanel(keptRuns(recordingsFolder(env_), {recordingPath(), runsPanelRebuildTime}),
+                     now);
+  }
+  return watch_ ? watchKeyHelp(helpFacts()) : keyHelp(helpFacts());
+}
+
+void Shell::pictureAsked(const Screen& screen, int scale) {
+  if (pictureSaver_) tell(pictureSaver_(screen, scale));
+}
+
+void Shell::viewChanged(const ViewOptions& view) {
+  if (view.fullscreen == settings_.fullscreen && view.aspect == settings_.aspect) return;
+  settings_.fullscreen = view.fullscreen;
+  settings_.aspect = view.aspect;
+  if (settings_.unreadable) return;  // a file the game cannot read is never written over
+  std::string error = writeSettings(settingsFile(env_), settings_);
+  if (!error.empty()) tell("Settings not kept: " + error);
+}
+
+std::optional<std::string> Shell::typed(std::string key) {
+  if (onStartScreen_ && offer_ && key == std::string{'\0', extendedKey::f3}) {
+    continueAsked_ = true;
+    return std::nullopt;
+  }
+  if (banner_) {
+    banner_ = false;
+    front_.showBanner("");
+  }
+  if (watch_) {
+    if (watch_->control(key)) front_.setWatchStatus(watch_->status());
+    return std::nullopt;
+  }
+  return settings_.arrowsWalk ? walkingArrow(std::move(key)) : key;
+}
+
+KeyGate::Next Shell::next() {
+  if (continueAsked_) return {std::nullopt, -1, true};  // the start screen ends
+  if (!watch_) return {};
+  WatchPace::Step step = watch_->next(front_.panelOpen());
+  if (step.statusChanged) {
+    front_.setWatchStatus(watch_->status());
+    if (watch_->ended()) front_.setNotice(watchEndNotice);
+  }
+  if (step.key && banner_) {
+    banner_ = false;
+    front_.showBanner("");
+  }
+  return {step.key, step.waitMs, step.end};
+}
+
+void Shell::onLevel(const Game& game) {
+  onStartScreen_ = false;
+  tally_.onLevel(game);
+  log_.onLevel(game);
+  afterTurn();
+  if (turnWatcher_) turnWatcher_(game, log_);
+}
+
+void Shell::onCycle(const Game& game) {
+  tally_.onCycle(game);
+  log_.onCycle(game);
+  afterTurn();
+  if (turnWatcher_) turnWatcher_(game, log_);
+}
+
+void Shell::onKeyRead(const Game& game) {
+  if (recorder_) recorder_->checkpoints().onKeyRead(game);
+}
+
+void Shell::afterTurn() {
+  front_.setNotice(log_.notice());
+  if (partyJustDown(log_) && !partyDown_) {
+    banner_ = true;
+    front_.showBanner(partyDownBanner);
+  }
+  partyDown_ = partyJustDown(log_);
+  if (recorder_ && !recordingTold_ && !recorder_->error().empty()) {
+    recordingTold_ = true;
+    tell("Recording stopped: " + recorder_->error());
+  }
+}
+
+void Shell::tell(const std::string& message) {
+  front_.tell(message);
+}
+
+}  // namespace dw

@@ -1,0 +1,171 @@
+// Continuing a run: a recorded game, caught up from its checkpoint or from
+// its start, goes on as the same game, and its recording stays one whole run.
+#include "runs/CatchUp.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "frame/RunGame.h"
+#include "recording/Fingerprint.h"
+#include "support/TestGame.h"
+
+namespace dw {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A walk with pick-ups, spells and the stairs now and then.
+std::string walk(int moves, unsigned seed) {
+  const std::string keys = "2468246824682468  hv+";
+  std::string out;
+  for (int i = 0; i < moves; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    out += keys[(seed >> 16) % keys.size()];
+  }
+  return out;
+}
+
+// The recording's writer and path, for the checkpoint taker.
+struct FileRecorder : InputTap, CheckpointTaker::Recorder {
+  RecordingWriter out;
+  std::string file;
+  void onKey(const std::string& key) override { out.onKey(key); }
+  void onTimer(double reading) override { out.onTimer(reading); }
+  void onLocalTime(const ClockTime& time) override { out.onLocalTime(time); }
+  const RecordingWriter* writer() const override { return &out; }
+  std::string path() const override { return file; }
+};
+
+// Plays keys on a fresh headless game; the game as it stands at the end.
+struct KeysGame {
+  HeadlessPlatform platform;
+  Game game{platform};
+  explicit KeysGame(const std::string& keys) : platform(keys) { runGame(game); }
+};
+
+class ContinueRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("duskwarren-continue-" + std::to_string(getpid()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_ / "recordings");
+    ASSERT_EQ(chdir(test::gameDir().c_str()), 0);
+    // A run of about 400 keys over three levels, checkpointed every 64,
+    // ended with Escape.
+    keys_ =
+        "@7\r 8666888828266888844886 446222222622224 2222222222666222 444888888888886 "
+        "22444222222666262224444444444 b66b" +
+        walk(250, 7);
+    record(folder_ / "run-seed42.dwrec", keys_ + "\x1b");
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  void record(const fs::path& path, const std::string& keys) {
+    HeadlessPlatform platform(keys);
+    Game game(platform);
+    FileRecorder recorder;
+    recorder.file = path.string();
+    RecordingHeader header;
+    header.gameVersion = recordingGameVersion;
+    header.dataFingerprint = gameFilesFingerprint("");
+    ASSERT_TRUE(recorder.out.start(recorder.file, header)) << recorder.out.error();
+    CheckpointTaker checkpoints(recorder, header.dataFingerprint, nullptr, 64);
+    game.observer = &checkpoints;
+    platform.setInputTap(&recorder);
+    runGame(game);
+    recorder.out.finish("quit");
+    EXPECT_EQ(checkpoints.error(), "");
+    EXPECT_GE(checkpoints.lastKeys(), 320u);
+  }
+
+  fs::path folder_;
+  std::string keys_;
+};
+
+TEST_F(ContinueRun, FromACheckpointOrADamagedOneTheGameIsTheOneThatStopped) {
+  const fs::path run = folder_ / "run-seed42.dwrec";
+  KeysGame stopped(keys_);  // the same keys without the Escape
+  ASSERT_GT(stopped.game.state.levelNumber, 2);
+  ASSERT_EQ(stopped.game.endReason, EndReason::inputClosed);
+  stopped.game.endReason = EndReason::running;  // waiting at its key read
+
+  std::string error;
+  auto fast = catchUpRun(run.string(), false, error);
+  ASSERT_TRUE(fast) << error;
+  EXPECT_TRUE(fast->fromCheckpoint);
+  EXPECT_TRUE(fast->notes.empty());
+  EXPECT_TRUE(sameGame(*fast->game, stopped.game));
+
+  // One byte of the checkpoint changed: passed over, and the whole run is
+  // replayed to the same game.
+  const std::string cp = checkpointPath(run.string());
+  std::string bytes;
+  {
+    std::ifstream in(cp, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    bytes = text.str();
+  }
+  ASSERT_GT(bytes.size(), 1000u);
+  bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x10);
+  std::ofstream(cp, std::ios::binary) << bytes;
+  auto slow = catchUpRun(run.string(), false, error);
+  ASSERT_TRUE(slow) << error;
+  EXPECT_FALSE(slow->fromCheckpoint);
+  ASSERT_EQ(slow->notes.size(), 1u);
+  EXPECT_NE(slow->notes[0].find("the checkpoint is damaged"), std::string::npos) << slow->notes[0];
+  EXPECT_TRUE(sameGame(*slow->game, stopped.game));
+  EXPECT_EQ(slow->keep, fast->keep);
+}
+
+TEST_F(ContinueRun, GoesOnInOneRecordingOfTheWholeRun) {
+  const fs::path run = folder_ / "run-seed42.dwrec";
+  std::string error;
+  auto caught = catchUpRun(run.string(), false, error);
+  ASSERT_TRUE(caught) << error;
+
+  // The player goes on with 60 more keys and Escape, from outside the
+  // recordings folder: the source file is left as it was.
+  const std::string before = [&] {
+    std::ifstream in(run, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }();
+  const std::string more = walk(60, 99);
+  HeadlessPlatform live(more + "\x1b");
+  Game game(live);
+  copyGame(*caught->game, game);
+  fs::path target = continuedRecordingPath(run, folder_ / "recordings");
+  EXPECT_EQ(target, folder_ / "recordings" / "run-seed42.dwrec");
+  ContinuedRecorder recorder;
+  ASSERT_TRUE(recorder.start(*caught, target.string())) << recorder.error();
+  live.setInputTap(&recorder);
+  resumeGame(game);
+  recorder.finish(game);
+  EXPECT_EQ(game.endReason, EndReason::quit);
+
+  // The recording of the whole run replays to the game of all its keys.
+  KeysGame whole(keys_ + more + "\x1b");
+  std::ifstream in(target, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  RecordingRead read = parseRecording(text.str());
+  ASSERT_TRUE(read.complete) << describeStop(read);
+  std::string keys;
+  for (const auto& e : read.events) {
+    if (e.kind == RecordedEvent::Kind::key) keys += e.text;
+  }
+  EXPECT_EQ(keys, keys_ + more + "\x1b");
+  EXPECT_TRUE(sameGame(game, whole.game));
+  std::ifstream again(run, std::ios::binary);
+  std::ostringstream after;
+  after << again.rdbuf();
+  EXPECT_EQ(after.str(), before);
+}
+
+}  // namespace
+}  // namespace dw
