@@ -8,6 +8,10 @@
 #                          124 past the deadline
 #   wine_start PROG...     starts PROG under wine in the background
 #                          (WINE_PID; its output in $WINE_DIR/out and err)
+#   wine_wait SECS         waits until every program of the prefix has
+#                          ended (an NSIS uninstaller, say, goes on in a
+#                          copy of itself after it returns); past SECS
+#                          seconds ends them: 124 then
 #   wine_stop              ends every process of the private prefix, the
 #                          wine server too, and waits until they are gone
 #   wine_prefix_remove     wine_stop, then removes WINE_DIR
@@ -41,8 +45,9 @@ wine_prefix_new() {
   command -v wine >/dev/null || _wine_fail "wine is not installed (scripts/install-windows-deps.sh)" || return
   WINE_DIR=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-wine.XXXXXX") || return
   export WINEPREFIX=$WINE_DIR/prefix
-  # No debug output; no offer to fetch Mono or Gecko on the first start.
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # No debug output; no offer to fetch Mono or Gecko on the first start;
+  # no menu entries or file types written to the desktop of the machine.
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   # The wine server and its helpers stay up a few seconds: a program started
   # now uses them and starts at once.
   if ! timeout -k 5 "$WINE_BOOT_TIMEOUT" wineboot --init >"$WINE_DIR/boot.log" 2>&1; then
@@ -78,6 +83,15 @@ _wine_server_pids() {
       */server-"$id") echo "$pid" ;;
     esac
   done
+}
+
+wine_wait() {
+  if timeout -k 2 "$1" wineserver -w 2>/dev/null; then
+    return 0
+  fi
+  echo "-- wine programs still ran after $1 s: ended" >&2
+  wine_stop
+  return 124
 }
 
 wine_stop() {
