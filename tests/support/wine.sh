@@ -3,6 +3,10 @@
 #   wine_prefix_new        a private wine folder (WINEPREFIX) in a new
 #                          temporary folder WINE_DIR, set up by a first
 #                          start (wineboot), so that a program starts quick
+#   wine_server_keep       keeps the wine server of WINEPREFIX (the one
+#                          given, or wine_prefix_new's) and its helpers up
+#                          until wine_stop: a program then starts in 0.05 s
+#                          instead of 2 s (ctest starts one per test)
 #   wine_run SECS PROG...  runs PROG under wine; past SECS seconds ends it
 #                          and everything wine started. Its exit code, or
 #                          124 past the deadline
@@ -41,19 +45,33 @@ _wine_fail() {
   return 1
 }
 
+# No debug output; no offer to fetch Mono or Gecko on the first start; no
+# menu entries or file types written to the desktop of the machine's user.
+_wine_quiet() {
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
 wine_prefix_new() {
   command -v wine >/dev/null || _wine_fail "wine is not installed (scripts/install-windows-deps.sh)" || return
   WINE_DIR=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-wine.XXXXXX") || return
   export WINEPREFIX=$WINE_DIR/prefix
-  # No debug output; no offer to fetch Mono or Gecko on the first start;
-  # no menu entries or file types written to the desktop of the machine.
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  _wine_quiet
   # The wine server and its helpers stay up a few seconds: a program started
   # now uses them and starts at once.
   if ! timeout -k 5 "$WINE_BOOT_TIMEOUT" wineboot --init >"$WINE_DIR/boot.log" 2>&1; then
     wine_stop
     _wine_fail "wine did not start in $WINE_BOOT_TIMEOUT s: $(tail -n 5 "$WINE_DIR/boot.log")" || return
   fi
+}
+
+wine_server_keep() {
+  [ -n "${WINEPREFIX:-}" ] || _wine_fail "wine_server_keep: no WINEPREFIX" || return
+  _wine_quiet
+  mkdir -p "$WINEPREFIX"
+  wineserver -p || _wine_fail "the wine server did not start" || return
+  # The first program starts the helpers, which then stay.
+  timeout -k 5 "$WINE_BOOT_TIMEOUT" wine cmd /c exit >/dev/null 2>&1 ||
+    _wine_fail "wine did not start in $WINE_BOOT_TIMEOUT s"
 }
 
 wine_run() {
