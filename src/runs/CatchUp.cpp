@@ -161,7 +161,10 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
                                       bool useCheckpoint) {
   // Only a file can be continued: it is read twice and written anew.
   std::FILE* file = openRecordingFile(path, error, FileOrigin::found);
-  if (!file) return std::nullopt;
+  if (!file) {
+    error = "cannot continue: " + error;
+    return std::nullopt;
+  }
   std::uint64_t fingerprint = gameFilesFingerprint("");
   auto run = readHeader(path, file, force, fingerprint, error);
   bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint);
