@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libpng-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool openbox x11-apps x11-utils imagemagick python3 valgrind
   dpkg-dev file help2man desktop-file-utils appstream lintian
-  tmux
+  tmux strace
 )
 [ $# -gt 0 ] && packages=("$@")
 

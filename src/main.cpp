@@ -11,11 +11,13 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
 #include "frame/RunGame.h"
 #include "platform/DataFolder.h"
+#include "platform/VisibleText.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/terminal/TerminalPlatform.h"
 #include "runs/KeptRuns.h"
@@ -108,9 +110,13 @@ void typeSeed(dw::Platform& platform, const std::string& seed) {
 // The table of the kept runs, newest first.
 int listRuns() {
   std::filesystem::path folder = dw::recordingsFolder(dw::processEnvironment());
-  auto runs = dw::keptRuns(folder, {});
+  std::vector<std::string> notes;  // files beside the recordings passed over
+  dw::RunListing how;
+  how.notes = &notes;
+  auto runs = dw::keptRuns(folder, how);
+  for (const auto& note : notes) std::cerr << "duskwarren: " << note << "\n";
   if (runs.empty()) {
-    std::cout << "No runs kept in " << folder.string() << " yet.\n";
+    std::cout << "No runs kept in " << dw::visibleText(folder.string()) << " yet.\n";
   } else {
     std::cout << dw::runsTable(runs);
   }
@@ -258,13 +264,13 @@ int main(int argc, char* argv[]) {
     for (const auto& note : recording->notes) std::cerr << "duskwarren: " << note << "\n";
     std::string contradiction = dw::recordedGameContradiction(*recording->read);
     if (!contradiction.empty() && !force) {
-      std::cerr << "duskwarren: cannot watch " << watchFile << ": " << contradiction
-                << "; --force plays it anyway\n";
+      std::cerr << "duskwarren: cannot watch " << dw::visibleText(watchFile) << ": "
+                << contradiction << "; --force plays it anyway\n";
       return dw::cli::exitUsage;
     }
     if (!contradiction.empty())
-      std::cerr << "duskwarren: watching " << watchFile << " all the same: " << contradiction
-                << "\n";
+      std::cerr << "duskwarren: watching " << dw::visibleText(watchFile)
+                << " all the same: " << contradiction << "\n";
   }
   if (terminal) return playInTerminal(recording, run ? &*run : nullptr, seed);
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "frame/RunGame.h"
+#include "platform/SafeWrite.h"
 #include "platform/web/WebPlatform.h"
 #include "runs/CatchUp.h"
 #include "runs/Checkpoint.h"
@@ -139,8 +140,11 @@ std::optional<dw::RecordingToWatch> chosenRecording(dw::WebPlatform& page) {
   const std::string path = std::string(playerHome) + "/" + name;
   std::error_code ignored;
   std::filesystem::create_directories(playerHome, ignored);
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << *bytes;
-  std::string error;
+  std::string error = dw::writeWholeFile(path, *bytes, dw::WriteKind::cache);
+  if (!error.empty()) {
+    page.tell("cannot keep the recording to watch: " + error);
+    return std::nullopt;
+  }
   auto recording = dw::readRecordingToWatch(path, false, error);
   if (!recording) page.tell(error);
   return recording;
@@ -157,10 +161,7 @@ std::optional<dw::CaughtUpRun> keptRunCaughtUp(const dw::Environment& env) {
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
   const std::string path = (folder / "kept-run.dwrec").string();
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!(out << text)) return std::nullopt;
-  }
+  if (!dw::writeWholeFile(path, text, dw::WriteKind::cache).empty()) return std::nullopt;
   std::string error;
   auto run = dw::catchUpRun(path, false, error);
   if (!run) {

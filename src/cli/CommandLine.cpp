@@ -12,6 +12,7 @@
 #include <ostream>
 
 #include "DuskwarrenVersion.h"
+#include "platform/VisibleText.h"
 
 namespace dw::cli {
 
@@ -31,29 +32,9 @@ void setUp(CLI::App& app, std::string usage) {
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
 
-namespace {
-
-// A typed argument as it can be shown on a terminal: control bytes and
-// bytes past ASCII as \xNN.
-std::string printable(const std::string& text) {
-  static const char digits[] = "0123456789abcdef";
-  std::string shown;
-  for (unsigned char c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      shown += static_cast<char>(c);
-    } else {
-      shown += "\\x";
-      shown += digits[c >> 4];
-      shown += digits[c & 15];
-    }
-  }
-  return shown;
-}
-
-}  // namespace
-
 int refuse(const CLI::App& app, const std::string& message, std::ostream& err) {
-  err << app.get_name() << ": " << printable(message) << " (see " << app.get_name() << " --help)\n";
+  err << app.get_name() << ": " << visibleText(message) << " (see " << app.get_name()
+      << " --help)\n";
   return exitUsage;
 }
 
@@ -79,10 +60,10 @@ CLI::Validator fileToRead() {
         if (value.empty()) return "the value is empty";
         struct stat info {};
         if (::stat(value.c_str(), &info) != 0)
-          return "cannot read " + printable(value) + ": " + std::strerror(errno);
-        if (S_ISDIR(info.st_mode)) return printable(value) + " is a folder, not a file";
+          return "cannot read " + visibleText(value) + ": " + std::strerror(errno);
+        if (S_ISDIR(info.st_mode)) return visibleText(value) + " is a folder, not a file";
         int fd = ::open(value.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (fd < 0) return "cannot read " + printable(value) + ": " + std::strerror(errno);
+        if (fd < 0) return "cannot read " + visibleText(value) + ": " + std::strerror(errno);
         ::close(fd);
         return "";
       },
@@ -95,8 +76,8 @@ CLI::Validator folderToUse() {
         if (value.empty()) return "the value is empty";
         struct stat info {};
         if (::stat(value.c_str(), &info) != 0)
-          return "no folder " + printable(value) + ": " + std::strerror(errno);
-        if (!S_ISDIR(info.st_mode)) return printable(value) + " is not a folder";
+          return "no folder " + visibleText(value) + ": " + std::strerror(errno);
+        if (!S_ISDIR(info.st_mode)) return visibleText(value) + " is not a folder";
         return "";
       },
       "", "folderToUse");
@@ -108,10 +89,11 @@ CLI::Validator fileToWrite() {
         if (value.empty()) return "the value is empty";
         struct stat info {};
         if (::stat(value.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-          return printable(value) + " is a folder, not a file";
+          return visibleText(value) + " is a folder, not a file";
         std::string folder = folderOf(value);
         if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-          return "cannot write " + printable(value) + ": there is no folder " + printable(folder);
+          return "cannot write " + visibleText(value) + ": there is no folder " +
+                 visibleText(folder);
         return "";
       },
       "", "fileToWrite");

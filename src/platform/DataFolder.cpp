@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/Platform.h"
+#include "platform/VisibleText.h"
 
 namespace dw {
 
@@ -25,15 +26,17 @@ DataFolderChoice chooseDataFolder(const std::string& given, const fs::path& work
   if (!programFolder.empty()) {
     installed = (programFolder / installedData).lexically_normal();
     if (isGameFolder(installed)) {
-      return {installed, "no res/ folder here: using the game data in " + installed.string()};
+      return {installed,
+              "no res/ folder here: using the game data in " + visibleText(installed.string())};
     }
     if (isGameFolder(programFolder)) {
       return {programFolder, "no res/ folder here: using the game data beside the program in " +
-                                 programFolder.string()};
+                                 visibleText(programFolder.string())};
     }
   }
-  std::string where = workingDir.string();
-  if (!installed.empty()) where += ", " + installed.string() + " or " + programFolder.string();
+  std::string where = visibleText(workingDir.string());
+  if (!installed.empty())
+    where += ", " + visibleText(installed.string()) + " or " + visibleText(programFolder.string());
   return {{}, "no game data (a res/ folder) in " + where + ": the game starts without it"};
 }
 
@@ -76,7 +79,8 @@ bool enterDataFolder(const std::string& given, const char* argv0, const fs::path
   if (!choice.folder.empty()) {
     fs::current_path(choice.folder, ec);
     if (ec) {
-      error = "cannot enter the game folder " + choice.folder.string() + ": " + ec.message();
+      error = "cannot enter the game folder " + visibleText(choice.folder.string()) + ": " +
+              ec.message();
       return false;
     }
   }

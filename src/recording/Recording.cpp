@@ -13,7 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/CappedRead.h"
 #include "platform/SafeWrite.h"
+#include "platform/VisibleText.h"
 
 namespace dw {
 
@@ -500,37 +502,35 @@ RecordingRead parseRecording(std::string_view bytes) {
   return readAll(scanner);
 }
 
-std::FILE* openRecordingFile(const std::string& path, std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "rbe");
-  if (!file) {
-    error = "cannot open recording " + path + ": " + std::strerror(errno);
-    return nullptr;
-  }
+std::FILE* openRecordingFile(const std::string& path, std::string& error, FileOrigin origin) {
+  int fd = openToRead(path, origin, error);
+  if (fd < 0) return nullptr;
   struct stat info {};
-  if (::fstat(::fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-    error = "cannot read recording " + path + ": it is a folder";
-    std::fclose(file);
+  // A file known to be too long is refused before a byte of it is read.
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      static_cast<std::uint64_t>(info.st_size) > recordingMaxBytes) {
+    error = tooLongText(path, "a recording", recordingMaxBytes);
+    ::close(fd);
     return nullptr;
   }
-  // A file known to be too long is refused before a byte of it is read.
-  if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > recordingMaxBytes) {
-    error = path + " is longer than a recording can be (" +
-            std::to_string(recordingMaxBytes >> 20) + " MiB)";
-    std::fclose(file);
-    return nullptr;
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (!file) {
+    error = "cannot read recording " + visibleText(path) + ": " + std::strerror(errno);
+    ::close(fd);
   }
   return file;
 }
 
-std::optional<RecordingRead> readRecordingFile(const std::string& path, std::string& error) {
-  std::FILE* file = openRecordingFile(path, error);
+std::optional<RecordingRead> readRecordingFile(const std::string& path, std::string& error,
+                                               FileOrigin origin) {
+  std::FILE* file = openRecordingFile(path, error, origin);
   if (!file) return std::nullopt;
   RecordingScanner scanner(file);
   RecordingRead read = readAll(scanner);
   bool bad = std::ferror(file) != 0;
   std::fclose(file);
   if (bad) {
-    error = "cannot read recording " + path;
+    error = "cannot read recording " + visibleText(path);
     return std::nullopt;
   }
   return read;
@@ -584,7 +584,8 @@ std::string recordingMismatch(const RecordingHeader& header, int rules,
   std::string why;
   if (header.rules != rules) {
     why = "it was made with other rules (rules " + std::to_string(header.rules) + ", release " +
-          header.gameVersion + "; this game plays rules " + std::to_string(rules) + ")";
+          visibleText(header.gameVersion) + "; this game plays rules " + std::to_string(rules) +
+          ")";
   }
   if (header.dataFingerprint != dataFingerprint) {
     if (!why.empty()) why += "; ";
@@ -609,7 +610,7 @@ bool RecordingWriter::start(const std::string& path, const RecordingHeader& head
   // O_EXCL: a recording already there is never written over.
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
   if (fd_ < 0) {
-    fail("cannot create " + path + ": " + std::strerror(errno));
+    fail("cannot create " + visibleText(path) + ": " + std::strerror(errno));
     return false;
   }
   path_ = path;
@@ -632,33 +633,22 @@ bool RecordingWriter::start(const std::string& path, const RecordingHeader& head
 
 namespace {
 
-// Copies the first `count` bytes of `source` to the file `fd` writes at.
-bool copyStart(const std::string& source, int fd, std::uint64_t count, std::string& error) {
-  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
-    error = "cannot read " + source + ": " + std::strerror(errno);
-    return false;
-  }
+// Copies the first `count` bytes of `source` into `copy`.
+bool copyStart(const std::string& source, SafeFile& copy, std::uint64_t count, std::string& error) {
+  int in = openToRead(source, FileOrigin::found, error);
+  if (in < 0) return false;
   std::vector<char> buffer(1 << 16);
   std::uint64_t left = count;
-  while (left > 0) {
+  while (left > 0 && !copy.failed()) {
     ssize_t got = ::read(in, buffer.data(), std::min<std::uint64_t>(left, buffer.size()));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
-    for (ssize_t done = 0; done < got;) {
-      ssize_t put = ::write(fd, buffer.data() + done, static_cast<std::size_t>(got - done));
-      if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) {
-        error = "cannot write the recording: " + writeErrorText(put == 0 ? ENOSPC : errno);
-        ::close(in);
-        return false;
-      }
-      done += put;
-    }
+    copy.write(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
     left -= static_cast<std::uint64_t>(got);
   }
   ::close(in);
-  if (left != 0) error = source + " is shorter than the run it holds";
+  if (copy.failed()) return false;
+  if (left != 0) error = visibleText(source) + " is shorter than the run it holds";
   return left == 0;
 }
 
@@ -670,23 +660,24 @@ bool RecordingWriter::resume(const std::string& source, const RecordingPoint& po
     error_ = "the recording has already started";
     return false;
   }
-  std::string temp = target + ".XXXXXX";
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) {
-    fail("cannot write beside " + target + ": " + std::strerror(errno));
-    return false;
-  }
+  // The player's run, written anew: synced before it takes the old one's
+  // place, and closed before the rename; then opened again to go on.
+  SafeFile copy;
   std::string why;
-  bool ok = ::fchmod(fd, 0644) == 0 && copyStart(source, fd, point.offset, why) &&
-            ::fsync(fd) == 0 && ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    if (why.empty()) why = "cannot write " + target + ": " + std::strerror(errno);
-    ::unlink(temp.c_str());
-    ::close(fd);
-    fail(why);
+  if (!copy.open(target, WriteKind::playerFile) || !copyStart(source, copy, point.offset, why) ||
+      !copy.commit()) {
+    fail(why.empty() ? "cannot write " + visibleText(target) + ": " + copy.reason() : why);
     return false;
   }
-  fd_ = fd;
+  fd_ = ::open(copy.target().c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY);
+  struct stat info {};
+  if (fd_ < 0 || ::fstat(fd_, &info) != 0 ||
+      static_cast<std::uint64_t>(info.st_size) != point.offset) {
+    // Something else took the name in the moment between.
+    fail("cannot go on writing " + visibleText(target) +
+         (fd_ < 0 ? std::string(": ") + std::strerror(errno) : ": it was changed meanwhile"));
+    return false;
+  }
   path_ = target;
   point_ = point;
   keys_ = point.keys;
@@ -763,7 +754,7 @@ bool RecordingWriter::writeLine(const std::string& text) {
     if (::ftruncate(fd_, static_cast<off_t>(point_.offset)) != 0) {
       // The file keeps the broken end; a reader stops before it.
     }
-    fail("cannot write " + path_ + ": " + writeErrorText(error));
+    fail("cannot write " + visibleText(path_) + ": " + writeErrorText(error));
     return false;
   }
   point_.chain = chain;

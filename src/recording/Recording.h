@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "DuskwarrenVersion.h"
+#include "platform/CappedRead.h"
 #include "platform/Platform.h"
 
 namespace dw {
@@ -99,7 +100,10 @@ struct RecordingRead {
 RecordingRead parseRecording(std::string_view bytes);
 // The same from a file (nothing and the reason in error when it cannot be
 // opened).
-std::optional<RecordingRead> readRecordingFile(const std::string& path, std::string& error);
+// A recording the game found in the player's folders (not one named on a
+// command line) is read only when it is a regular file.
+std::optional<RecordingRead> readRecordingFile(const std::string& path, std::string& error,
+                                               FileOrigin origin = FileOrigin::named);
 
 // One line that says where a damaged or truncated recording stopped, e.g.
 // "stopped at entry 812 (byte 9731): the file ends inside an entry".
@@ -185,8 +189,10 @@ class RecordingScanner {
 std::string describeStop(const RecordingScanner& scanner);
 
 // Opens a recording file for a scanner; nothing, with the reason, when it
-// cannot be opened.
-std::FILE* openRecordingFile(const std::string& path, std::string& error);
+// cannot be opened, is a folder (or, found by the game, no regular file), or
+// is longer than a recording can be.
+std::FILE* openRecordingFile(const std::string& path, std::string& error,
+                             FileOrigin origin = FileOrigin::named);
 
 // Writes a game's recording as it is played. Attached to the platform as its
 // input tap, it keeps every key and clock reading; entries taken before
@@ -217,8 +223,10 @@ class RecordingWriter : public InputTap {
 
   // Goes on with a recording begun before: its first point.offset bytes
   // (whole entries, up to `point`) are copied from `source` into a new file
-  // that is then renamed to `target` (which may be the source itself, or a
-  // new name), and the entries that follow are written after them.
+  // that is synced, closed and renamed to `target` (which may be the source
+  // itself, or a new name; a link there is followed), then opened again for
+  // the entries that follow. A target that cannot be read or is read-only
+  // is left as it was.
   bool resume(const std::string& source, const RecordingPoint& point, const std::string& target);
 
   bool recording() const { return fd_ >= 0; }

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "frame/RunGame.h"
+#include "platform/CappedRead.h"
+#include "platform/VisibleText.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 
@@ -79,29 +81,21 @@ bool chainHoldsAt(std::FILE* file, const RecordingPoint& point) {
   return std::string_view(bytes, ending) == expected;
 }
 
-std::optional<std::string> readSmallFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rbe");
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char buffer[65536];
-  constexpr std::size_t most = 16u << 20;  // far above any checkpoint
-  for (std::size_t got;
-       bytes.size() <= most && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-    bytes.append(buffer, got);
-  std::fclose(file);
-  if (bytes.size() > most) return std::nullopt;
-  return bytes;
-}
-
 // Restores the recording's checkpoint into the run's game and sets the
 // scanner after it. False, with a note, when there is none or it is no good.
 bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& scanner,
                          std::uint64_t fingerprint) {
   std::string cpPath = checkpointPath(run.path);
-  auto bytes = readSmallFile(cpPath);
-  if (!bytes) return false;
-  CheckpointPlace place;
+  constexpr std::size_t most = 16u << 20;  // far above any checkpoint
   std::string why;
+  bool missing = false;
+  auto bytes = readCappedFile(cpPath, most, "a checkpoint", why, FileOrigin::found, &missing);
+  if (!bytes) {
+    // A FIFO or a device there is passed over, never waited on.
+    if (!missing) run.notes.push_back(why + ": passed over, the run is replayed from its start");
+    return false;
+  }
+  CheckpointPlace place;
   if (!restoreCheckpoint(*bytes, *run.game, place, why)) {
   } else if (place.dataFingerprint != fingerprint) {
     why = "it was taken with other data or tiles";
@@ -109,7 +103,8 @@ bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& sc
     why = "it belongs to another recording";
   }
   if (!why.empty()) {
-    run.notes.push_back(cpPath + " passed over (" + why + "): the run is replayed from its start");
+    run.notes.push_back(visibleText(cpPath) + " passed over (" + why +
+                        "): the run is replayed from its start");
     return false;
   }
   return true;
@@ -119,7 +114,7 @@ std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, 
                                       std::uint64_t fingerprint, std::string& error) {
   RecordingScanner scanner(file);
   if (!scanner.readHeader()) {
-    error = "cannot continue " + path + ": " + scanner.problem();
+    error = "cannot continue " + visibleText(path) + ": " + scanner.problem();
     return std::nullopt;
   }
   CaughtUpRun run;
@@ -128,10 +123,11 @@ std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, 
   std::string mismatch = recordingMismatch(run.header, gameRulesVersion, fingerprint);
   if (!mismatch.empty()) {
     if (!force) {
-      error = "cannot continue " + path + ": " + mismatch + "; --force plays it anyway";
+      error =
+          "cannot continue " + visibleText(path) + ": " + mismatch + "; --force plays it anyway";
       return std::nullopt;
     }
-    run.notes.push_back("continuing " + path + " all the same: " + mismatch);
+    run.notes.push_back("continuing " + visibleText(path) + " all the same: " + mismatch);
   }
   return run;
 }
@@ -154,7 +150,7 @@ bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool 
     tail.input.dropLastKey();
     run.keep = tail.beforeLastKey;
   } else if (!tail.problem.empty()) {
-    run.notes.push_back(run.path + ": " + tail.problem);
+    run.notes.push_back(visibleText(run.path) + ": " + tail.problem);
   }
   return playTail(run, tail.input, run.fromCheckpoint);
 }
@@ -163,20 +159,24 @@ bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool 
 
 std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::string& error,
                                       bool useCheckpoint) {
-  std::FILE* file = openRecordingFile(path, error);
-  if (!file) return std::nullopt;
+  // Only a file can be continued: it is read twice and written anew.
+  std::FILE* file = openRecordingFile(path, error, FileOrigin::found);
+  if (!file) {
+    error = "cannot continue: " + error;
+    return std::nullopt;
+  }
   std::uint64_t fingerprint = gameFilesFingerprint("");
   auto run = readHeader(path, file, force, fingerprint, error);
   bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint);
   if (run && !ready && run->fromCheckpoint) {
-    run->notes.push_back(checkpointPath(path) +
+    run->notes.push_back(visibleText(checkpointPath(path)) +
                          " passed over (the run does not go on from it): it is replayed from "
                          "its start");
     ready = catchUp(*run, file, fingerprint, false);
   }
   std::fclose(file);
   if (run && !ready) {
-    error = "cannot continue " + path + ": it holds no game stopped in the dungeon";
+    error = "cannot continue " + visibleText(path) + ": it holds no game stopped in the dungeon";
     return std::nullopt;
   }
   return run;

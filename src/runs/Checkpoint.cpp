@@ -1,14 +1,11 @@
 #include "runs/Checkpoint.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
+#include "platform/SafeWrite.h"
+#include "platform/VisibleText.h"
 #include "recording/Fingerprint.h"
 #include "runs/CatchUp.h"
 
@@ -379,25 +376,10 @@ std::string checkpointPath(const std::string& recordingPath) {
 }
 
 bool writeCheckpointFile(const std::string& path, std::string_view bytes, std::string& error) {
-  std::string temp = path + ".XXXXXX";
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) {
-    error = "cannot write beside " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  bool ok = ::fchmod(fd, 0644) == 0;
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    ok = put > 0;
-    if (ok) done += static_cast<std::size_t>(put);
-  }
-  ok = ::close(fd) == 0 && ok && ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    error = "cannot write " + path + ": " + std::strerror(errno);
-    ::unlink(temp.c_str());
-  }
-  return ok;
+  // Made again from the recording when lost: never synced.
+  std::string why = writeWholeFile(path, bytes, WriteKind::cache);
+  if (!why.empty()) error = "cannot write " + visibleText(path) + ": " + why;
+  return why.empty();
 }
 
 void CheckpointTaker::onKeyRead(const Game& game) {

@@ -1,19 +1,17 @@
 #include "runs/KeptRuns.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 
 #include "frame/RunGame.h"
+#include "platform/CappedRead.h"
+#include "platform/SafeWrite.h"
+#include "platform/VisibleText.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 #include "recording/Recording.h"
@@ -73,51 +71,25 @@ std::string localDate(fs::file_time_type when) {
   return localTimeText(system_clock::to_time_t(then), "%Y-%m-%d %H:%M");
 }
 
-std::optional<std::string> readSmallFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text(4097, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return text;
-}
-
-// Writes text to a temporary file beside target and renames it into place.
-bool replaceFile(const fs::path& target, const std::string& text, std::string& error) {
-  std::string name =
-      (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) {
-    error = "cannot write " + target.string() + ": " + std::strerror(errno);
-    return false;
-  }
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  int writeError = done == text.size() ? 0 : (errno != 0 ? errno : ENOSPC);
-  if (::close(fd) != 0 && writeError == 0) writeError = errno;
-  if (writeError == 0 && ::rename(name.c_str(), target.c_str()) != 0) writeError = errno;
-  if (writeError != 0) {
-    ::unlink(name.c_str());
-    error = "cannot write " + target.string() + ": " + std::strerror(writeError);
-    return false;
-  }
-  return true;
+// A summary as it lies beside its recording; nothing, with the reason in
+// error, when it is not there, is no regular file or is too long to be one.
+std::optional<std::string> readSummaryFile(const fs::path& path, std::string& error) {
+  constexpr std::size_t most = 4096;  // far above any summary
+  return readCappedFile(path.string(), most, "a summary", error, FileOrigin::found);
 }
 
 // The stored summary of a recording when it is still good for it: made by
 // this build, no older than the recording, from a recording of its size.
+// A summary there that cannot be read (a FIFO, a device) is named in note.
 std::optional<RunSummary> freshSummary(const fs::path& recording, fs::file_time_type recordingTime,
-                                       std::uintmax_t recordingBytes) {
+                                       std::uintmax_t recordingBytes, std::string* note = nullptr) {
   fs::path path = summaryPathOf(recording);
   std::error_code ec;
   fs::file_time_type summaryTime = fs::last_write_time(path, ec);
   if (ec || summaryTime < recordingTime) return std::nullopt;
-  auto text = readSmallFile(path);
+  std::string error;
+  auto text = readSummaryFile(path, error);
+  if (!text && note != nullptr) *note = error + ": passed over";
   auto stored = text ? parseSummaryFile(*text) : std::nullopt;
   if (!stored || stored->build != recordingGameVersion || stored->recordingBytes != recordingBytes)
     return std::nullopt;
@@ -131,7 +103,8 @@ void removeLoneSummary(const fs::path& summary) {
   recording.replace_extension(recordingExtension);
   std::error_code ec;
   if (fs::exists(recording, ec) || ec) return;
-  auto text = readSmallFile(summary);
+  std::string ignored;
+  auto text = readSummaryFile(summary, ignored);
   if (text && parseSummaryFile(*text)) fs::remove(summary, ec);
 }
 
@@ -141,10 +114,14 @@ void removeLoneSummary(const fs::path& summary) {
 struct SummarySource {
   std::chrono::steady_clock::time_point rebuildUntil{};
   std::optional<std::uint64_t> fingerprint{};  // read once, and only when needed
+  std::vector<std::string>* notes = nullptr;
 
   std::optional<RunSummary> summaryOf(const fs::path& recording, fs::file_time_type when,
                                       std::uintmax_t bytes) {
-    if (auto fresh = freshSummary(recording, when, bytes)) return fresh;
+    std::string note;
+    auto fresh = freshSummary(recording, when, bytes, &note);
+    if (!note.empty() && notes != nullptr) notes->push_back(note);
+    if (fresh) return fresh;
     if (std::chrono::steady_clock::now() >= rebuildUntil) {
       auto seed = seedOfName(recording);
       if (!seed) return std::nullopt;
@@ -197,17 +174,21 @@ bool writeRunSummary(const fs::path& recording, const RunSummary& summary, std::
   std::error_code ec;
   std::uintmax_t bytes = fs::file_size(recording, ec);
   if (ec) {
-    error = "cannot read " + recording.string() + ": " + ec.message();
+    error = "cannot read " + visibleText(recording.string()) + ": " + ec.message();
     return false;
   }
-  return replaceFile(summaryPathOf(recording),
-                     summaryFileText(summary, recordingGameVersion, bytes), error);
+  // Made again from the recording when lost: never synced.
+  fs::path path = summaryPathOf(recording);
+  std::string why = writeWholeFile(
+      path.string(), summaryFileText(summary, recordingGameVersion, bytes), WriteKind::cache);
+  if (!why.empty()) error = "cannot write " + visibleText(path.string()) + ": " + why;
+  return why.empty();
 }
 
 std::optional<RunSummary> summarizeRecording(const fs::path& recording,
                                              std::uint64_t dataFingerprint) {
   std::string error;
-  auto read = readRecordingFile(recording.string(), error);
+  auto read = readRecordingFile(recording.string(), error, FileOrigin::found);
   if (!read || !read->header) return std::nullopt;
   RecordedInput input(std::move(read->events));
   RunSummary summary;
@@ -230,6 +211,7 @@ std::optional<RunSummary> summarizeRecording(const fs::path& recording,
 std::vector<KeptRun> keptRuns(const fs::path& folder, const RunListing& how) {
   std::vector<KeptRun> runs;
   SummarySource source;
+  source.notes = how.notes;
   source.rebuildUntil = how.rebuildTime == std::chrono::milliseconds::max()
                             ? std::chrono::steady_clock::time_point::max()
                             : std::chrono::steady_clock::now() + how.rebuildTime;
@@ -277,7 +259,7 @@ std::string runsTable(const std::vector<KeptRun>& runs) {
     table += tableLine({run.date, seedText(s), numberOrUnknown(s, s.deepestLevel),
                         numberOrUnknown(s, s.turns), numberOrUnknown(s, s.gold),
                         s.played ? std::to_string(s.standing) + " of 7" : std::string("?"),
-                        s.ending, run.file});
+                        s.ending, visibleText(run.file)});
   }
   return table;
 }
@@ -321,7 +303,7 @@ std::string endOfRunLine(const RunSummary& summary, const fs::path& recording, b
                      ", " + countText(summary.turns) + " turns";
   if (recording.empty()) return line + "; not recorded: " + notRecorded;
   return line + "; to go on: duskwarren " + (inTerminal ? "--terminal " : "") + "--continue " +
-         shellWord(recording.string());
+         shellWord(visibleText(recording.string()));
 }
 
 std::optional<RunSummary> storedSummary(const fs::path& recording) {

@@ -50,6 +50,9 @@ struct RunListing {
   // How long summaries may be made again from recordings; a run whose
   // summary is still missing after that shows only its seed, from its name.
   std::chrono::milliseconds rebuildTime = std::chrono::milliseconds::max();
+  // Where a line goes for each file beside a recording passed over (a
+  // summary that is a FIFO or a device), when given.
+  std::vector<std::string>* notes = nullptr;
 };
 
 // The runs in the recordings folder, newest first: every recording of a

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <map>
 
+#include "platform/VisibleText.h"
+
 namespace dw {
 
 namespace {
@@ -88,7 +90,8 @@ RunSummary RunTally::summary(const Game& game) const {
 
 std::string endingOfRecording(std::string_view closingEntry) {
   if (closingEntry.empty()) return "cut off";
-  return std::string(closingEntry);
+  // The recording's own words, which a forged file may fill with anything.
+  return visibleText(closingEntry);
 }
 
 std::string countText(std::int64_t value) {

@@ -5,7 +5,9 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
+#include <sstream>
+
+#include "platform/CappedRead.h"
 
 namespace dw {
 
@@ -21,7 +23,13 @@ std::optional<std::filesystem::path> absoluteVariable(const Environment& env,
 // The pictures folder named in user-dirs.dirs: a line
 // XDG_PICTURES_DIR="$HOME/Pictures" or with an absolute path.
 std::optional<std::filesystem::path> namedPicturesFolder(const Environment& env) {
-  std::ifstream in(configHome(env) / "user-dirs.dirs");
+  // The desktop's own file, found by the game: a regular file only, never
+  // waited on; one that cannot be read names no folder.
+  std::string error;
+  constexpr std::size_t most = 64 * 1024;
+  auto text = readCappedFile((configHome(env) / "user-dirs.dirs").string(), most,
+                             "a list of folders", error, FileOrigin::found);
+  std::istringstream in(text.value_or(""));
   const std::string key = "XDG_PICTURES_DIR=";
   for (std::string line; std::getline(in, line);) {
     if (line.compare(0, key.size(), key) != 0) continue;

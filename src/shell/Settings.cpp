@@ -1,11 +1,8 @@
 #include "shell/Settings.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include "platform/CappedRead.h"
+#include "platform/SafeWrite.h"
+#include "platform/VisibleText.h"
 
 namespace dw {
 
@@ -64,14 +61,39 @@ std::string apply(Settings& s, const std::string& key, const std::string& value)
   return "";
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+// A line of the file and the end it had: "\n", "\r\n", "\r", or none
+// for a last line without one.
+struct Line {
+  std::string text;
+  std::string end;
+};
+
+std::vector<Line> linesOf(const std::string& text) {
+  std::vector<Line> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t stop = text.find_first_of("\r\n", start);
+    if (stop == std::string::npos) {
+      lines.push_back({text.substr(start), ""});
+      break;
+    }
+    std::size_t next = stop + (text.compare(stop, 2, "\r\n") == 0 ? 2 : 1);
+    lines.push_back({text.substr(start, stop - start), text.substr(stop, next - stop)});
+    start = next;
   }
   return lines;
+}
+
+// The line end the player's file uses most, for the lines the game adds.
+std::string usualEnd(const std::vector<Line>& lines) {
+  std::size_t lf = 0, crlf = 0, cr = 0;
+  for (const Line& line : lines) {
+    lf += line.end == "\n";
+    crlf += line.end == "\r\n";
+    cr += line.end == "\r";
+  }
+  if (crlf > lf && crlf >= cr) return "\r\n";
+  return cr > lf ? "\r" : "\n";
 }
 
 std::vector<std::pair<std::string, std::string>> valuesOf(const Settings& s) {
@@ -93,88 +115,70 @@ fs::path settingsFile(const Environment& env) {
 Settings parseSettings(const std::string& text) {
   Settings s;
   int number = 0;
-  for (const std::string& line : linesOf(text)) {
+  for (const Line& line : linesOf(text)) {
     ++number;
-    std::string content = trimmed(line);
+    std::string content = trimmed(line.text);
     if (content.empty() || content[0] == '#') continue;
     auto pair = keyAndValue(content);
     std::string why = pair ? apply(s, pair->first, pair->second) : "no \"key = value\"";
-    if (!why.empty()) s.problems.push_back("settings line " + std::to_string(number) + ": " + why);
+    // The line's words are the player's (or anyone's): shown, never obeyed.
+    if (!why.empty())
+      s.problems.push_back("settings line " + std::to_string(number) + ": " + visibleText(why));
   }
   return s;
 }
 
 Settings readSettings(const fs::path& file) {
-  std::error_code error;
-  if (!fs::exists(file, error)) return {};
-  std::ifstream in(file, std::ios::binary);
-  std::string text(maxSettingsBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad() || fs::is_directory(file, error)) {
-    Settings s;
-    s.unreadable = true;
-    s.problems.push_back("cannot read " + file.string());
-    return s;
-  }
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  if (text.size() > maxSettingsBytes) {
-    Settings s;
-    s.unreadable = true;
-    s.problems.push_back(file.string() + " is too large to be a settings file");
-    return s;
-  }
-  return parseSettings(text);
+  std::string error;
+  bool missing = false;
+  auto text = readCappedFile(file.string(), maxSettingsBytes, "a settings file", error,
+                             FileOrigin::found, &missing);
+  if (text) return parseSettings(*text);
+  if (missing) return {};
+  Settings s;
+  s.unreadable = true;
+  s.problems.push_back(error);
+  return s;
 }
 
 std::string settingsText(const std::string& old, const Settings& settings) {
   auto values = valuesOf(settings);
   std::vector<bool> written(values.size(), false);
+  std::vector<Line> lines = linesOf(old);
+  const std::string end = usualEnd(lines);
   std::string out;
-  for (const std::string& line : linesOf(old)) {
-    auto pair = keyAndValue(trimmed(line));
+  for (const Line& line : lines) {
+    std::string content = trimmed(line.text);
+    auto pair = content.empty() || content[0] == '#' ? std::nullopt : keyAndValue(content);
     std::size_t i = 0;
     while (pair && i < values.size() && values[i].first != pair->first) ++i;
-    if (pair && i < values.size() && !written[i] && trimmed(line)[0] != '#') {
-      out += values[i].first + " = " + values[i].second + "\n";
+    // Every line is kept with its own end but a repeated line of a key the
+    // game writes, which would contradict the one written.
+    if (!pair || i == values.size()) {
+      out += line.text + (line.end.empty() ? end : line.end);
+    } else if (!written[i]) {
+      out += values[i].first + " = " + values[i].second + (line.end.empty() ? end : line.end);
       written[i] = true;
-    } else if (!pair || i == values.size() || trimmed(line)[0] == '#') {
-      out += line + "\n";
     }
   }
   for (std::size_t i = 0; i < values.size(); ++i) {
-    if (!written[i]) out += values[i].first + " = " + values[i].second + "\n";
+    if (!written[i]) out += values[i].first + " = " + values[i].second + end;
   }
   return out;
 }
 
 std::string writeSettings(const fs::path& file, const Settings& settings) {
-  std::error_code error;
-  fs::create_directories(file.parent_path(), error);
-  std::string old;
-  if (std::ifstream in(file, std::ios::binary); in) {
-    old.assign(maxSettingsBytes, '\0');
-    in.read(old.data(), static_cast<std::streamsize>(old.size()));
-    old.resize(static_cast<std::size_t>(in.gcount()));
-  }
-  std::string text = settingsText(old, settings);
-  fs::path temporary = file;
-  temporary += ".new-" + std::to_string(getpid());
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) {
-      std::string why = std::strerror(errno);
-      out.close();
-      fs::remove(temporary, error);
-      return "cannot write " + file.string() + ": " + why;
-    }
-  }
-  fs::rename(temporary, file, error);
-  if (error) {
-    fs::remove(temporary, error);
-    return "cannot write " + file.string();
-  }
+  std::error_code ignored;
+  fs::create_directories(file.parent_path(), ignored);
+  std::string error;
+  bool missing = false;
+  auto old = readCappedFile(file.string(), maxSettingsBytes, "a settings file", error,
+                            FileOrigin::found, &missing);
+  // A file the game cannot read is never written over.
+  if (!old && !missing) return error;
+  std::string why = writeWholeFile(file.string(), settingsText(old.value_or(""), settings),
+                                   WriteKind::playerFile);
+  if (!why.empty()) return "cannot write " + visibleText(file.string()) + ": " + why;
   return "";
 }
 

@@ -10,8 +10,8 @@
 namespace dw {
 
 // What the player's settings keep, read from
-// $XDG_CONFIG_HOME/duskwarren/settings: "key = value" lines, LF or CR LF,
-// blanks around "=" allowed, "#" starting a comment line.
+// $XDG_CONFIG_HOME/duskwarren/settings: "key = value" lines ending in LF,
+// CR LF or CR alone, blanks around "=" allowed, "#" starting a comment line.
 //
 //   fullscreen = on | off
 //   view-4-3 = on | off              the window's 4:3 view
@@ -22,7 +22,8 @@ struct Settings {
   bool aspect = false;
   std::optional<int> terminalColours;  // 16, 256 or 24; nothing: as detected
   bool arrowsWalk = false;
-  // The file is there but could not be read whole: it is never written over.
+  // The file is there but could not be read whole (no permission, a FIFO, a
+  // folder, far too long): it is never written over.
   bool unreadable = false;
   // Every line that could not be used, named for the player.
   std::vector<std::string> problems;
@@ -36,17 +37,21 @@ std::filesystem::path settingsFile(const Environment& env);
 Settings parseSettings(const std::string& text);
 
 // Reads the settings file; a file that is missing gives the defaults, one that
-// cannot be read gives them with a problem named.
+// cannot be read gives them with the one problem named ("cannot read PATH:
+// Permission denied", "PATH is a FIFO, not a file"). Only a regular file is
+// read, and nothing is waited on.
 Settings readSettings(const std::filesystem::path& file);
 
 // The settings text with the values of settings written in: every line the
-// game does not use (comments, other keys) is kept as it is, and the keys
-// missing are added.
+// game does not use (comments, other keys) is kept as it is, with its own
+// line end, and the keys missing are added with the end the file uses most.
 std::string settingsText(const std::string& old, const Settings& settings);
 
-// Writes the settings, keeping the file's other lines: through a new file
-// renamed over the old, so the old stays whole when the writing fails.
-// Empty, or why it failed.
+// Writes the settings, keeping the file's other lines: through a new file,
+// synced, renamed over the old, so the old stays whole when the writing
+// fails. A link is followed (its target is written, the link stays), and a
+// file that cannot be read or is read-only is left as it was. Empty, or why
+// it failed.
 std::string writeSettings(const std::filesystem::path& file, const Settings& settings);
 
 }  // namespace dw

@@ -127,6 +127,10 @@ int Shell::continueOffered() {
     tell(error);
     return play();
   }
+  // A file beside the run passed over (a checkpoint that is a FIFO, ...).
+  std::string notes;
+  for (const std::string& note : caughtUp->notes) notes += (notes.empty() ? "" : "; ") + note;
+  if (!notes.empty()) tell(notes);
   return play(&*caughtUp);
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 
+#include "platform/VisibleText.h"
 #include "recording/Fingerprint.h"
 
 namespace dw {
@@ -21,7 +22,7 @@ std::optional<RecordingToWatch> readRecordingToWatch(const std::string& path, bo
   auto read = readRecordingFile(path, error);
   if (!read) return std::nullopt;
   if (!read->header) {
-    error = "cannot watch " + path + ": " + read->problem;
+    error = "cannot watch " + visibleText(path) + ": " + read->problem;
     return std::nullopt;
   }
   RecordingToWatch out;
@@ -29,13 +30,14 @@ std::optional<RecordingToWatch> readRecordingToWatch(const std::string& path, bo
       recordingMismatch(*read->header, gameRulesVersion, gameFilesFingerprint(""));
   if (!mismatch.empty()) {
     if (!force) {
-      error = "cannot watch " + path + ": " + mismatch + "; --force plays it anyway";
+      error = "cannot watch " + visibleText(path) + ": " + mismatch + "; --force plays it anyway";
       return std::nullopt;
     }
-    out.notes.push_back("watching " + path + " all the same: " + mismatch);
+    out.notes.push_back("watching " + visibleText(path) + " all the same: " + mismatch);
   }
-  if (!read->problem.empty()) out.notes.push_back(path + ": " + describeStop(*read));
-  out.name = std::filesystem::path(path).filename().string();
+  if (!read->problem.empty()) out.notes.push_back(visibleText(path) + ": " + describeStop(*read));
+  // Shown in the title and the status row.
+  out.name = visibleText(std::filesystem::path(path).filename().string());
   out.read = std::make_shared<RecordingRead>(std::move(*read));
   return out;
 }

@@ -1,6 +1,6 @@
 #!/bin/bash
 # No program ever deletes, truncates or replaces a path it did not make
-# itself. Every output of every program is aimed at a character device
+# itself, nor a file its owner may not write. Every output of every program is aimed at a character device
 # that fails every write (as a full disk does) and at a file that a
 # file-size limit keeps from growing; each run must end with a non-zero
 # status of its own (not killed by the limit) and leave its target as it
@@ -128,6 +128,38 @@ cmp -s shot.png "$IN/page.png" || fail "the file a link names did not get the sc
 grep -q '"reason":"keys"' later.jsonl || fail "the missing file a link names did not get the trace"
 [ "$(wc -l <from-pipe)" -eq 25 ] || fail "the FIFO did not pass the 25 lines on: $(wc -l <from-pipe)"
 cd "$WORK" || die "no work folder"
+
+# Files their owner may not write over: a read-only screenshot (mode 0444)
+# and an unreadable trace (mode 000) are refused with a line that says so
+# and left as they were. Run as the owner, an ordinary user: the mode bits
+# are what counts, though the administrator may write anything.
+mkdir -p "$WORK/owned"
+printf 'a read-only picture\n' >"$WORK/owned/shot.png"
+printf 'an unreadable trace\n' >"$WORK/owned/trace.jsonl"
+chmod 444 "$WORK/owned/shot.png"
+chmod 000 "$WORK/owned/trace.jsonl"
+owner=()
+if [ "$(id -u)" -eq 0 ]; then
+  chmod 711 "$WORK"
+  chown -R 65534:65534 "$WORK/owned"
+  owner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+for refusal in "--screenshot shot.png read-only (mode 0444)" \
+  "--trace trace.jsonl cannot be read (Permission denied)"; do
+  read -r option file words <<<"$refusal"
+  before=$(state "$WORK/owned/$file")
+  listing=$(ls -A "$WORK/owned")
+  (cd "$GAME_DIR" && exec timeout -s KILL 30 "${owner[@]}" ./duskwarren-replay --keys '@7\r 66' \
+    "$option" "$WORK/owned/$file") >/dev/null 2>"$WORK/err"
+  code=$?
+  if [ "$code" -ne 2 ] || ! grep -qF "$words, so it is left as it was" "$WORK/err"; then
+    fail "$option to a file mode $(stat -c %a "$WORK/owned/$file"): status $code, said: $(cat "$WORK/err")"
+  elif [ "$(state "$WORK/owned/$file")" != "$before" ] || [ "$(ls -A "$WORK/owned")" != "$listing" ]; then
+    fail "$option to a file mode $(stat -c %a "$WORK/owned/$file") changed it or left files beside it"
+  else
+    note "$option to a file its owner may not write: $(cat "$WORK/err")"
+  fi
+done
 
 [ "$FAILURES" -eq 0 ] || die "$FAILURES check(s) failed"
 echo "all checks passed"

@@ -21,6 +21,26 @@ TEST(Settings, ReadsEveryKeyWithCrLfBlanksAndComments) {
   EXPECT_TRUE(s.arrowsWalk);
   EXPECT_TRUE(s.problems.empty());
   EXPECT_EQ(parseSettings("terminal-colours = 24-bit").terminalColours, 24);
+  // Lines that end in CR alone are lines too.
+  Settings cr = parseSettings("# mine\rarrow-keys = walk\rview-4-3 = on\r");
+  EXPECT_TRUE(cr.arrowsWalk && cr.aspect && cr.problems.empty());
+}
+
+TEST(Settings, WrittenAgainEveryLineKeepsItsOwnEndAndNothingFromTheFileIsObeyed) {
+  Settings s = parseSettings("");
+  s.aspect = true;
+  EXPECT_EQ(settingsText("# mine\rarrow-keys = walk\rfullscreen = off", parseSettings("")),
+            "# mine\rarrow-keys = turn\rfullscreen = off\rview-4-3 = off\r"
+            "terminal-colours = auto\r");
+  EXPECT_EQ(settingsText("# a\r\nx = 1\nview-4-3 = off\r\n", s),
+            "# a\r\nx = 1\nview-4-3 = on\r\nfullscreen = off\r\nterminal-colours = auto\r\n"
+            "arrow-keys = turn\r\n");
+  // A bad line is named with its control characters made visible, never
+  // passed on to a terminal as they are.
+  Settings orders = parseSettings("fullscreen = on\x1b]2;HACKED\a\x1b[?1000h\n");
+  ASSERT_EQ(orders.problems.size(), 1u);
+  EXPECT_EQ(orders.problems[0],
+            "settings line 1: fullscreen is on or off, not \"on^[]2;HACKED^G^[[?1000h\"");
 }
 
 TEST(Settings, NamesEachBadLineOnceAndKeepsTheRest) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/VisibleText.h"
 #include "recording/Fingerprint.h"
 
 namespace dw {
@@ -21,11 +22,11 @@ std::optional<ReplayRecording> loadReplayRecording(const std::string& path,
   bool unreadable = std::ferror(file) != 0;
   std::fclose(file);
   if (unreadable) {
-    error = "cannot read recording " + path;
+    error = "cannot read recording " + visibleText(path);
     return std::nullopt;
   }
   if (!scanner.header()) {
-    error = "cannot play " + path + ": " + scanner.problem();
+    error = "cannot play " + visibleText(path) + ": " + scanner.problem();
     return std::nullopt;
   }
   out.header = *scanner.header();
@@ -33,12 +34,13 @@ std::optional<ReplayRecording> loadReplayRecording(const std::string& path,
       recordingMismatch(out.header, gameRulesVersion, gameFilesFingerprint(dataFolder));
   if (!mismatch.empty()) {
     if (!force) {
-      error = "cannot play " + path + ": " + mismatch + "; --force plays it anyway";
+      error = "cannot play " + visibleText(path) + ": " + mismatch + "; --force plays it anyway";
       return std::nullopt;
     }
-    out.notes.push_back("playing " + path + " all the same: " + mismatch);
+    out.notes.push_back("playing " + visibleText(path) + " all the same: " + mismatch);
   }
-  if (!scanner.problem().empty()) out.notes.push_back(path + ": " + describeStop(scanner));
+  if (!scanner.problem().empty())
+    out.notes.push_back(visibleText(path) + ": " + describeStop(scanner));
   return out;
 }
 

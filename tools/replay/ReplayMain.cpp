@@ -25,6 +25,7 @@
 #include "platform/CappedRead.h"
 #include "platform/DataFolder.h"
 #include "platform/SafeWrite.h"
+#include "platform/VisibleText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/png/Png.h"
 #include "platform/terminal/CellMapper.h"
@@ -209,7 +210,8 @@ bool playRecording(const Options& o, dw::HeadlessPlatform& platform,
 
 // Says why a file could not be written and gives the exit status for it.
 int cannotWrite(const std::string& what, const std::string& path, const std::string& why) {
-  std::cerr << "duskwarren-replay: cannot write " << what << " " << path << ": " << why << "\n";
+  std::cerr << "duskwarren-replay: cannot write " << what << " " << dw::visibleText(path) << ": "
+            << why << "\n";
   return 2;
 }
 
@@ -226,10 +228,10 @@ std::optional<int> finishRun(const Options& o, const std::vector<std::string>& g
   if (!o.goldenPath.empty()) {
     std::string report = dw::compareTraces(golden, lines);
     if (!report.empty()) {
-      std::cout << "out of step with " << o.goldenPath << ": " << report;
+      std::cout << "out of step with " << dw::visibleText(o.goldenPath) << ": " << report;
       return 1;
     }
-    std::cout << "matches " << o.goldenPath << " (" << lines.size() << " lines)\n";
+    std::cout << "matches " << dw::visibleText(o.goldenPath) << " (" << lines.size() << " lines)\n";
   }
   return std::nullopt;
 }
@@ -252,12 +254,12 @@ std::optional<int> checkPlayed(const Options& o, const dw::Game& game,
                                                          game.endReason == dw::EndReason::quit);
   if (contradiction.empty()) return std::nullopt;
   if (!o.force) {
-    std::cerr << "duskwarren-replay: cannot play " << o.recordingPath << ": " << contradiction
-              << "; --force plays it anyway\n";
+    std::cerr << "duskwarren-replay: cannot play " << dw::visibleText(o.recordingPath) << ": "
+              << contradiction << "; --force plays it anyway\n";
     return 2;
   }
-  std::cerr << "duskwarren-replay: played " << o.recordingPath << " all the same: " << contradiction
-            << "\n";
+  std::cerr << "duskwarren-replay: played " << dw::visibleText(o.recordingPath)
+            << " all the same: " << contradiction << "\n";
   return std::nullopt;
 }
 
