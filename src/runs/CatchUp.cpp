@@ -6,6 +6,7 @@
 #include "frame/RunGame.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
+#include "runs/RecordingCheck.h"
 
 namespace dw {
 
@@ -47,8 +48,7 @@ class KeyReads : public GameObserver {
 // Plays the tail into the run's game; true when the game then stands at a
 // play-loop key read with every key played.
 bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed) {
-  run.platform->setKeySource([&input] { return input.nextKey(); });
-  run.platform->setClockFeed(&input);
+  feedRecording(*run.platform, input);
   KeyReads reads(input);
   run.game->observer = &reads;
   if (resumed) {
@@ -138,7 +138,7 @@ std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, 
 
 // One attempt: from the checkpoint, or from the start.
 bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool useCheckpoint) {
-  run.platform = std::make_unique<CatchUpPlatform>();
+  run.platform = std::make_unique<HeadlessPlatform>();
   run.game = std::make_unique<Game>(*run.platform);
   std::rewind(file);
   RecordingScanner scanner(file);

@@ -8,41 +8,17 @@
 #include <vector>
 
 #include "core/Game.h"
-#include "platform/Platform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "recording/Recording.h"
 #include "runs/Checkpoint.h"
 
 namespace dw {
 
-// The platform a run is caught up on: keys and clock readings from its
-// recording as the game asks for them, nothing shown, game files read from
-// the current folder.
-class CatchUpPlatform : public Platform {
- public:
-  void setKeySource(std::function<std::optional<std::string>()> source) {
-    source_ = std::move(source);
-  }
-
- protected:
-  double readTimer() override { return 0.0; }
-  ClockTime readLocalTime() override { return {}; }
-  bool waitEvents() override { return false; }
-  // One key at a time as the queue runs dry: the game sees them just as if
-  // all had been queued ahead.
-  void pumpEvents() override {
-    if (hasKeys() || !source_) return;
-    if (auto key = source_()) pushKey(std::move(*key));
-  }
-
- private:
-  std::function<std::optional<std::string>()> source_;
-};
-
 // A run caught up to where it stopped, on a game of its own that showed
 // nothing: the game stands at the play-loop key read the player goes on
 // from.
 struct CaughtUpRun {
-  std::unique_ptr<CatchUpPlatform> platform;
+  std::unique_ptr<HeadlessPlatform> platform;
   std::unique_ptr<Game> game;
   std::string path;  // the recording
   RecordingHeader header;

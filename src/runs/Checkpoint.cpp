@@ -9,8 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/headless/HeadlessPlatform.h"
 #include "recording/Fingerprint.h"
-#include "runs/CatchUp.h"
 
 namespace dw {
 
@@ -361,7 +361,7 @@ void copyGame(const Game& from, Game& to) {
 
 std::optional<std::string> checkedCheckpoint(const Game& game, const CheckpointPlace& place) {
   std::string bytes = saveCheckpoint(game, place);
-  CatchUpPlatform scratch;
+  HeadlessPlatform scratch;
   Game fresh(scratch);
   CheckpointPlace readBack;
   std::string why;

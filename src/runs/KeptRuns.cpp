@@ -17,6 +17,7 @@
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 #include "recording/Recording.h"
+#include "runs/RecordingCheck.h"
 #include "runs/UserFolders.h"
 
 namespace dw {
@@ -27,28 +28,6 @@ namespace {
 
 constexpr const char* recordingExtension = ".dwrec";
 constexpr const char* summaryExtension = ".dwrun";
-
-// Plays a recording into a game with nothing to show it on: its keys as the
-// game asks for them, its clock readings as the clock.
-class RecordingPlayer : public Platform {
- public:
-  explicit RecordingPlayer(RecordedInput& input) : input_(input) { setClockFeed(&input); }
-
- protected:
-  double readTimer() override { return 0.0; }
-  ClockTime readLocalTime() override { return {}; }
-  void pumpEvents() override {
-    if (hasKeys()) return;
-    if (auto key = input_.nextKey()) pushKey(std::move(*key));
-  }
-  bool waitEvents() override {
-    pumpEvents();
-    return hasKeys();
-  }
-
- private:
-  RecordedInput& input_;
-};
 
 // The seed a recording's name gives: "<stamp>-seed<seed>.dwrec".
 std::optional<std::int64_t> seedOfName(const fs::path& recording) {
@@ -212,7 +191,8 @@ std::optional<RunSummary> summarizeRecording(const fs::path& recording,
   RecordedInput input(std::move(read->events));
   RunSummary summary;
   if (recordingMismatch(*read->header, gameRulesVersion, dataFingerprint).empty()) {
-    RecordingPlayer player(input);
+    HeadlessPlatform player;
+    feedRecording(player, input);
     Game game(player);
     RunTally tally;
     game.observer = &tally;

@@ -2,19 +2,21 @@
 
 #include "core/Game.h"
 #include "frame/RunGame.h"
-#include "platform/headless/HeadlessPlatform.h"
-#include "recording/RecordedInput.h"
 
 namespace dw {
+
+void feedRecording(HeadlessPlatform& platform, RecordedInput& input) {
+  platform.setKeySource([&input] { return input.nextKey(); });
+  platform.setClockFeed(&input);
+}
 
 std::string recordedGameContradiction(const RecordingRead& read) {
   HeadlessPlatform platform;
   RecordedInput input(read.events);
-  while (auto key = input.nextKey()) platform.addKey(std::move(*key));
-  platform.setClockFeed(&input);
+  feedRecording(platform, input);
   Game game(platform);
   runGame(game);
-  std::size_t keysRead = input.keyCount() - platform.keysWaiting();
+  std::size_t keysRead = input.keysGiven() - platform.keysWaiting();
   return recordingContradiction(read, game.state.seed, keysRead, game.endReason == EndReason::quit);
 }
 

@@ -42,11 +42,6 @@ std::optional<ReplayRecording> loadReplayRecording(const std::string& path,
   return out;
 }
 
-void feedRecording(HeadlessPlatform& platform, RecordedInput& input) {
-  platform.setKeySource([&input] { return input.nextKey(); });
-  platform.setClockFeed(&input);
-}
-
 bool ReplayRecorder::open() {
   opened_ = true;
   RecordingHeader header;

@@ -29,10 +29,6 @@ std::optional<ReplayRecording> loadReplayRecording(const std::string& path,
                                                    const std::string& dataFolder, bool force,
                                                    std::string& error);
 
-// Gives the platform the recorded keys as it reads them and makes the
-// recording its clock.
-void feedRecording(HeadlessPlatform& platform, RecordedInput& input);
-
 // Records a headless game. The file is opened at the first key read on the
 // first level, when the seed the levels come from is known; what came
 // before is kept until then.

@@ -29,6 +29,7 @@
 #include "platform/png/Png.h"
 #include "platform/terminal/CellMapper.h"
 #include "recording/Fingerprint.h"
+#include "runs/RecordingCheck.h"
 
 // Where the installed game data is, seen from the folder of the program.
 #ifndef DUSKWARREN_DATA_FROM_BIN
