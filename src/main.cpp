@@ -20,7 +20,7 @@
 #include "platform/terminal/TerminalPlatform.h"
 #include "runs/KeptRuns.h"
 #include "runs/RecordingCheck.h"
-#include "runs/RecordingFiles.h"
+#include "runs/RunFiles.h"
 #include "runs/RunRecorder.h"
 #include "runs/UserFolders.h"
 #include "shell/Screenshots.h"

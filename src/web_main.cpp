@@ -18,8 +18,7 @@
 #include "frame/RunGame.h"
 #include "platform/web/WebPlatform.h"
 #include "runs/CatchUp.h"
-#include "runs/Checkpoint.h"
-#include "runs/RecordingFiles.h"
+#include "runs/RunFiles.h"
 #include "runs/UserFolders.h"
 #include "shell/Shell.h"
 
@@ -164,8 +163,7 @@ std::optional<dw::CaughtUpRun> keptRunCaughtUp(const dw::Environment& env) {
   std::string error;
   auto run = dw::catchUpRun(path, false, error);
   if (!run) {
-    std::filesystem::remove(path, ignored);
-    std::filesystem::remove(dw::checkpointPath(path), ignored);
+    dw::removeRun(path);
   }
   return run;
 }

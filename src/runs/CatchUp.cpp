@@ -7,6 +7,7 @@
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 #include "runs/RecordingCheck.h"
+#include "runs/RunFiles.h"
 
 namespace dw {
 
@@ -97,7 +98,7 @@ std::optional<std::string> readSmallFile(const std::string& path) {
 // scanner after it. False, with a note, when there is none or it is no good.
 bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& scanner,
                          std::uint64_t fingerprint) {
-  std::string cpPath = checkpointPath(run.path);
+  std::string cpPath = checkpointPathOf(run.path).string();
   auto bytes = readSmallFile(cpPath);
   if (!bytes) return false;
   CheckpointPlace place;
@@ -169,7 +170,7 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
   auto run = readHeader(path, file, force, fingerprint, error);
   bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint);
   if (run && !ready && run->fromCheckpoint) {
-    run->notes.push_back(checkpointPath(path) +
+    run->notes.push_back(checkpointPathOf(path).string() +
                          " passed over (the run does not go on from it): it is replayed from "
                          "its start");
     ready = catchUp(*run, file, fingerprint, false);
@@ -180,31 +181,6 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
     return std::nullopt;
   }
   return run;
-}
-
-fs::path continuedRecordingPath(const fs::path& recording, const fs::path& folder) {
-  std::error_code error;
-  if (fs::equivalent(recording.parent_path(), folder, error)) return recording;
-  std::string stem = recording.stem().string();
-  for (int n = 1;; ++n) {
-    fs::path candidate = folder / (n == 1 ? stem : stem + "-" + std::to_string(n));
-    candidate += ".dwrec";
-    if (!fs::exists(candidate, error)) return candidate;
-  }
-}
-
-std::optional<fs::path> newestRun(const fs::path& folder) {
-  std::error_code error;
-  std::optional<fs::path> newest;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    const fs::path& path = entry.path();
-    if (path.extension() != ".dwrec" ||
-        path.filename().string().find("-seed") == std::string::npos ||
-        !entry.is_regular_file(error))
-      continue;
-    if (!newest || path.filename() > newest->filename()) newest = path;
-  }
-  return newest;
 }
 
 bool ContinuedRecorder::start(const CaughtUpRun& run, const std::string& target) {

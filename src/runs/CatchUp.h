@@ -40,15 +40,6 @@ struct CaughtUpRun {
 std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::string& error,
                                       bool useCheckpoint = true);
 
-// Where a continued run is recorded: the recording itself when it lies in
-// `folder`, else a new file there named after it.
-std::filesystem::path continuedRecordingPath(const std::filesystem::path& recording,
-                                             const std::filesystem::path& folder);
-
-// The newest recording in `folder` (by name, which starts with its date and
-// time) that holds a game; nothing when there is none.
-std::optional<std::filesystem::path> newestRun(const std::filesystem::path& folder);
-
 // Records a continued run: the kept part of the recording is written into
 // the target first (a new file renamed into place), then every key and
 // clock reading of the game as it goes on, with checkpoints now and then.

@@ -11,12 +11,12 @@
 
 #include "platform/headless/HeadlessPlatform.h"
 #include "recording/Fingerprint.h"
+#include "runs/RunFiles.h"
 
 namespace dw {
 
 namespace {
 
-constexpr char checkpointMagic[] = "dwcp";
 // Raised with every change to what a checkpoint holds or how.
 constexpr std::uint32_t checkpointLayout = 1;
 
@@ -267,7 +267,7 @@ std::string buildText() {
 std::string saveCheckpoint(const Game& game, const CheckpointPlace& place) {
   Packer p;
   p.out.reserve(16384);
-  p.out.append(checkpointMagic, 4);
+  p.out.append(checkpointMagic);
   p.u32(checkpointLayout);
   p.text(buildText());
   packPlace(p, place);
@@ -289,7 +289,7 @@ std::string saveCheckpoint(const Game& game, const CheckpointPlace& place) {
 
 bool restoreCheckpoint(std::string_view bytes, Game& game, CheckpointPlace& place,
                        std::string& why) {
-  if (bytes.size() < 12 || bytes.substr(0, 4) != std::string_view(checkpointMagic, 4)) {
+  if (bytes.size() < 12 || !bytes.starts_with(checkpointMagic)) {
     why = "not a checkpoint";
     return false;
   }
@@ -372,12 +372,6 @@ std::optional<std::string> checkedCheckpoint(const Game& game, const CheckpointP
   return bytes;
 }
 
-std::string checkpointPath(const std::string& recordingPath) {
-  std::filesystem::path path(recordingPath);
-  if (path.extension() == ".dwrec") return path.replace_extension(".dwcp").string();
-  return recordingPath + ".dwcp";
-}
-
 bool writeCheckpointFile(const std::string& path, std::string_view bytes, std::string& error) {
   std::string temp = path + ".XXXXXX";
   int fd = ::mkostemp(temp.data(), O_CLOEXEC);
@@ -413,7 +407,7 @@ void CheckpointTaker::onKeyRead(const Game& game) {
     return;
   }
   error_.clear();
-  writeCheckpointFile(checkpointPath(recorder_.path()), *bytes, error_);
+  writeCheckpointFile(checkpointPathOf(recorder_.path()).string(), *bytes, error_);
 }
 
 }  // namespace dw

@@ -26,6 +26,9 @@ struct CheckpointPlace {
   std::uint64_t dataFingerprint = 0;
 };
 
+// How every checkpoint's bytes begin.
+inline constexpr std::string_view checkpointMagic = "dwcp";
+
 // The checkpoint's bytes: a fixed layout, the runs of each page packed, and
 // a checksum of the whole at the end.
 std::string saveCheckpoint(const Game& game, const CheckpointPlace& place);
@@ -44,8 +47,6 @@ void copyGame(const Game& from, Game& to);
 // game, it must be the same game. Nothing when it is not.
 std::optional<std::string> checkedCheckpoint(const Game& game, const CheckpointPlace& place);
 
-// "NAME.dwcp" beside "NAME.dwrec".
-std::string checkpointPath(const std::string& recordingPath);
 // Writes a new file beside path and renames it into place; false, with the
 // reason, when it cannot.
 bool writeCheckpointFile(const std::string& path, std::string_view bytes, std::string& error);

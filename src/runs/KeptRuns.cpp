@@ -17,6 +17,7 @@
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 #include "recording/Recording.h"
+#include "runs/Checkpoint.h"
 #include "runs/RecordingCheck.h"
 #include "runs/UserFolders.h"
 
@@ -25,23 +26,6 @@ namespace dw {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* recordingExtension = ".dwrec";
-constexpr const char* summaryExtension = ".dwrun";
-
-// The seed a recording's name gives: "<stamp>-seed<seed>.dwrec".
-std::optional<std::int64_t> seedOfName(const fs::path& recording) {
-  std::string stem = recording.stem().string();
-  std::size_t at = stem.rfind("-seed");
-  if (at == std::string::npos) return std::nullopt;
-  std::string_view digits(stem);
-  digits.remove_prefix(at + 5);
-  std::int64_t seed = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), seed);
-  if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size())
-    return std::nullopt;
-  return seed;
-}
 
 std::string localDate(fs::file_time_type when) {
   // Measured from now on both clocks: not every library converts between them.
@@ -103,15 +87,23 @@ std::optional<RunSummary> freshSummary(const fs::path& recording, fs::file_time_
   return stored->summary;
 }
 
-// Summaries whose recording has gone (pruned, or removed by the player)
-// are removed with it. Only what reads as a summary is ever touched.
-void removeLoneSummary(const fs::path& summary) {
-  fs::path recording = summary;
+// Whether the file beside a recording is one the game wrote there: a
+// summary that reads as one, a checkpoint that starts as one.
+bool gameSidecar(const fs::path& sidecar) {
+  auto text = readSmallFile(sidecar);
+  if (!text) return false;
+  if (sidecar.extension() == summaryExtension) return parseSummaryFile(*text).has_value();
+  return sidecar.extension() == checkpointExtension && text->starts_with(checkpointMagic);
+}
+
+// The files kept beside a recording that has gone (removed by the player)
+// go too. Only what reads as the game's own is ever touched.
+void removeLoneSidecar(const fs::path& sidecar) {
+  fs::path recording = sidecar;
   recording.replace_extension(recordingExtension);
   std::error_code ec;
-  if (fs::exists(recording, ec) || ec) return;
-  auto text = readSmallFile(summary);
-  if (text && parseSummaryFile(*text)) fs::remove(summary, ec);
+  if (fs::exists(recording, ec) || ec || !fs::is_regular_file(sidecar, ec)) return;
+  if (gameSidecar(sidecar)) fs::remove(sidecar, ec);
 }
 
 // Where the summaries come from: the stored one while it is fresh, else
@@ -125,7 +117,7 @@ struct SummarySource {
                                       std::uintmax_t bytes) {
     if (auto fresh = freshSummary(recording, when, bytes)) return fresh;
     if (std::chrono::steady_clock::now() >= rebuildUntil) {
-      auto seed = seedOfName(recording);
+      auto seed = seedOfRecordingName(recording);
       if (!seed) return std::nullopt;
       return RunSummary{seed, 1, 0, 0, 0, "not read yet", false};
     }
@@ -166,12 +158,6 @@ std::string shellWord(const std::string& text) {
 
 }  // namespace
 
-fs::path summaryPathOf(const fs::path& recording) {
-  fs::path summary = recording;
-  summary.replace_extension(summaryExtension);
-  return summary;
-}
-
 bool writeRunSummary(const fs::path& recording, const RunSummary& summary, std::string& error) {
   std::error_code ec;
   std::uintmax_t bytes = fs::file_size(recording, ec);
@@ -200,7 +186,7 @@ std::optional<RunSummary> summarizeRecording(const fs::path& recording,
     summary = tally.summary(game);
   } else {
     summary.played = false;
-    summary.seed = read->header->seed ? read->header->seed : seedOfName(recording);
+    summary.seed = read->header->seed ? read->header->seed : seedOfRecordingName(recording);
     if (summary.seed) summary.deepestLevel = 1;  // a seed is named once a level is made
   }
   summary.ending = endingOfRecording(input.endReason());
@@ -217,7 +203,9 @@ std::vector<KeptRun> keptRuns(const fs::path& folder, const RunListing& how) {
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
     const fs::path& path = entry.path();
     std::error_code fileError;
-    if (path.extension() == summaryExtension) removeLoneSummary(path);
+    if (std::find(sidecarExtensions.begin(), sidecarExtensions.end(), path.extension()) !=
+        sidecarExtensions.end())
+      removeLoneSidecar(path);
     if (path.extension() != recordingExtension || !entry.is_regular_file(fileError)) continue;
     if (!how.playing.empty() && fs::equivalent(path, how.playing, fileError)) continue;
     fs::file_time_type when = entry.last_write_time(fileError);

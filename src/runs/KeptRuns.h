@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/PanelText.h"
+#include "runs/RunFiles.h"
 #include "runs/RunSummary.h"
 
 namespace dw {
@@ -18,9 +19,6 @@ namespace dw {
 // recording of another size or by another build is made again from the
 // recording itself, played headless on the game files of the current
 // folder, and written back for next time.
-
-// The summary file that belongs to a recording.
-std::filesystem::path summaryPathOf(const std::filesystem::path& recording);
 
 // Writes the summary beside the recording: a temporary file renamed into
 // place, so a summary is there whole or not at all. False, with the reason

@@ -2,6 +2,7 @@
 
 #include "recording/Fingerprint.h"
 #include "runs/KeptRuns.h"
+#include "runs/RunFiles.h"
 #include "runs/UserFolders.h"
 #include "runs/WindowRecorder.h"
 
@@ -67,13 +68,9 @@ std::string RunRecorder::error() const {
 }
 
 std::string runDescription(const std::filesystem::path& recording) {
-  std::string name = recording.stem().string();
-  std::size_t at = name.rfind("-seed");
-  if (at == std::string::npos) return "of " + recording.filename().string();
-  std::size_t end = at + 5;
-  if (end < name.size() && name[end] == '-') ++end;
-  while (end < name.size() && name[end] >= '0' && name[end] <= '9') ++end;
-  std::string text = "on seed " + name.substr(at + 5, end - at - 5);
+  auto seed = seedOfRecordingName(recording);
+  if (!seed) return "of " + recording.filename().string();
+  std::string text = "on seed " + std::to_string(*seed);
   // Where it went, when the run's summary says so.
   auto summary = storedSummary(recording);
   if (summary && summary->played && summary->deepestLevel > 0) {

@@ -1,25 +1,10 @@
 #include "runs/WindowRecorder.h"
 
-#include "runs/RecordingFiles.h"
+#include "runs/RunFiles.h"
 
 namespace dw {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// The first free name for the stamp: a second game begun in the same second
-// gets "-2" after its stamp, and so on.
-std::string freeStamp(const fs::path& folder, const std::string& stamp,
-                      std::optional<std::int64_t> seed) {
-  std::error_code error;
-  for (int n = 1;; ++n) {
-    std::string candidate = n == 1 ? stamp : stamp + "-" + std::to_string(n);
-    if (!fs::exists(folder / recordingName(candidate, seed), error)) return candidate;
-  }
-}
-
-}  // namespace
 
 WindowRecorder::WindowRecorder(const Game& game, fs::path folder, std::string stamp,
                                std::uint64_t dataFingerprint)
@@ -41,7 +26,7 @@ void WindowRecorder::start() {
   std::int64_t seed = game_.state.seed;
   std::error_code error;
   fs::create_directories(folder_, error);
-  path_ = folder_ / recordingName(freeStamp(folder_, stamp_, seed), seed);
+  path_ = newRecordingPath(folder_, stamp_, seed);
   RecordingHeader header;
   header.gameVersion = recordingGameVersion;
   header.seed = seed;

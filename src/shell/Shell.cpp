@@ -6,7 +6,7 @@
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 #include "runs/KeptRuns.h"
-#include "runs/RecordingFiles.h"
+#include "runs/RunFiles.h"
 #include "runs/RunRecorder.h"
 #include "runs/WindowRecorder.h"
 #include "shell/KeyHelp.h"

@@ -10,6 +10,7 @@
 
 #include "frame/RunGame.h"
 #include "recording/Fingerprint.h"
+#include "runs/RunFiles.h"
 #include "support/TestGame.h"
 
 namespace dw {
@@ -101,7 +102,7 @@ TEST_F(ContinueRun, FromACheckpointOrADamagedOneTheGameIsTheOneThatStopped) {
 
   // One byte of the checkpoint changed: passed over, and the whole run is
   // replayed to the same game.
-  const std::string cp = checkpointPath(run.string());
+  const fs::path cp = checkpointPathOf(run);
   std::string bytes;
   {
     std::ifstream in(cp, std::ios::binary);
