@@ -127,10 +127,10 @@ class TurnReader {
   const dw::LogEntry* last_ = nullptr;
 };
 
-// The recording the player chose to watch, checked against this game and
-// its files; nothing (and the reason told) when there is none or it cannot
-// be watched.
-std::optional<dw::RecordingToWatch> chosenRecording(dw::WebPlatform& page) {
+// The recording the player chose to watch, checked against this game, its
+// files and the game its keys give; nothing (and the reason told) when
+// there is none or it cannot be watched.
+std::optional<dw::RecordingToPlay> chosenRecording(dw::WebPlatform& page) {
   auto bytes = dw::WebPlatform::recordingToWatch();
   if (!bytes) return std::nullopt;
   std::string name = dw::WebPlatform::watchedName();
@@ -140,7 +140,7 @@ std::optional<dw::RecordingToWatch> chosenRecording(dw::WebPlatform& page) {
   std::filesystem::create_directories(playerHome, ignored);
   std::ofstream(path, std::ios::binary | std::ios::trunc) << *bytes;
   std::string error;
-  auto recording = dw::readRecordingToWatch(path, false, error);
+  auto recording = dw::readCheckedRecording(path, dw::toWatch, false, error);
   if (!recording) page.tell(error);
   return recording;
 }

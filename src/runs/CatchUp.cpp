@@ -119,21 +119,12 @@ bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& sc
 std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, bool force,
                                       std::uint64_t fingerprint, std::string& error) {
   RecordingScanner scanner(file);
-  if (!scanner.readHeader()) {
-    error = "cannot continue " + path + ": " + scanner.problem();
-    return std::nullopt;
-  }
+  scanner.readHeader();
   CaughtUpRun run;
+  if (!headerPassed(scanner, path, toContinue, force, fingerprint, error, run.notes))
+    return std::nullopt;
   run.path = path;
   run.header = *scanner.header();
-  std::string mismatch = recordingMismatch(run.header, gameRulesVersion, fingerprint);
-  if (!mismatch.empty()) {
-    if (!force) {
-      error = "cannot continue " + path + ": " + mismatch + "; --force plays it anyway";
-      return std::nullopt;
-    }
-    run.notes.push_back("continuing " + path + " all the same: " + mismatch);
-  }
   return run;
 }
 

@@ -130,8 +130,8 @@ int Shell::continueOffered() {
   return play(&*caughtUp);
 }
 
-int Shell::watch(const RecordingToWatch& recording) {
-  RecordedInput input(recording.read->events);
+int Shell::watch(const RecordingToPlay& recording) {
+  RecordedInput input = recording.input;
   Game game(platform_);
   platform_.setClockFeed(&input);
   watch_ = std::make_unique<WatchPace>([&input] { return keyBeforeTheEnd(input); }, recording.name,

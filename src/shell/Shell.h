@@ -10,6 +10,7 @@
 #include "core/Game.h"
 #include "platform/Platform.h"
 #include "platform/ShellFront.h"
+#include "runs/RecordingCheck.h"
 #include "runs/RunSummary.h"
 #include "runs/UserFolders.h"
 #include "shell/KeyHelp.h"
@@ -58,7 +59,7 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   // run caught up, from where it stopped. Returns its exit code.
   int play(CaughtUpRun* run = nullptr);
   // Plays a recording at the watching pace. Returns the game's exit code.
-  int watch(const RecordingToWatch& recording);
+  int watch(const RecordingToPlay& recording);
 
   const Settings& settings() const { return settings_; }
   const MessageLog& log() const { return log_; }

@@ -6,42 +6,6 @@
 
 namespace dw {
 
-std::optional<ReplayRecording> loadReplayRecording(const std::string& path,
-                                                   const std::string& dataFolder, bool force,
-                                                   std::string& error) {
-  std::FILE* file = openRecordingFile(path, error);
-  if (!file) return std::nullopt;
-  // Read as it is played: the entries go straight into their packed form.
-  RecordingScanner scanner(file);
-  ReplayRecording out;
-  out.input = std::make_unique<RecordedInput>();
-  if (scanner.readHeader()) {
-    while (const RecordedEvent* event = scanner.next()) out.input->add(*event);
-  }
-  bool unreadable = std::ferror(file) != 0;
-  std::fclose(file);
-  if (unreadable) {
-    error = "cannot read recording " + path;
-    return std::nullopt;
-  }
-  if (!scanner.header()) {
-    error = "cannot play " + path + ": " + scanner.problem();
-    return std::nullopt;
-  }
-  out.header = *scanner.header();
-  std::string mismatch =
-      recordingMismatch(out.header, gameRulesVersion, gameFilesFingerprint(dataFolder));
-  if (!mismatch.empty()) {
-    if (!force) {
-      error = "cannot play " + path + ": " + mismatch + "; --force plays it anyway";
-      return std::nullopt;
-    }
-    out.notes.push_back("playing " + path + " all the same: " + mismatch);
-  }
-  if (!scanner.problem().empty()) out.notes.push_back(path + ": " + describeStop(scanner));
-  return out;
-}
-
 bool ReplayRecorder::open() {
   opened_ = true;
   RecordingHeader header;

@@ -12,23 +12,6 @@
 
 namespace dw {
 
-// A recording ready to be played headless.
-struct ReplayRecording {
-  RecordingHeader header;
-  std::unique_ptr<RecordedInput> input;
-  // Lines for stderr: where a cut or damaged file stopped, and why a
-  // refused recording is played all the same under --force.
-  std::vector<std::string> notes;
-};
-
-// Reads the recording at `path` and checks it against the game's version
-// and the files in `dataFolder` (the current directory when empty). Nothing,
-// with the reason in error, when it cannot be read or when it was made with
-// another version or other files and `force` is not set.
-std::optional<ReplayRecording> loadReplayRecording(const std::string& path,
-                                                   const std::string& dataFolder, bool force,
-                                                   std::string& error);
-
 // Records a headless game. The file is opened at the first key read on the
 // first level, when the seed the levels come from is known; what came
 // before is kept until then.
