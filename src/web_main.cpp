@@ -56,37 +56,25 @@ dw::Environment pageEnvironment() {
   };
 }
 
-// Hands the page each new whole line of a game's recording as the shell
-// writes it, so the browser keeps the run as it is played. The file may be
-// renamed (it takes the seed into its name); it stays one recording.
+// Hands the page each whole line of a game's recording as the shell writes
+// it, a turn's lines at a time, so the browser keeps the run as it is
+// played.
 class KeptRun {
  public:
-  // Goes on with the run the page keeps, whose first `offset` bytes are
-  // already in the file followed.
-  void goOnFrom(std::uint64_t offset) {
-    offset_ = static_cast<std::streamoff>(offset);
-    begun_ = true;
-  }
-  void follow(const std::string& path) {
-    if (path.empty()) return;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return;
-    const std::streamoff size = in.tellg();
-    if (size <= offset_) return;
-    std::string text(static_cast<std::size_t>(size - offset_), '\0');
-    in.seekg(offset_);
-    if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) return;
-    const std::size_t end = text.rfind('\n');
-    if (end == std::string::npos) return;
-    text.resize(end + 1);
+  // Goes on with the run the page keeps, which holds what came before.
+  void goOn() { begun_ = true; }
+  void take(std::string_view line) { lines_.append(line); }
+  // The lines written since the last time, to the page.
+  void handOver() {
+    if (lines_.empty()) return;
     if (!begun_) dw::WebPlatform::beginKeptRun();
     begun_ = true;
-    offset_ += static_cast<std::streamoff>(text.size());
-    dw::WebPlatform::keepRunText(text);
+    dw::WebPlatform::keepRunText(lines_);
+    lines_.clear();
   }
 
  private:
-  std::streamoff offset_ = 0;
+  std::string lines_;
   bool begun_ = false;
 };
 
@@ -185,15 +173,16 @@ int playOneGame(dw::WebPlatform& page) {
     // The page's store already holds the run up to where it goes on; what
     // came after (the Escape that ended it) is dropped there too.
     dw::WebPlatform::goOnWithKeptRun(caughtUp->keep.offset);
-    kept.goOnFrom(caughtUp->keep.offset);
+    kept.goOn();
   }
+  shell.setRecordingSink([&kept](std::string_view line) { kept.take(line); });
   TurnReader reader;
   shell.setTurnWatcher([&](const dw::Game& game, const dw::MessageLog& log) {
-    kept.follow(shell.recordingPath());
+    kept.handOver();
     reader.tell(game, log);
   });
   const int code = shell.play(caughtUp ? &*caughtUp : nullptr);
-  kept.follow(shell.recordingPath());
+  kept.handOver();
   return code;
 }
 

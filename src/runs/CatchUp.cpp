@@ -174,13 +174,18 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
   return run;
 }
 
-bool ContinuedRecorder::start(const CaughtUpRun& run, const std::string& target) {
-  path_ = target;
-  return writer_.resume(run.path, run.keep, target);
-}
-
-void ContinuedRecorder::finish(const Game& game) {
-  writer_.finish(game.endReason == EndReason::quit ? "quit" : "closed");
+std::optional<CaughtUpRun> runToContinue(const std::string& file, const fs::path& folder,
+                                         bool force, std::string& error) {
+  std::string path = file;
+  if (path.empty()) {
+    auto newest = newestRun(folder);
+    if (!newest) {
+      error = "there is no run to continue in " + folder.string();
+      return std::nullopt;
+    }
+    path = newest->string();
+  }
+  return catchUpRun(path, force, error);
 }
 
 }  // namespace dw

@@ -40,26 +40,11 @@ struct CaughtUpRun {
 std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::string& error,
                                       bool useCheckpoint = true);
 
-// Records a continued run: the kept part of the recording is written into
-// the target first (a new file renamed into place), then every key and
-// clock reading of the game as it goes on, with checkpoints now and then.
-class ContinuedRecorder : public InputTap, public CheckpointTaker::Recorder {
- public:
-  // False, with the reason in error(), when the recording cannot go on.
-  bool start(const CaughtUpRun& run, const std::string& target);
-  void finish(const Game& game);
-
-  void onKey(const std::string& key) override { writer_.onKey(key); }
-  void onTimer(double reading) override { writer_.onTimer(reading); }
-  void onLocalTime(const ClockTime& time) override { writer_.onLocalTime(time); }
-
-  const RecordingWriter* writer() const override { return &writer_; }
-  std::string path() const override { return path_; }
-  const std::string& error() const { return writer_.error(); }
-
- private:
-  RecordingWriter writer_;
-  std::string path_;
-};
+// Reads the run to continue: `file`, or the newest run in the recordings
+// folder when it is empty, and catches it up (see catchUpRun). Nothing,
+// with the reason, when there is none or it cannot be continued.
+std::optional<CaughtUpRun> runToContinue(const std::string& file,
+                                         const std::filesystem::path& folder, bool force,
+                                         std::string& error);
 
 }  // namespace dw

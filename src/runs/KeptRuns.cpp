@@ -19,6 +19,7 @@
 #include "recording/Recording.h"
 #include "runs/Checkpoint.h"
 #include "runs/RecordingCheck.h"
+#include "runs/RunRecorder.h"
 #include "runs/UserFolders.h"
 
 namespace dw {
@@ -299,6 +300,19 @@ std::optional<RunSummary> storedSummary(const fs::path& recording) {
   return ec ? std::nullopt : freshSummary(recording, when, bytes);
 }
 
+std::string runDescription(const fs::path& recording) {
+  auto seed = seedOfRecordingName(recording);
+  if (!seed) return "of " + recording.filename().string();
+  std::string text = "on seed " + std::to_string(*seed);
+  // Where it went, when the run's summary says so.
+  auto summary = storedSummary(recording);
+  if (summary && summary->played && summary->deepestLevel > 0) {
+    text += ", level " + std::to_string(summary->deepestLevel) + ", " + countText(summary->turns) +
+            " turns";
+  }
+  return text;
+}
+
 RunTally tallyGoingOn(const fs::path& recording) {
   RunTally tally;
   auto before = storedSummary(recording);
@@ -319,7 +333,7 @@ std::string closeRun(const RunTally& tally, const Game& game, const fs::path& re
     if (auto whole = summarizeRecording(recording, gameFilesFingerprint(""))) summary = *whole;
   }
   // The words the recording's closing entry uses.
-  summary.ending = game.endReason == EndReason::quit ? "quit" : "closed";
+  summary.ending = recordedEnding(game);
   std::string ignored;
   if (!recording.empty() && summary.deepestLevel > 0) writeRunSummary(recording, summary, ignored);
   std::string why = recordingError.empty() ? "the recording could not be made" : recordingError;

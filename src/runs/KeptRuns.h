@@ -66,6 +66,11 @@ OverlayContent runsPanel(const std::vector<KeptRun>& runs,
 // read or played.
 std::optional<RunSummary> storedSummary(const std::filesystem::path& recording);
 
+// What names a run to the player: "on seed 42" (from its file name), with
+// how far it went when its stored summary says so ("on seed 42, level 7,
+// 2,312 turns").
+std::string runDescription(const std::filesystem::path& recording);
+
 // The tally of a run taken up again from its recording: it goes on from the
 // recording's stored summary while that is fresh, else from unknown turns
 // (see RunTally::carryOn). Read before the recording goes on.

@@ -54,6 +54,10 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   // a front-end reads aloud, or keeps, after each turn.
   using TurnWatcher = std::function<void(const Game& game, const MessageLog& log)>;
   void setTurnWatcher(TurnWatcher watcher) { turnWatcher_ = std::move(watcher); }
+  // Told each whole line of a game's recording as it is written: the page
+  // keeps the run from these.
+  using RecordingSink = std::function<void(std::string_view line)>;
+  void setRecordingSink(RecordingSink sink) { recordingSink_ = std::move(sink); }
 
   // Plays one game from the start screen to its end, or, with `run`, that
   // run caught up, from where it stopped. Returns its exit code.
@@ -102,6 +106,7 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   Settings settings_;
   PictureSaver pictureSaver_;
   TurnWatcher turnWatcher_;
+  RecordingSink recordingSink_;
   bool record_ = true;
   MessageLog log_;
   std::unique_ptr<RunRecorder> recorder_;

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "DataWarning.h"
 #include "KeyScript.h"
 #include "LogFile.h"
-#include "RecordingPlay.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
@@ -30,6 +30,7 @@
 #include "platform/terminal/CellMapper.h"
 #include "recording/Fingerprint.h"
 #include "runs/RecordingCheck.h"
+#include "runs/RunRecorder.h"
 
 // Where the installed game data is, seen from the folder of the program.
 #ifndef DUSKWARREN_DATA_FROM_BIN
@@ -279,9 +280,9 @@ int playAndWrite(const Options& o, const std::vector<std::string>& golden,
     }
     game.observer = &log->observer(game.observer);
   }
-  std::optional<dw::ReplayRecorder> writer;
+  std::optional<dw::RunRecorder> writer;
   if (!o.recordPath.empty()) {
-    writer.emplace(game, o.recordPath, dw::gameFilesFingerprint(""));
+    writer.emplace(game, dw::RunRecorder::InFile{o.recordPath});
     platform.setInputTap(&*writer);
   }
   int code = dw::runGame(game);
@@ -296,7 +297,8 @@ int playAndWrite(const Options& o, const std::vector<std::string>& golden,
   }
   if (writer) {
     platform.setInputTap(nullptr);
-    if (!writer->finish(game.endReason == dw::EndReason::quit ? "quit" : "keys")) {
+    writer->finish(dw::recordedEnding(game, "keys"));
+    if (!writer->error().empty()) {
       std::cerr << "duskwarren-replay: cannot record: " << writer->error() << "\n";
       return 2;
     }
