@@ -194,8 +194,8 @@ std::optional<RunSummary> summarizeRecording(const fs::path& recording,
   return summary;
 }
 
-std::vector<KeptRun> keptRuns(const fs::path& folder, const RunListing& how) {
-  std::vector<KeptRun> runs;
+std::vector<RunListEntry> keptRuns(const fs::path& folder, const RunListing& how) {
+  std::vector<RunListEntry> runs;
   SummarySource source;
   source.rebuildUntil = how.rebuildTime == std::chrono::milliseconds::max()
                             ? std::chrono::steady_clock::time_point::max()
@@ -217,7 +217,7 @@ std::vector<KeptRun> keptRuns(const fs::path& folder, const RunListing& how) {
     if (!summary || summary->deepestLevel == 0) continue;
     runs.push_back({*summary, path.filename().string(), localDate(when), when});
   }
-  std::sort(runs.begin(), runs.end(), [](const KeptRun& a, const KeptRun& b) {
+  std::sort(runs.begin(), runs.end(), [](const RunListEntry& a, const RunListEntry& b) {
     return a.when != b.when ? a.when > b.when : a.file > b.file;
   });
   return runs;
@@ -238,10 +238,10 @@ std::string tableLine(const std::array<std::string, 8>& cells) {
 
 }  // namespace
 
-std::string runsTable(const std::vector<KeptRun>& runs) {
+std::string runsTable(const std::vector<RunListEntry>& runs) {
   std::string table =
       tableLine({"Date", "Seed", "Level", "Turns", "Gold", "Standing", "Ended", "File"});
-  for (const KeptRun& run : runs) {
+  for (const RunListEntry& run : runs) {
     const RunSummary& s = run.summary;
     table += tableLine({run.date, seedText(s), numberOrUnknown(s, s.deepestLevel),
                         numberOrUnknown(s, s.turns), numberOrUnknown(s, s.gold),
@@ -268,7 +268,8 @@ void addPanelRun(OverlayContent& panel, const std::string& label, const RunSumma
 
 }  // namespace
 
-OverlayContent runsPanel(const std::vector<KeptRun>& runs, const std::optional<RunSummary>& now) {
+OverlayContent runsPanel(const std::vector<RunListEntry>& runs,
+                         const std::optional<RunSummary>& now) {
   OverlayContent content;
   content.title = "Past runs";
   content.footer = "PgUp PgDn \x18\x19: page";
@@ -276,7 +277,7 @@ OverlayContent runsPanel(const std::vector<KeptRun>& runs, const std::optional<R
   content.opensAtTop = true;
   content.empty = "No runs kept yet.";
   if (now && now->deepestLevel > 0) addPanelRun(content, "Now", *now, 14);
-  for (const KeptRun& run : runs) {
+  for (const RunListEntry& run : runs) {
     // The date without its year, which the panel has no room for.
     addPanelRun(content, run.date.substr(5), run.summary, 15);
   }

@@ -33,8 +33,8 @@ bool writeRunSummary(const std::filesystem::path& recording, const RunSummary& s
 std::optional<RunSummary> summarizeRecording(const std::filesystem::path& recording,
                                              std::uint64_t dataFingerprint);
 
-// One kept run.
-struct KeptRun {
+// One kept run, a row of the list of runs.
+struct RunListEntry {
   RunSummary summary;
   std::string file;  // the recording's file name
   std::string date;  // when the run was last played: "2026-12-08 13:51"
@@ -53,13 +53,13 @@ struct RunListing {
 // The runs in the recordings folder, newest first: every recording of a
 // game that was begun, with its summary (made again where it is missing or
 // stale).
-std::vector<KeptRun> keptRuns(const std::filesystem::path& folder, const RunListing& how = {});
+std::vector<RunListEntry> keptRuns(const std::filesystem::path& folder, const RunListing& how = {});
 
 // The runs as a table for the terminal: a heading and one line a run.
-std::string runsTable(const std::vector<KeptRun>& runs);
+std::string runsTable(const std::vector<RunListEntry>& runs);
 // The runs as a panel in the game, newest first as in the table; `now` is
 // the run being played, shown first.
-OverlayContent runsPanel(const std::vector<KeptRun>& runs,
+OverlayContent runsPanel(const std::vector<RunListEntry>& runs,
                          const std::optional<RunSummary>& now = std::nullopt);
 
 // The summary stored beside a recording, while it is fresh; nothing else is

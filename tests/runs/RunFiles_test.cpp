@@ -4,7 +4,6 @@
 #include "runs/RunFiles.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,23 +12,14 @@
 #include <vector>
 
 #include "runs/UserFolders.h"
+#include "support/TempFolder.h"
 
 namespace dw {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TempFolder {
-  fs::path path;
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "duskwarren-runs.XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code error;
-    fs::remove_all(path, error);
-  }
-};
+using test::TempFolder;
 
 Environment fakeEnvironment(std::map<std::string, std::string> values) {
   return [values](const std::string& name) -> std::optional<std::string> {

@@ -8,23 +8,14 @@
 #include <fstream>
 
 #include "platform/png/Png.h"
+#include "support/TempFolder.h"
 
 namespace dw {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TempFolder {
-  fs::path path;
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "duskwarren-around.XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code error;
-    fs::remove_all(path, error);
-  }
-};
+using test::TempFolder;
 
 TEST(Screenshots, SaveThePageAndItsEnlargementAndNeverWriteOverOne) {
   TempFolder temp;
