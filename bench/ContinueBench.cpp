@@ -21,6 +21,7 @@
 #include "recording/Fingerprint.h"
 #include "runs/CatchUp.h"
 #include "runs/Checkpoint.h"
+#include "runs/RunRecorder.h"
 
 namespace {
 
@@ -52,32 +53,16 @@ std::string runKeys(std::size_t count) {
   return keys + "\x1b";
 }
 
-struct Recorder : dw::InputTap, dw::CheckpointTaker::Recorder {
-  dw::RecordingWriter out;
-  std::string file;
-  void onKey(const std::string& key) override { out.onKey(key); }
-  void onTimer(double reading) override { out.onTimer(reading); }
-  void onLocalTime(const dw::ClockTime& time) override { out.onLocalTime(time); }
-  const dw::RecordingWriter* writer() const override { return &out; }
-  std::string path() const override { return file; }
-};
-
 // Records the run with its checkpoints, as the game does while it is played.
 bool recordRun(const std::string& path, std::size_t keys) {
   dw::HeadlessPlatform platform(runKeys(keys));
   dw::Game game(platform);
-  Recorder recorder;
-  recorder.file = path;
-  dw::RecordingHeader header;
-  header.gameVersion = dw::recordingGameVersion;
-  header.dataFingerprint = dw::gameFilesFingerprint("");
-  if (!recorder.out.start(path, header)) return false;
-  dw::CheckpointTaker checkpoints(recorder, header.dataFingerprint);
-  game.observer = &checkpoints;
+  dw::RunRecorder recorder(game, dw::RunRecorder::InFile{path});
+  game.observer = &recorder.checkpoints();
   platform.setInputTap(&recorder);
   dw::runGame(game);
-  recorder.out.finish("quit");
-  return recorder.out.error().empty() && checkpoints.error().empty();
+  recorder.finish(dw::recordedEnding(game));
+  return recorder.error().empty() && recorder.checkpoints().error().empty();
 }
 
 std::map<std::string, int> deepest;
@@ -101,8 +86,8 @@ void continueRun(benchmark::State& state, const std::string& name, const std::st
     dw::HeadlessPlatform live;
     dw::Game game(live);
     dw::copyGame(*run->game, game);
-    dw::ContinuedRecorder recorder;
-    if (!recorder.start(*run, dw::continuedRecordingPath(path, folder).string())) {
+    dw::RunRecorder recorder(game, *run, folder);
+    if (!recorder.error().empty()) {
       state.SkipWithError(recorder.error().c_str());
       return;
     }

@@ -22,7 +22,7 @@
 #include "platform/terminal/TerminalPlatform.h"
 #include "runs/KeptRuns.h"
 #include "runs/RecordingCheck.h"
-#include "runs/RecordingFiles.h"
+#include "runs/RunFiles.h"
 #include "runs/RunRecorder.h"
 #include "runs/UserFolders.h"
 #include "shell/Screenshots.h"
@@ -139,7 +139,7 @@ std::optional<dw::ColourDepth> chosenColours(const dw::Settings& settings) {
 // The game as text in the terminal it was started from, with the shell
 // around it; a recording given is watched instead, a run caught up goes on
 // where it stopped, and a seed given starts the game on it.
-int playInTerminal(const std::optional<dw::RecordingToWatch>& recording, dw::CaughtUpRun* run,
+int playInTerminal(const std::optional<dw::RecordingToPlay>& recording, dw::CaughtUpRun* run,
                    const std::string& seed) {
   dw::Environment env = dw::processEnvironment();
   dw::Settings settings = dw::readSettings(dw::settingsFile(env));
@@ -253,24 +253,15 @@ int main(int argc, char* argv[]) {
 
   // A recording is read before the game starts, so one that cannot be
   // watched is refused without a window flashing up.
-  std::optional<dw::RecordingToWatch> recording;
+  std::optional<dw::RecordingToPlay> recording;
   if (!watchFile.empty()) {
     std::string why;
-    recording = dw::readRecordingToWatch(watchFile, force, why);
+    recording = dw::readCheckedRecording(watchFile, dw::toWatch, force, why);
     if (!recording) {
       std::cerr << "duskwarren: " << why << "\n";
       return dw::cli::exitUsage;
     }
     for (const auto& note : recording->notes) std::cerr << "duskwarren: " << note << "\n";
-    std::string contradiction = dw::recordedGameContradiction(*recording->read);
-    if (!contradiction.empty() && !force) {
-      std::cerr << "duskwarren: cannot watch " << dw::visibleText(watchFile) << ": "
-                << contradiction << "; --force plays it anyway\n";
-      return dw::cli::exitUsage;
-    }
-    if (!contradiction.empty())
-      std::cerr << "duskwarren: watching " << dw::visibleText(watchFile)
-                << " all the same: " << contradiction << "\n";
   }
   if (terminal) return playInTerminal(recording, run ? &*run : nullptr, seed);
 

@@ -19,8 +19,7 @@
 #include "platform/SafeWrite.h"
 #include "platform/web/WebPlatform.h"
 #include "runs/CatchUp.h"
-#include "runs/Checkpoint.h"
-#include "runs/RecordingFiles.h"
+#include "runs/RunFiles.h"
 #include "runs/UserFolders.h"
 #include "shell/Shell.h"
 
@@ -58,37 +57,25 @@ dw::Environment pageEnvironment() {
   };
 }
 
-// Hands the page each new whole line of a game's recording as the shell
-// writes it, so the browser keeps the run as it is played. The file may be
-// renamed (it takes the seed into its name); it stays one recording.
+// Hands the page each whole line of a game's recording as the shell writes
+// it, a turn's lines at a time, so the browser keeps the run as it is
+// played.
 class KeptRun {
  public:
-  // Goes on with the run the page keeps, whose first `offset` bytes are
-  // already in the file followed.
-  void goOnFrom(std::uint64_t offset) {
-    offset_ = static_cast<std::streamoff>(offset);
-    begun_ = true;
-  }
-  void follow(const std::string& path) {
-    if (path.empty()) return;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return;
-    const std::streamoff size = in.tellg();
-    if (size <= offset_) return;
-    std::string text(static_cast<std::size_t>(size - offset_), '\0');
-    in.seekg(offset_);
-    if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) return;
-    const std::size_t end = text.rfind('\n');
-    if (end == std::string::npos) return;
-    text.resize(end + 1);
+  // Goes on with the run the page keeps, which holds what came before.
+  void goOn() { begun_ = true; }
+  void take(std::string_view line) { lines_.append(line); }
+  // The lines written since the last time, to the page.
+  void handOver() {
+    if (lines_.empty()) return;
     if (!begun_) dw::WebPlatform::beginKeptRun();
     begun_ = true;
-    offset_ += static_cast<std::streamoff>(text.size());
-    dw::WebPlatform::keepRunText(text);
+    dw::WebPlatform::keepRunText(lines_);
+    lines_.clear();
   }
 
  private:
-  std::streamoff offset_ = 0;
+  std::string lines_;
   bool begun_ = false;
 };
 
@@ -129,10 +116,10 @@ class TurnReader {
   const dw::LogEntry* last_ = nullptr;
 };
 
-// The recording the player chose to watch, checked against this game and
-// its files; nothing (and the reason told) when there is none or it cannot
-// be watched.
-std::optional<dw::RecordingToWatch> chosenRecording(dw::WebPlatform& page) {
+// The recording the player chose to watch, checked against this game, its
+// files and the game its keys give; nothing (and the reason told) when
+// there is none or it cannot be watched.
+std::optional<dw::RecordingToPlay> chosenRecording(dw::WebPlatform& page) {
   auto bytes = dw::WebPlatform::recordingToWatch();
   if (!bytes) return std::nullopt;
   std::string name = dw::WebPlatform::watchedName();
@@ -145,7 +132,7 @@ std::optional<dw::RecordingToWatch> chosenRecording(dw::WebPlatform& page) {
     page.tell("cannot keep the recording to watch: " + error);
     return std::nullopt;
   }
-  auto recording = dw::readRecordingToWatch(path, false, error);
+  auto recording = dw::readCheckedRecording(path, dw::toWatch, false, error);
   if (!recording) page.tell(error);
   return recording;
 }
@@ -165,8 +152,7 @@ std::optional<dw::CaughtUpRun> keptRunCaughtUp(const dw::Environment& env) {
   std::string error;
   auto run = dw::catchUpRun(path, false, error);
   if (!run) {
-    std::filesystem::remove(path, ignored);
-    std::filesystem::remove(dw::checkpointPath(path), ignored);
+    dw::removeRun(path);
   }
   return run;
 }
@@ -188,15 +174,16 @@ int playOneGame(dw::WebPlatform& page) {
     // The page's store already holds the run up to where it goes on; what
     // came after (the Escape that ended it) is dropped there too.
     dw::WebPlatform::goOnWithKeptRun(caughtUp->keep.offset);
-    kept.goOnFrom(caughtUp->keep.offset);
+    kept.goOn();
   }
+  shell.setRecordingSink([&kept](std::string_view line) { kept.take(line); });
   TurnReader reader;
   shell.setTurnWatcher([&](const dw::Game& game, const dw::MessageLog& log) {
-    kept.follow(shell.recordingPath());
+    kept.handOver();
     reader.tell(game, log);
   });
   const int code = shell.play(caughtUp ? &*caughtUp : nullptr);
-  kept.follow(shell.recordingPath());
+  kept.handOver();
   return code;
 }
 

@@ -32,7 +32,9 @@ inline constexpr int warp = 1, vision = 2, tinker = 3, passage = 4, heal = 5, fl
 // count from 1.
 using MemberTable = std::array<std::array<std::int32_t, statCount + 1>, maxMembers + 1>;
 
-// Every value that lives longer than one command.
+// Every value that lives longer than one command. Each field is also named
+// in gameStateFields (core/GameStateWalk.h), the walk a checkpoint keeps the
+// state by: a field added here and not there does not compile.
 struct GameState {
   // Hero and party selection.
   int heroCol = 0;

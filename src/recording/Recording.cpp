@@ -760,6 +760,7 @@ bool RecordingWriter::writeLine(const std::string& text) {
   point_.chain = chain;
   point_.offset += line.size();
   ++point_.entries;
+  if (lineSink_) lineSink_(line);
   switch (text[0]) {
     case 'k':
       ++point_.keys;

@@ -17,6 +17,7 @@
 // docs/recordings.md describes it in full.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -229,6 +230,12 @@ class RecordingWriter : public InputTap {
   // is left as it was.
   bool resume(const std::string& source, const RecordingPoint& point, const std::string& target);
 
+  // Told each whole line (with its checksum and newline) once it is
+  // written: the header and every entry after it. The lines a resumed
+  // recording copies from its source are not told.
+  using LineSink = std::function<void(std::string_view line)>;
+  void setLineSink(LineSink sink) { lineSink_ = std::move(sink); }
+
   bool recording() const { return fd_ >= 0; }
   const std::string& error() const { return error_; }
   std::size_t keysWritten() const { return keys_; }
@@ -250,6 +257,7 @@ class RecordingWriter : public InputTap {
   std::string error_;
   std::size_t keys_ = 0;
   RecordingPoint point_;
+  LineSink lineSink_;
 };
 
 }  // namespace dw

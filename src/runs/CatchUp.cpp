@@ -8,6 +8,8 @@
 #include "platform/VisibleText.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
+#include "runs/RecordingCheck.h"
+#include "runs/RunFiles.h"
 
 namespace dw {
 
@@ -49,8 +51,7 @@ class KeyReads : public GameObserver {
 // Plays the tail into the run's game; true when the game then stands at a
 // play-loop key read with every key played.
 bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed) {
-  run.platform->setKeySource([&input] { return input.nextKey(); });
-  run.platform->setClockFeed(&input);
+  feedRecording(*run.platform, input);
   KeyReads reads(input);
   run.game->observer = &reads;
   if (resumed) {
@@ -85,7 +86,7 @@ bool chainHoldsAt(std::FILE* file, const RecordingPoint& point) {
 // scanner after it. False, with a note, when there is none or it is no good.
 bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& scanner,
                          std::uint64_t fingerprint) {
-  std::string cpPath = checkpointPath(run.path);
+  std::string cpPath = checkpointPathOf(run.path).string();
   constexpr std::size_t most = 16u << 20;  // far above any checkpoint
   std::string why;
   bool missing = false;
@@ -113,28 +114,18 @@ bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& sc
 std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, bool force,
                                       std::uint64_t fingerprint, std::string& error) {
   RecordingScanner scanner(file);
-  if (!scanner.readHeader()) {
-    error = "cannot continue " + visibleText(path) + ": " + scanner.problem();
-    return std::nullopt;
-  }
+  scanner.readHeader();
   CaughtUpRun run;
+  if (!headerPassed(scanner, path, toContinue, force, fingerprint, error, run.notes))
+    return std::nullopt;
   run.path = path;
   run.header = *scanner.header();
-  std::string mismatch = recordingMismatch(run.header, gameRulesVersion, fingerprint);
-  if (!mismatch.empty()) {
-    if (!force) {
-      error =
-          "cannot continue " + visibleText(path) + ": " + mismatch + "; --force plays it anyway";
-      return std::nullopt;
-    }
-    run.notes.push_back("continuing " + visibleText(path) + " all the same: " + mismatch);
-  }
   return run;
 }
 
 // One attempt: from the checkpoint, or from the start.
 bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool useCheckpoint) {
-  run.platform = std::make_unique<CatchUpPlatform>();
+  run.platform = std::make_unique<HeadlessPlatform>();
   run.game = std::make_unique<Game>(*run.platform);
   std::rewind(file);
   RecordingScanner scanner(file);
@@ -169,7 +160,7 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
   auto run = readHeader(path, file, force, fingerprint, error);
   bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint);
   if (run && !ready && run->fromCheckpoint) {
-    run->notes.push_back(visibleText(checkpointPath(path)) +
+    run->notes.push_back(visibleText(checkpointPathOf(path).string()) +
                          " passed over (the run does not go on from it): it is replayed from "
                          "its start");
     ready = catchUp(*run, file, fingerprint, false);
@@ -182,38 +173,18 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
   return run;
 }
 
-fs::path continuedRecordingPath(const fs::path& recording, const fs::path& folder) {
-  std::error_code error;
-  if (fs::equivalent(recording.parent_path(), folder, error)) return recording;
-  std::string stem = recording.stem().string();
-  for (int n = 1;; ++n) {
-    fs::path candidate = folder / (n == 1 ? stem : stem + "-" + std::to_string(n));
-    candidate += ".dwrec";
-    if (!fs::exists(candidate, error)) return candidate;
+std::optional<CaughtUpRun> runToContinue(const std::string& file, const fs::path& folder,
+                                         bool force, std::string& error) {
+  std::string path = file;
+  if (path.empty()) {
+    auto newest = newestRun(folder);
+    if (!newest) {
+      error = "there is no run to continue in " + folder.string();
+      return std::nullopt;
+    }
+    path = newest->string();
   }
-}
-
-std::optional<fs::path> newestRun(const fs::path& folder) {
-  std::error_code error;
-  std::optional<fs::path> newest;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    const fs::path& path = entry.path();
-    if (path.extension() != ".dwrec" ||
-        path.filename().string().find("-seed") == std::string::npos ||
-        !entry.is_regular_file(error))
-      continue;
-    if (!newest || path.filename() > newest->filename()) newest = path;
-  }
-  return newest;
-}
-
-bool ContinuedRecorder::start(const CaughtUpRun& run, const std::string& target) {
-  path_ = target;
-  return writer_.resume(run.path, run.keep, target);
-}
-
-void ContinuedRecorder::finish(const Game& game) {
-  writer_.finish(game.endReason == EndReason::quit ? "quit" : "closed");
+  return catchUpRun(path, force, error);
 }
 
 }  // namespace dw

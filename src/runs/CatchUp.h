@@ -8,41 +8,17 @@
 #include <vector>
 
 #include "core/Game.h"
-#include "platform/Platform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "recording/Recording.h"
 #include "runs/Checkpoint.h"
 
 namespace dw {
 
-// The platform a run is caught up on: keys and clock readings from its
-// recording as the game asks for them, nothing shown, game files read from
-// the current folder.
-class CatchUpPlatform : public Platform {
- public:
-  void setKeySource(std::function<std::optional<std::string>()> source) {
-    source_ = std::move(source);
-  }
-
- protected:
-  double readTimer() override { return 0.0; }
-  ClockTime readLocalTime() override { return {}; }
-  bool waitEvents() override { return false; }
-  // One key at a time as the queue runs dry: the game sees them just as if
-  // all had been queued ahead.
-  void pumpEvents() override {
-    if (hasKeys() || !source_) return;
-    if (auto key = source_()) pushKey(std::move(*key));
-  }
-
- private:
-  std::function<std::optional<std::string>()> source_;
-};
-
 // A run caught up to where it stopped, on a game of its own that showed
 // nothing: the game stands at the play-loop key read the player goes on
 // from.
 struct CaughtUpRun {
-  std::unique_ptr<CatchUpPlatform> platform;
+  std::unique_ptr<HeadlessPlatform> platform;
   std::unique_ptr<Game> game;
   std::string path;  // the recording
   RecordingHeader header;
@@ -64,35 +40,11 @@ struct CaughtUpRun {
 std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::string& error,
                                       bool useCheckpoint = true);
 
-// Where a continued run is recorded: the recording itself when it lies in
-// `folder`, else a new file there named after it.
-std::filesystem::path continuedRecordingPath(const std::filesystem::path& recording,
-                                             const std::filesystem::path& folder);
-
-// The newest recording in `folder` (by name, which starts with its date and
-// time) that holds a game; nothing when there is none.
-std::optional<std::filesystem::path> newestRun(const std::filesystem::path& folder);
-
-// Records a continued run: the kept part of the recording is written into
-// the target first (a new file renamed into place), then every key and
-// clock reading of the game as it goes on, with checkpoints now and then.
-class ContinuedRecorder : public InputTap, public CheckpointTaker::Recorder {
- public:
-  // False, with the reason in error(), when the recording cannot go on.
-  bool start(const CaughtUpRun& run, const std::string& target);
-  void finish(const Game& game);
-
-  void onKey(const std::string& key) override { writer_.onKey(key); }
-  void onTimer(double reading) override { writer_.onTimer(reading); }
-  void onLocalTime(const ClockTime& time) override { writer_.onLocalTime(time); }
-
-  const RecordingWriter* writer() const override { return &writer_; }
-  std::string path() const override { return path_; }
-  const std::string& error() const { return writer_.error(); }
-
- private:
-  RecordingWriter writer_;
-  std::string path_;
-};
+// Reads the run to continue: `file`, or the newest run in the recordings
+// folder when it is empty, and catches it up (see catchUpRun). Nothing,
+// with the reason, when there is none or it cannot be continued.
+std::optional<CaughtUpRun> runToContinue(const std::string& file,
+                                         const std::filesystem::path& folder, bool force,
+                                         std::string& error);
 
 }  // namespace dw

@@ -7,45 +7,17 @@
 
 #include "core/Game.h"
 #include "recording/Recording.h"
+#include "runs/CheckpointBytes.h"
 
 namespace dw {
 
-// A checkpoint saves a game at a play-loop key read: everything a fresh Game
-// needs to go on exactly as the one it was taken from (the state, the level,
-// the cell classes, the key/value tables, the generator and the screen), and
-// where the game's recording stood at that moment, so that continuing the
-// run reads only what the recording holds after it. It sits beside its
-// recording ("NAME.dwcp" for "NAME.dwrec"). The recording stays the truth: a
-// checkpoint that is missing, damaged, from another build or from another
-// recording is passed over and the run is replayed from its start.
-struct CheckpointPlace {
-  // The recording before this key read. Its checksum chains through every
-  // byte before it, so it also tells the recording's own bytes from any
-  // other's.
-  RecordingPoint point;
-  std::uint64_t dataFingerprint = 0;
-};
+// A checkpoint saves a game at a play-loop key read (see CheckpointBytes.h),
+// so that continuing the run reads only what the recording holds after it.
+// It sits beside its recording ("NAME.dwcp" for "NAME.dwrec"). The
+// recording stays the truth: a checkpoint that is missing, damaged, from
+// another build or from another recording is passed over and the run is
+// replayed from its start.
 
-// The checkpoint's bytes: a fixed layout, the runs of each page packed, and
-// a checksum of the whole at the end.
-std::string saveCheckpoint(const Game& game, const CheckpointPlace& place);
-// Puts a checkpoint into a game at a key read; false, with why, when the
-// bytes are not a whole checkpoint of this build (the game is then left as
-// it was).
-bool restoreCheckpoint(std::string_view bytes, Game& game, CheckpointPlace& place,
-                       std::string& why);
-
-// Whether two games are the same in everything a checkpoint keeps.
-bool sameGame(const Game& a, const Game& b);
-// Makes `to` the game `from` is (its platform and tile cache aside).
-void copyGame(const Game& from, Game& to);
-
-// A checkpoint of the game, proved before it is given: restored into a fresh
-// game, it must be the same game. Nothing when it is not.
-std::optional<std::string> checkedCheckpoint(const Game& game, const CheckpointPlace& place);
-
-// "NAME.dwcp" beside "NAME.dwrec".
-std::string checkpointPath(const std::string& recordingPath);
 // Writes a new file beside path and renames it into place; false, with the
 // reason, when it cannot.
 bool writeCheckpointFile(const std::string& path, std::string_view bytes, std::string& error);

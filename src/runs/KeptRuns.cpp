@@ -15,6 +15,9 @@
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 #include "recording/Recording.h"
+#include "runs/Checkpoint.h"
+#include "runs/RecordingCheck.h"
+#include "runs/RunRecorder.h"
 #include "runs/UserFolders.h"
 
 namespace dw {
@@ -22,45 +25,6 @@ namespace dw {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* recordingExtension = ".dwrec";
-constexpr const char* summaryExtension = ".dwrun";
-
-// Plays a recording into a game with nothing to show it on: its keys as the
-// game asks for them, its clock readings as the clock.
-class RecordingPlayer : public Platform {
- public:
-  explicit RecordingPlayer(RecordedInput& input) : input_(input) { setClockFeed(&input); }
-
- protected:
-  double readTimer() override { return 0.0; }
-  ClockTime readLocalTime() override { return {}; }
-  void pumpEvents() override {
-    if (hasKeys()) return;
-    if (auto key = input_.nextKey()) pushKey(std::move(*key));
-  }
-  bool waitEvents() override {
-    pumpEvents();
-    return hasKeys();
-  }
-
- private:
-  RecordedInput& input_;
-};
-
-// The seed a recording's name gives: "<stamp>-seed<seed>.dwrec".
-std::optional<std::int64_t> seedOfName(const fs::path& recording) {
-  std::string stem = recording.stem().string();
-  std::size_t at = stem.rfind("-seed");
-  if (at == std::string::npos) return std::nullopt;
-  std::string_view digits(stem);
-  digits.remove_prefix(at + 5);
-  std::int64_t seed = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), seed);
-  if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size())
-    return std::nullopt;
-  return seed;
-}
 
 std::string localDate(fs::file_time_type when) {
   // Measured from now on both clocks: not every library converts between them.
@@ -96,16 +60,27 @@ std::optional<RunSummary> freshSummary(const fs::path& recording, fs::file_time_
   return stored->summary;
 }
 
-// Summaries whose recording has gone (pruned, or removed by the player)
-// are removed with it. Only what reads as a summary is ever touched.
-void removeLoneSummary(const fs::path& summary) {
-  fs::path recording = summary;
+// Whether the file beside a recording is one the game wrote there: a
+// summary that reads as one, a checkpoint that starts as one.
+bool gameSidecar(const fs::path& sidecar) {
+  std::string ignored;
+  auto text = sidecar.extension() == summaryExtension
+                  ? readSummaryFile(sidecar, ignored)
+                  : readCappedFile(sidecar.string(), std::size_t{16} << 20, "a checkpoint",
+                                   ignored, FileOrigin::found);
+  if (!text) return false;
+  if (sidecar.extension() == summaryExtension) return parseSummaryFile(*text).has_value();
+  return sidecar.extension() == checkpointExtension && text->starts_with(checkpointMagic);
+}
+
+// The files kept beside a recording that has gone (removed by the player)
+// go too. Only what reads as the game's own is ever touched.
+void removeLoneSidecar(const fs::path& sidecar) {
+  fs::path recording = sidecar;
   recording.replace_extension(recordingExtension);
   std::error_code ec;
-  if (fs::exists(recording, ec) || ec) return;
-  std::string ignored;
-  auto text = readSummaryFile(summary, ignored);
-  if (text && parseSummaryFile(*text)) fs::remove(summary, ec);
+  if (fs::exists(recording, ec) || ec || !fs::is_regular_file(sidecar, ec)) return;
+  if (gameSidecar(sidecar)) fs::remove(sidecar, ec);
 }
 
 // Where the summaries come from: the stored one while it is fresh, else
@@ -123,7 +98,7 @@ struct SummarySource {
     if (!note.empty() && notes != nullptr) notes->push_back(note);
     if (fresh) return fresh;
     if (std::chrono::steady_clock::now() >= rebuildUntil) {
-      auto seed = seedOfName(recording);
+      auto seed = seedOfRecordingName(recording);
       if (!seed) return std::nullopt;
       return RunSummary{seed, 1, 0, 0, 0, "not read yet", false};
     }
@@ -164,12 +139,6 @@ std::string shellWord(const std::string& text) {
 
 }  // namespace
 
-fs::path summaryPathOf(const fs::path& recording) {
-  fs::path summary = recording;
-  summary.replace_extension(summaryExtension);
-  return summary;
-}
-
 bool writeRunSummary(const fs::path& recording, const RunSummary& summary, std::string& error) {
   std::error_code ec;
   std::uintmax_t bytes = fs::file_size(recording, ec);
@@ -193,7 +162,8 @@ std::optional<RunSummary> summarizeRecording(const fs::path& recording,
   RecordedInput input(std::move(read->events));
   RunSummary summary;
   if (recordingMismatch(*read->header, gameRulesVersion, dataFingerprint).empty()) {
-    RecordingPlayer player(input);
+    HeadlessPlatform player;
+    feedRecording(player, input);
     Game game(player);
     RunTally tally;
     game.observer = &tally;
@@ -201,15 +171,15 @@ std::optional<RunSummary> summarizeRecording(const fs::path& recording,
     summary = tally.summary(game);
   } else {
     summary.played = false;
-    summary.seed = read->header->seed ? read->header->seed : seedOfName(recording);
+    summary.seed = read->header->seed ? read->header->seed : seedOfRecordingName(recording);
     if (summary.seed) summary.deepestLevel = 1;  // a seed is named once a level is made
   }
   summary.ending = endingOfRecording(input.endReason());
   return summary;
 }
 
-std::vector<KeptRun> keptRuns(const fs::path& folder, const RunListing& how) {
-  std::vector<KeptRun> runs;
+std::vector<RunListEntry> keptRuns(const fs::path& folder, const RunListing& how) {
+  std::vector<RunListEntry> runs;
   SummarySource source;
   source.notes = how.notes;
   source.rebuildUntil = how.rebuildTime == std::chrono::milliseconds::max()
@@ -219,7 +189,9 @@ std::vector<KeptRun> keptRuns(const fs::path& folder, const RunListing& how) {
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
     const fs::path& path = entry.path();
     std::error_code fileError;
-    if (path.extension() == summaryExtension) removeLoneSummary(path);
+    if (std::find(sidecarExtensions.begin(), sidecarExtensions.end(), path.extension()) !=
+        sidecarExtensions.end())
+      removeLoneSidecar(path);
     if (path.extension() != recordingExtension || !entry.is_regular_file(fileError)) continue;
     if (!how.playing.empty() && fs::equivalent(path, how.playing, fileError)) continue;
     fs::file_time_type when = entry.last_write_time(fileError);
@@ -230,7 +202,7 @@ std::vector<KeptRun> keptRuns(const fs::path& folder, const RunListing& how) {
     if (!summary || summary->deepestLevel == 0) continue;
     runs.push_back({*summary, path.filename().string(), localDate(when), when});
   }
-  std::sort(runs.begin(), runs.end(), [](const KeptRun& a, const KeptRun& b) {
+  std::sort(runs.begin(), runs.end(), [](const RunListEntry& a, const RunListEntry& b) {
     return a.when != b.when ? a.when > b.when : a.file > b.file;
   });
   return runs;
@@ -251,10 +223,10 @@ std::string tableLine(const std::array<std::string, 8>& cells) {
 
 }  // namespace
 
-std::string runsTable(const std::vector<KeptRun>& runs) {
+std::string runsTable(const std::vector<RunListEntry>& runs) {
   std::string table =
       tableLine({"Date", "Seed", "Level", "Turns", "Gold", "Standing", "Ended", "File"});
-  for (const KeptRun& run : runs) {
+  for (const RunListEntry& run : runs) {
     const RunSummary& s = run.summary;
     table += tableLine({run.date, seedText(s), numberOrUnknown(s, s.deepestLevel),
                         numberOrUnknown(s, s.turns), numberOrUnknown(s, s.gold),
@@ -281,7 +253,8 @@ void addPanelRun(OverlayContent& panel, const std::string& label, const RunSumma
 
 }  // namespace
 
-OverlayContent runsPanel(const std::vector<KeptRun>& runs, const std::optional<RunSummary>& now) {
+OverlayContent runsPanel(const std::vector<RunListEntry>& runs,
+                         const std::optional<RunSummary>& now) {
   OverlayContent content;
   content.title = "Past runs";
   content.footer = "PgUp PgDn \x18\x19: page";
@@ -289,7 +262,7 @@ OverlayContent runsPanel(const std::vector<KeptRun>& runs, const std::optional<R
   content.opensAtTop = true;
   content.empty = "No runs kept yet.";
   if (now && now->deepestLevel > 0) addPanelRun(content, "Now", *now, 14);
-  for (const KeptRun& run : runs) {
+  for (const RunListEntry& run : runs) {
     // The date without its year, which the panel has no room for.
     addPanelRun(content, run.date.substr(5), run.summary, 15);
   }
@@ -313,6 +286,19 @@ std::optional<RunSummary> storedSummary(const fs::path& recording) {
   return ec ? std::nullopt : freshSummary(recording, when, bytes);
 }
 
+std::string runDescription(const fs::path& recording) {
+  auto seed = seedOfRecordingName(recording);
+  if (!seed) return "of " + recording.filename().string();
+  std::string text = "on seed " + std::to_string(*seed);
+  // Where it went, when the run's summary says so.
+  auto summary = storedSummary(recording);
+  if (summary && summary->played && summary->deepestLevel > 0) {
+    text += ", level " + std::to_string(summary->deepestLevel) + ", " + countText(summary->turns) +
+            " turns";
+  }
+  return text;
+}
+
 RunTally tallyGoingOn(const fs::path& recording) {
   RunTally tally;
   auto before = storedSummary(recording);
@@ -333,7 +319,7 @@ std::string closeRun(const RunTally& tally, const Game& game, const fs::path& re
     if (auto whole = summarizeRecording(recording, gameFilesFingerprint(""))) summary = *whole;
   }
   // The words the recording's closing entry uses.
-  summary.ending = game.endReason == EndReason::quit ? "quit" : "closed";
+  summary.ending = recordedEnding(game);
   std::string ignored;
   if (!recording.empty() && summary.deepestLevel > 0) writeRunSummary(recording, summary, ignored);
   std::string why = recordingError.empty() ? "the recording could not be made" : recordingError;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/PanelText.h"
+#include "runs/RunFiles.h"
 #include "runs/RunSummary.h"
 
 namespace dw {
@@ -18,9 +19,6 @@ namespace dw {
 // recording of another size or by another build is made again from the
 // recording itself, played headless on the game files of the current
 // folder, and written back for next time.
-
-// The summary file that belongs to a recording.
-std::filesystem::path summaryPathOf(const std::filesystem::path& recording);
 
 // Writes the summary beside the recording: a temporary file renamed into
 // place, so a summary is there whole or not at all. False, with the reason
@@ -35,8 +33,8 @@ bool writeRunSummary(const std::filesystem::path& recording, const RunSummary& s
 std::optional<RunSummary> summarizeRecording(const std::filesystem::path& recording,
                                              std::uint64_t dataFingerprint);
 
-// One kept run.
-struct KeptRun {
+// One kept run, a row of the list of runs.
+struct RunListEntry {
   RunSummary summary;
   std::string file;  // the recording's file name
   std::string date;  // when the run was last played: "2026-12-08 13:51"
@@ -58,18 +56,23 @@ struct RunListing {
 // The runs in the recordings folder, newest first: every recording of a
 // game that was begun, with its summary (made again where it is missing or
 // stale).
-std::vector<KeptRun> keptRuns(const std::filesystem::path& folder, const RunListing& how = {});
+std::vector<RunListEntry> keptRuns(const std::filesystem::path& folder, const RunListing& how = {});
 
 // The runs as a table for the terminal: a heading and one line a run.
-std::string runsTable(const std::vector<KeptRun>& runs);
+std::string runsTable(const std::vector<RunListEntry>& runs);
 // The runs as a panel in the game, newest first as in the table; `now` is
 // the run being played, shown first.
-OverlayContent runsPanel(const std::vector<KeptRun>& runs,
+OverlayContent runsPanel(const std::vector<RunListEntry>& runs,
                          const std::optional<RunSummary>& now = std::nullopt);
 
 // The summary stored beside a recording, while it is fresh; nothing else is
 // read or played.
 std::optional<RunSummary> storedSummary(const std::filesystem::path& recording);
+
+// What names a run to the player: "on seed 42" (from its file name), with
+// how far it went when its stored summary says so ("on seed 42, level 7,
+// 2,312 turns").
+std::string runDescription(const std::filesystem::path& recording);
 
 // The tally of a run taken up again from its recording: it goes on from the
 // recording's stored summary while that is fresh, else from unknown turns

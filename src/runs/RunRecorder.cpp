@@ -1,101 +1,76 @@
 #include "runs/RunRecorder.h"
 
-#include "recording/Fingerprint.h"
-#include "runs/KeptRuns.h"
-#include "runs/UserFolders.h"
-#include "runs/WindowRecorder.h"
+#include "runs/RunFiles.h"
 
 namespace dw {
 
-RunRecorder::RunRecorder(const Game& game, const std::filesystem::path& folder,
-                         const CaughtUpRun* run)
-    : fingerprint_(gameFilesFingerprint("")), checkpoints_(*this, fingerprint_) {
-  if (!run) {
-    fresh_ = std::make_unique<WindowRecorder>(game, folder, fileStamp(), fingerprint_);
-    return;
-  }
-  std::error_code ignored;
-  std::filesystem::create_directories(folder, ignored);
-  continued_.start(*run, continuedRecordingPath(run->path, folder).string());
-  checkpoints_.countFrom(run->keep.keys);
-}
+namespace fs = std::filesystem;
 
-RunRecorder::~RunRecorder() = default;
+RunRecorder::RunRecorder(const Game& game, InFolder where, std::uint64_t dataFingerprint)
+    : game_(game),
+      fingerprint_(dataFingerprint),
+      folder_(std::move(where.folder)),
+      stamp_(std::move(where.stamp)),
+      checkpoints_(*this, dataFingerprint) {}
+
+RunRecorder::RunRecorder(const Game& game, InFile where, std::uint64_t dataFingerprint)
+    : game_(game),
+      fingerprint_(dataFingerprint),
+      path_(std::move(where.file)),
+      madeAtEnd_(true),
+      checkpoints_(*this, dataFingerprint) {}
+
+RunRecorder::RunRecorder(const Game& game, const CaughtUpRun& run, const fs::path& folder,
+                         std::uint64_t dataFingerprint)
+    : game_(game),
+      fingerprint_(dataFingerprint),
+      opened_(true),
+      checkpoints_(*this, dataFingerprint) {
+  std::error_code ignored;
+  fs::create_directories(folder, ignored);
+  path_ = continuedRecordingPath(run.path, folder);
+  writer_.resume(run.path, run.keep, path_.string());
+  checkpoints_.countFrom(run.keep.keys);
+}
 
 void RunRecorder::onKey(const std::string& key) {
-  if (fresh_) {
-    fresh_->onKey(key);
-  } else {
-    continued_.onKey(key);
+  // By the first key of the first level the seed is the one the levels are
+  // made from, typed or not: the file is made then, with everything taken
+  // before.
+  if (!opened_ && game_.state.levelNumber > 0) open();
+  writer_.onKey(key);
+}
+
+void RunRecorder::open() {
+  opened_ = true;
+  std::int64_t seed = game_.state.seed;
+  if (!folder_.empty()) {
+    std::error_code ignored;
+    fs::create_directories(folder_, ignored);
+    path_ = newRecordingPath(folder_, stamp_, seed);
+  }
+  RecordingHeader header;
+  header.gameVersion = recordingGameVersion;
+  header.seed = seed;
+  header.dataFingerprint = fingerprint_;
+  if (!writer_.start(path_.string(), header)) {
+    path_.clear();
+  } else if (!folder_.empty()) {
+    pruneRecordings(folder_, recordingsKept, path_);
   }
 }
 
-void RunRecorder::onTimer(double reading) {
-  if (fresh_) {
-    fresh_->onTimer(reading);
-  } else {
-    continued_.onTimer(reading);
+void RunRecorder::finish(const std::string& ending) {
+  if (!opened_) {
+    // A launch that never began a game leaves nothing behind in the runs.
+    if (!madeAtEnd_) return;
+    open();
   }
+  writer_.finish(ending);
 }
 
-void RunRecorder::onLocalTime(const ClockTime& time) {
-  if (fresh_) {
-    fresh_->onLocalTime(time);
-  } else {
-    continued_.onLocalTime(time);
-  }
-}
-
-void RunRecorder::finish(const Game& game) {
-  if (fresh_) {
-    fresh_->finish();
-  } else {
-    continued_.finish(game);
-  }
-}
-
-const RecordingWriter* RunRecorder::writer() const {
-  return fresh_ ? &fresh_->writer() : continued_.writer();
-}
-
-std::string RunRecorder::path() const {
-  return fresh_ ? fresh_->path().string() : continued_.path();
-}
-
-std::string RunRecorder::error() const {
-  return fresh_ ? fresh_->error() : continued_.error();
-}
-
-std::string runDescription(const std::filesystem::path& recording) {
-  std::string name = recording.stem().string();
-  std::size_t at = name.rfind("-seed");
-  if (at == std::string::npos) return "of " + recording.filename().string();
-  std::size_t end = at + 5;
-  if (end < name.size() && name[end] == '-') ++end;
-  while (end < name.size() && name[end] >= '0' && name[end] <= '9') ++end;
-  std::string text = "on seed " + name.substr(at + 5, end - at - 5);
-  // Where it went, when the run's summary says so.
-  auto summary = storedSummary(recording);
-  if (summary && summary->played && summary->deepestLevel > 0) {
-    text += ", level " + std::to_string(summary->deepestLevel) + ", " + countText(summary->turns) +
-            " turns";
-  }
-  return text;
-}
-
-std::optional<CaughtUpRun> runToContinue(const std::string& file,
-                                         const std::filesystem::path& folder, bool force,
-                                         std::string& error) {
-  std::string path = file;
-  if (path.empty()) {
-    auto newest = newestRun(folder);
-    if (!newest) {
-      error = "there is no run to continue in " + folder.string();
-      return std::nullopt;
-    }
-    path = newest->string();
-  }
-  return catchUpRun(path, force, error);
+std::string recordedEnding(const Game& game, const char* otherwise) {
+  return game.endReason == EndReason::quit ? "quit" : otherwise;
 }
 
 }  // namespace dw

@@ -11,7 +11,7 @@ namespace dw {
 
 // What a player wants to know of a run once it has stopped: how deep it
 // went, how long it lasted and how it ended. One is kept beside each
-// recording (see around/Runs.h).
+// recording (see runs/KeptRuns.h).
 struct RunSummary {
   std::optional<std::int64_t> seed;  // the seed the levels came from
   std::int32_t deepestLevel = 0;     // 0: no game was ever started

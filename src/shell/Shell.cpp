@@ -6,9 +6,8 @@
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 #include "runs/KeptRuns.h"
-#include "runs/RecordingFiles.h"
+#include "runs/RunFiles.h"
 #include "runs/RunRecorder.h"
-#include "runs/WindowRecorder.h"
 #include "shell/KeyHelp.h"
 
 namespace dw {
@@ -83,7 +82,10 @@ int Shell::play(CaughtUpRun* caughtUp) {
   // recording is written anew.
   tally_ = caughtUp ? tallyGoingOn(caughtUp->path) : RunTally();
   if (record_) {
-    recorder_ = std::make_unique<RunRecorder>(game, recordingsFolder(env_), caughtUp);
+    std::filesystem::path folder = recordingsFolder(env_);
+    recorder_ = caughtUp ? std::make_unique<RunRecorder>(game, *caughtUp, folder)
+                         : std::make_unique<RunRecorder>(game, RunRecorder::InFolder{folder});
+    if (recordingSink_) recorder_->setLineSink(recordingSink_);
     recordingTold_ = !recorder_->error().empty();
     if (recordingTold_) tell("Not recorded: " + recorder_->error());
     platform_.setInputTap(recorder_.get());
@@ -94,7 +96,7 @@ int Shell::play(CaughtUpRun* caughtUp) {
   std::string recordingError = "recording is off";
   if (recorder_) {
     platform_.setInputTap(nullptr);
-    recorder_->finish(game);
+    recorder_->finish(recordedEnding(game));
     recording = recorder_->path();
     recordingError = recorder_->error();
   }
@@ -134,8 +136,8 @@ int Shell::continueOffered() {
   return play(&*caughtUp);
 }
 
-int Shell::watch(const RecordingToWatch& recording) {
-  RecordedInput input(recording.read->events);
+int Shell::watch(const RecordingToPlay& recording) {
+  RecordedInput input = recording.input;
   Game game(platform_);
   platform_.setClockFeed(&input);
   watch_ = std::make_unique<WatchPace>([&input] { return keyBeforeTheEnd(input); }, recording.name,

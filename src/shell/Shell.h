@@ -10,6 +10,7 @@
 #include "core/Game.h"
 #include "platform/Platform.h"
 #include "platform/ShellFront.h"
+#include "runs/RecordingCheck.h"
 #include "runs/RunSummary.h"
 #include "runs/UserFolders.h"
 #include "shell/KeyHelp.h"
@@ -53,12 +54,16 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   // a front-end reads aloud, or keeps, after each turn.
   using TurnWatcher = std::function<void(const Game& game, const MessageLog& log)>;
   void setTurnWatcher(TurnWatcher watcher) { turnWatcher_ = std::move(watcher); }
+  // Told each whole line of a game's recording as it is written: the page
+  // keeps the run from these.
+  using RecordingSink = std::function<void(std::string_view line)>;
+  void setRecordingSink(RecordingSink sink) { recordingSink_ = std::move(sink); }
 
   // Plays one game from the start screen to its end, or, with `run`, that
   // run caught up, from where it stopped. Returns its exit code.
   int play(CaughtUpRun* run = nullptr);
   // Plays a recording at the watching pace. Returns the game's exit code.
-  int watch(const RecordingToWatch& recording);
+  int watch(const RecordingToPlay& recording);
 
   const Settings& settings() const { return settings_; }
   const MessageLog& log() const { return log_; }
@@ -101,6 +106,7 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   Settings settings_;
   PictureSaver pictureSaver_;
   TurnWatcher turnWatcher_;
+  RecordingSink recordingSink_;
   bool record_ = true;
   MessageLog log_;
   std::unique_ptr<RunRecorder> recorder_;

@@ -2,10 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
-
-#include "platform/VisibleText.h"
-#include "recording/Fingerprint.h"
 
 namespace dw {
 
@@ -16,31 +12,6 @@ constexpr std::array<int, 9> watchSpeeds = {1, 2, 4, 8, 16, 32, 64, 128, 256};
 constexpr char escape = 27;
 
 }  // namespace
-
-std::optional<RecordingToWatch> readRecordingToWatch(const std::string& path, bool force,
-                                                     std::string& error) {
-  auto read = readRecordingFile(path, error);
-  if (!read) return std::nullopt;
-  if (!read->header) {
-    error = "cannot watch " + visibleText(path) + ": " + read->problem;
-    return std::nullopt;
-  }
-  RecordingToWatch out;
-  std::string mismatch =
-      recordingMismatch(*read->header, gameRulesVersion, gameFilesFingerprint(""));
-  if (!mismatch.empty()) {
-    if (!force) {
-      error = "cannot watch " + visibleText(path) + ": " + mismatch + "; --force plays it anyway";
-      return std::nullopt;
-    }
-    out.notes.push_back("watching " + visibleText(path) + " all the same: " + mismatch);
-  }
-  if (!read->problem.empty()) out.notes.push_back(visibleText(path) + ": " + describeStop(*read));
-  // Shown in the title and the status row.
-  out.name = visibleText(std::filesystem::path(path).filename().string());
-  out.read = std::make_shared<RecordingRead>(std::move(*read));
-  return out;
-}
 
 WatchPace::WatchPace(KeyFeed feed, std::string name, Clock clock)
     : feed_(std::move(feed)), name_(std::move(name)), clock_(std::move(clock)) {

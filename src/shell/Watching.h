@@ -3,27 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
-
-#include "recording/Recording.h"
 
 namespace dw {
-
-// A recording read for watching, with lines to tell the player first (where
-// a damaged file stops, why a refused one plays all the same).
-struct RecordingToWatch {
-  std::string name;
-  std::shared_ptr<RecordingRead> read;
-  std::vector<std::string> notes;
-};
-// Reads a recording and checks it against this game and the files in the
-// current folder. Nothing, with the reason in error, when it cannot be read,
-// or was made with another version or other files and force is not set.
-std::optional<RecordingToWatch> readRecordingToWatch(const std::string& path, bool force,
-                                                     std::string& error);
 
 // The pace of a recording watched: its keys come one at a time at a speed
 // the player sets, and the player's own keys steer the watching instead of

@@ -32,7 +32,7 @@ int playInWindow(SdlPlatform& window, CaughtUpRun* run) {
   return code;
 }
 
-int watchInWindow(SdlPlatform& window, const RecordingToWatch& recording) {
+int watchInWindow(SdlPlatform& window, const RecordingToPlay& recording) {
   std::unique_ptr<Shell> shell;
   return windowShell(window, shell).watch(recording);
 }

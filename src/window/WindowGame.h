@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Watching.h"
+#include "runs/RecordingCheck.h"
 
 namespace dw {
 
@@ -15,6 +15,6 @@ int playInWindow(SdlPlatform& window, CaughtUpRun* run = nullptr);
 
 // Plays the recording in the window at the watching pace. Returns the game's
 // exit code.
-int watchInWindow(SdlPlatform& window, const RecordingToWatch& recording);
+int watchInWindow(SdlPlatform& window, const RecordingToPlay& recording);
 
 }  // namespace dw

@@ -10,6 +10,8 @@
 
 #include "frame/RunGame.h"
 #include "recording/Fingerprint.h"
+#include "runs/RunFiles.h"
+#include "runs/RunRecorder.h"
 #include "support/TestGame.h"
 
 namespace dw {
@@ -27,17 +29,6 @@ std::string walk(int moves, unsigned seed) {
   }
   return out;
 }
-
-// The recording's writer and path, for the checkpoint taker.
-struct FileRecorder : InputTap, CheckpointTaker::Recorder {
-  RecordingWriter out;
-  std::string file;
-  void onKey(const std::string& key) override { out.onKey(key); }
-  void onTimer(double reading) override { out.onTimer(reading); }
-  void onLocalTime(const ClockTime& time) override { out.onLocalTime(time); }
-  const RecordingWriter* writer() const override { return &out; }
-  std::string path() const override { return file; }
-};
 
 // Plays keys on a fresh headless game; the game as it stands at the end.
 struct KeysGame {
@@ -66,17 +57,13 @@ class ContinueRun : public ::testing::Test {
   void record(const fs::path& path, const std::string& keys) {
     HeadlessPlatform platform(keys);
     Game game(platform);
-    FileRecorder recorder;
-    recorder.file = path.string();
-    RecordingHeader header;
-    header.gameVersion = recordingGameVersion;
-    header.dataFingerprint = gameFilesFingerprint("");
-    ASSERT_TRUE(recorder.out.start(recorder.file, header)) << recorder.out.error();
-    CheckpointTaker checkpoints(recorder, header.dataFingerprint, nullptr, 64);
+    RunRecorder recorder(game, RunRecorder::InFile{path});
+    CheckpointTaker checkpoints(recorder, gameFilesFingerprint(""), nullptr, 64);
     game.observer = &checkpoints;
     platform.setInputTap(&recorder);
     runGame(game);
-    recorder.out.finish("quit");
+    recorder.finish(recordedEnding(game));
+    EXPECT_EQ(recorder.error(), "");
     EXPECT_EQ(checkpoints.error(), "");
     EXPECT_GE(checkpoints.lastKeys(), 320u);
   }
@@ -101,7 +88,7 @@ TEST_F(ContinueRun, FromACheckpointOrADamagedOneTheGameIsTheOneThatStopped) {
 
   // One byte of the checkpoint changed: passed over, and the whole run is
   // replayed to the same game.
-  const std::string cp = checkpointPath(run.string());
+  const fs::path cp = checkpointPathOf(run);
   std::string bytes;
   {
     std::ifstream in(cp, std::ios::binary);
@@ -139,13 +126,13 @@ TEST_F(ContinueRun, GoesOnInOneRecordingOfTheWholeRun) {
   HeadlessPlatform live(more + "\x1b");
   Game game(live);
   copyGame(*caught->game, game);
-  fs::path target = continuedRecordingPath(run, folder_ / "recordings");
+  RunRecorder recorder(game, *caught, folder_ / "recordings");
+  const fs::path target = recorder.path();
   EXPECT_EQ(target, folder_ / "recordings" / "run-seed42.dwrec");
-  ContinuedRecorder recorder;
-  ASSERT_TRUE(recorder.start(*caught, target.string())) << recorder.error();
+  ASSERT_EQ(recorder.error(), "");
   live.setInputTap(&recorder);
   resumeGame(game);
-  recorder.finish(game);
+  recorder.finish(recordedEnding(game));
   EXPECT_EQ(game.endReason, EndReason::quit);
 
   // The recording of the whole run replays to the game of all its keys.

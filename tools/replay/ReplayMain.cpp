@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "DataWarning.h"
 #include "KeyScript.h"
 #include "LogFile.h"
-#include "RecordingPlay.h"
 #include "Trace.h"
 #include "cli/CommandLine.h"
 #include "core/Tiles.h"
@@ -30,6 +30,8 @@
 #include "platform/png/Png.h"
 #include "platform/terminal/CellMapper.h"
 #include "recording/Fingerprint.h"
+#include "runs/RecordingCheck.h"
+#include "runs/RunRecorder.h"
 
 // Where the installed game data is, seen from the folder of the program.
 #ifndef DUSKWARREN_DATA_FROM_BIN
@@ -196,15 +198,15 @@ std::string absolutePath(const std::string& path) {
 // Reads --recording and feeds its keys and clock to the platform; false
 // (said on stderr) when the file cannot be played.
 bool playRecording(const Options& o, dw::HeadlessPlatform& platform,
-                   std::optional<dw::ReplayRecording>& recording) {
+                   std::optional<dw::RecordingToPlay>& recording) {
   std::string error;
-  recording = dw::loadReplayRecording(o.recordingPath, "", o.force, error);
+  recording = dw::readRecordingToPlay(o.recordingPath, dw::toPlay, o.force, error);
   if (!recording) {
     std::cerr << "duskwarren-replay: " << error << "\n";
     return false;
   }
   for (const auto& note : recording->notes) std::cerr << "duskwarren-replay: " << note << "\n";
-  dw::feedRecording(platform, *recording->input);
+  dw::feedRecording(platform, recording->input);
   return true;
 }
 
@@ -240,26 +242,21 @@ std::optional<int> finishRun(const Options& o, const std::vector<std::string>& g
 // file that grew while it ran. Returns the exit status when the run is
 // refused for it.
 std::optional<int> checkPlayed(const Options& o, const dw::Game& game,
-                               const std::optional<dw::ReplayRecording>& recording,
+                               const std::optional<dw::RecordingToPlay>& recording,
                                const dw::HeadlessPlatform& platform) {
   if (!platform.refusedFile().empty()) {
     std::cerr << "duskwarren-replay: " << platform.refusedFile() << "\n";
     return 2;
   }
   if (!recording) return std::nullopt;
-  std::size_t keysRead = recording->input->keysGiven() - platform.keysWaiting();
-  dw::RecordedFacts facts{recording->header.seed, recording->input->keyCount(),
-                          recording->input->endReason() == "quit"};
-  std::string contradiction = dw::recordingContradiction(facts, game.state.seed, keysRead,
-                                                         game.endReason == dw::EndReason::quit);
-  if (contradiction.empty()) return std::nullopt;
-  if (!o.force) {
-    std::cerr << "duskwarren-replay: cannot play " << dw::visibleText(o.recordingPath) << ": "
-              << contradiction << "; --force plays it anyway\n";
+  std::string error;
+  std::vector<std::string> notes;
+  if (!dw::passedWithForce(o.recordingPath, {"play", "played"},
+                           dw::playedContradiction(*recording, game), o.force, error, notes)) {
+    std::cerr << "duskwarren-replay: " << error << "\n";
     return 2;
   }
-  std::cerr << "duskwarren-replay: played " << dw::visibleText(o.recordingPath)
-            << " all the same: " << contradiction << "\n";
+  for (const auto& note : notes) std::cerr << "duskwarren-replay: " << note << "\n";
   return std::nullopt;
 }
 
@@ -267,7 +264,7 @@ std::optional<int> checkPlayed(const Options& o, const dw::Game& game,
 // exit status, or the run's when something could not be done.
 int playAndWrite(const Options& o, const std::vector<std::string>& golden,
                  dw::HeadlessPlatform& platform,
-                 const std::optional<dw::ReplayRecording>& recording) {
+                 const std::optional<dw::RecordingToPlay>& recording) {
   dw::Game game(platform);
   // A trace is made only for --trace or --check, and written as it is made
   // into a file that takes the trace's name when it is complete.
@@ -285,9 +282,9 @@ int playAndWrite(const Options& o, const std::vector<std::string>& golden,
     }
     game.observer = &log->observer(game.observer);
   }
-  std::optional<dw::ReplayRecorder> writer;
+  std::optional<dw::RunRecorder> writer;
   if (!o.recordPath.empty()) {
-    writer.emplace(game, o.recordPath, dw::gameFilesFingerprint(""));
+    writer.emplace(game, dw::RunRecorder::InFile{o.recordPath});
     platform.setInputTap(&*writer);
   }
   int code = dw::runGame(game);
@@ -302,7 +299,8 @@ int playAndWrite(const Options& o, const std::vector<std::string>& golden,
   }
   if (writer) {
     platform.setInputTap(nullptr);
-    if (!writer->finish(game.endReason == dw::EndReason::quit ? "quit" : "keys")) {
+    writer->finish(dw::recordedEnding(game, "keys"));
+    if (!writer->error().empty()) {
       std::cerr << "duskwarren-replay: cannot record: " << writer->error() << "\n";
       return 2;
     }
@@ -335,7 +333,7 @@ int main(int argc, char** argv) {
   if (!warning.empty()) std::cerr << "duskwarren-replay: " << warning << "\n";
 
   dw::HeadlessPlatform platform(keys, o.timer);
-  std::optional<dw::ReplayRecording> recording;
+  std::optional<dw::RecordingToPlay> recording;
   if (o.haveRecording && !playRecording(o, platform, recording)) return 2;
   int code = playAndWrite(o, golden, platform, recording);
   if (!dw::cli::outputWritten("duskwarren-replay", std::cerr)) return dw::cli::exitOutput;

@@ -206,7 +206,7 @@ Module.duskwarren.runs = (function () {
   function fileName(run) {
     const d = new Date(run.started);
     const two = (n) => String(n).padStart(2, '0');
-    const seed = /^dwrec \S+ \S+ seed=(-?\d+) /.exec(run.text);
+    const seed = /^dwrec [^\n]*? seed=(-?\d+) /.exec(run.text);
     return `${d.getFullYear()}-${two(d.getMonth() + 1)}-${two(d.getDate())}-` +
            `${two(d.getHours())}${two(d.getMinutes())}${two(d.getSeconds())}` +
            (seed ? `-seed${seed[1]}` : '') + '.dwrec';

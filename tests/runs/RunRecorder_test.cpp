@@ -1,4 +1,4 @@
-#include "runs/WindowRecorder.h"
+#include "runs/RunRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,7 @@ class HalfwayLook : public GameObserver {
   int reads_ = 0;
 };
 
-TEST(WindowRecorder, AGameIsOnDiskAtEveryKeyNamedAfterItsSeed) {
+TEST(RunRecorder, AGameIsOnDiskAtEveryKeyNamedAfterItsSeedAndEveryLineIsTold) {
   fs::path folder = fs::temp_directory_path() / ("duskwarren-recorder-" + std::to_string(getpid()));
   fs::remove_all(folder);
   // A thousand keys of walking, casting and switching after the start screen.
@@ -57,7 +57,10 @@ TEST(WindowRecorder, AGameIsOnDiskAtEveryKeyNamedAfterItsSeed) {
   HeadlessPlatform platform(keys);
   platform.setDataRoot(test::gameDir());
   Game game(platform);
-  WindowRecorder recorder(game, folder, "2026-01-02-030405", 0x0123456789abcdefull);
+  RunRecorder recorder(game, RunRecorder::InFolder{folder, "2026-01-02-030405"},
+                       0x0123456789abcdefull);
+  std::string told;
+  recorder.setLineSink([&told](std::string_view line) { told += line; });
   ASSERT_EQ(recorder.error(), "");
   // Nothing is on disk before a game begins.
   EXPECT_TRUE(recorder.path().empty());
@@ -71,9 +74,9 @@ TEST(WindowRecorder, AGameIsOnDiskAtEveryKeyNamedAfterItsSeed) {
   EXPECT_EQ(keysOf(look.seenHalfway), keys.substr(0, 5 + 499));
   EXPECT_FALSE(look.seenHalfway.complete);
 
-  recorder.finish();
+  recorder.finish(recordedEnding(game));
   const fs::path named = folder / "2026-01-02-030405-seed42.dwrec";
-  ASSERT_EQ(recorder.path(), named);
+  ASSERT_EQ(recorder.path(), named.string());
   ASSERT_TRUE(fs::exists(named));
   RecordingRead read = parseRecording(fileText(named));
   ASSERT_TRUE(read.header);
@@ -83,6 +86,8 @@ TEST(WindowRecorder, AGameIsOnDiskAtEveryKeyNamedAfterItsSeed) {
   EXPECT_EQ(keysOf(read), keys);
   EXPECT_TRUE(read.complete);
   EXPECT_EQ(read.problem, "");
+  // The lines told are the file, byte for byte.
+  EXPECT_EQ(told, fileText(named));
   RecordProperty("bytes_for_1005_keys", static_cast<int>(fs::file_size(named)));
   fs::remove_all(folder);
 }

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "runs/UserFolders.h"
+
+namespace dw {
+
+// The names of a run's files. A run is kept as its recording,
+// "<stamp>[-n]-seed<seed>.dwrec" (the stamp as 2026-12-07-141503), with
+// files the game keeps beside it: its checkpoint "<name>.dwcp" and its
+// summary "<name>.dwrun", each made again when it is missing. Any file the
+// game did not name is the player's, and is never removed.
+
+// How many recordings the game keeps: starting a new one removes the oldest
+// beyond these.
+inline constexpr std::size_t recordingsKept = 100;
+
+inline constexpr std::string_view recordingExtension = ".dwrec";
+inline constexpr std::string_view checkpointExtension = ".dwcp";
+inline constexpr std::string_view summaryExtension = ".dwrun";
+// Every file the game keeps beside a recording.
+inline constexpr std::array<std::string_view, 2> sidecarExtensions = {checkpointExtension,
+                                                                      summaryExtension};
+
+// Where the games are recorded: <data home>/duskwarren/recordings.
+std::filesystem::path recordingsFolder(const Environment& env);
+
+// A recording's file name: "<stamp>-seed<seed>.dwrec", or "<stamp>.dwrec"
+// while the seed is not known yet.
+std::string recordingName(const std::string& stamp, std::optional<std::int64_t> seed);
+// The first name "<head>[-n]<tail>" (n from 2 on) that is free in folder: a
+// second game begun in the same second gets "-2" after its stamp.
+std::filesystem::path freePath(const std::filesystem::path& folder, const std::string& head,
+                               const std::string& tail);
+// Where a new run begun at stamp is recorded once its seed is known.
+std::filesystem::path newRecordingPath(const std::filesystem::path& folder,
+                                       const std::string& stamp, std::int64_t seed);
+// Where a continued run is recorded: the recording itself when it lies in
+// `folder`, else a free name there after it.
+std::filesystem::path continuedRecordingPath(const std::filesystem::path& recording,
+                                             const std::filesystem::path& folder);
+
+// A name the game gives its own recordings (see above, the seed maybe
+// missing). Any other file is the player's.
+bool isGameRecordingName(const std::string& name);
+// The seed a recording's name gives ("...-seed42.dwrec", "...-seed-7-2.dwrec"
+// for a run continued under a free name); nothing when it names none.
+std::optional<std::int64_t> seedOfRecordingName(const std::filesystem::path& recording);
+// The newest recording in `folder` (by name, which starts with its date and
+// time) whose name gives a seed, so a game was begun in it; nothing when
+// there is none.
+std::optional<std::filesystem::path> newestRun(const std::filesystem::path& folder);
+
+// A file the game keeps beside a recording: "NAME<extension>" for
+// "NAME.dwrec", "FILE<extension>" beside any other FILE.
+std::filesystem::path sidecarPath(const std::filesystem::path& recording,
+                                  std::string_view extension);
+inline std::filesystem::path checkpointPathOf(const std::filesystem::path& recording) {
+  return sidecarPath(recording, checkpointExtension);
+}
+inline std::filesystem::path summaryPathOf(const std::filesystem::path& recording) {
+  return sidecarPath(recording, summaryExtension);
+}
+
+// Removes a run: its recording, and every file kept beside it that is a
+// regular file. False when the recording could not be removed (its files
+// are left then).
+bool removeRun(const std::filesystem::path& recording);
+// Removes the oldest of the game's own recordings (by the time each was
+// last written, so a game still being played counts as new), each as
+// removeRun does, so that at most `keep` remain, never touching keepAlways
+// nor any file the game did not name. Returns how many were removed.
+std::size_t pruneRecordings(const std::filesystem::path& folder, std::size_t keep,
+                            const std::filesystem::path& keepAlways);
+
+}  // namespace dw
