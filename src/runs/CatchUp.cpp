@@ -6,6 +6,7 @@
 #include "frame/RunGame.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
+#include "runs/Checkpoint.h"
 #include "runs/RecordingCheck.h"
 #include "runs/RunFiles.h"
 
