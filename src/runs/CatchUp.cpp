@@ -8,6 +8,7 @@
 #include "platform/VisibleText.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
+#include "runs/Checkpoint.h"
 #include "runs/RecordingCheck.h"
 #include "runs/RunFiles.h"
 

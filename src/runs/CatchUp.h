@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,7 +9,6 @@
 #include "core/Game.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "recording/Recording.h"
-#include "runs/Checkpoint.h"
 
 namespace dw {
 

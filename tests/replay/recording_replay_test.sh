@@ -3,7 +3,8 @@
 # with --record plays back with --recording to the same trace and the same
 # picture as its keys; a cut file plays to its last whole entry and says
 # where; other data, and a recording that contradicts its own game, are
-# refused until --force; a folder without res/ warns.
+# refused until --force, by duskwarren --watch in the same words; a folder
+# without res/ warns.
 set -u
 GAME_DIR=${DUSKWARREN_RUNTIME_DIR:?run through ctest}
 GAMES=${DUSKWARREN_GOLDEN_GAMES:?run through ctest}
@@ -98,6 +99,18 @@ no-escape.dwrec|it says the game was quit, but its keys ran out first|0
 hostname|this is not a Duskwarren recording|2
 huge.dwrec|is longer than a recording can be (64 MiB)|2
 CLAIMS
+
+# The game itself opens and checks a recording to watch the same way, with
+# the same words, before any window or terminal is taken.
+if [ -x "$GAME_DIR/duskwarren" ]; then
+  for file in seed7.dwrec no-escape.dwrec; do
+    timeout -s KILL 30 env -u DISPLAY -u WAYLAND_DISPLAY "$GAME_DIR/duskwarren" --data "$GAME_DIR" \
+      --watch "$WORK/$file" >"$WORK/out" 2>"$WORK/err"
+    CODE=$? OUT=$(cat "$WORK/out") ERR=$(cat "$WORK/err")
+    expect "--watch $file refused" 2 "duskwarren: cannot watch $WORK/$file: "
+  done
+  expect "--watch names the same contradiction" 2 "it says the game was quit, but its keys ran out first"
+fi
 
 # A folder without res/: one warning line, and the game still plays.
 mkdir -p "$WORK/empty"
