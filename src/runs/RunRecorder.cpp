@@ -1,5 +1,6 @@
 #include "runs/RunRecorder.h"
 
+#include "platform/VisibleText.h"
 #include "recording/Fingerprint.h"
 #include "runs/KeptRuns.h"
 #include "runs/UserFolders.h"
@@ -69,7 +70,7 @@ std::string RunRecorder::error() const {
 std::string runDescription(const std::filesystem::path& recording) {
   std::string name = recording.stem().string();
   std::size_t at = name.rfind("-seed");
-  if (at == std::string::npos) return "of " + recording.filename().string();
+  if (at == std::string::npos) return "of " + visibleText(recording.filename().string());
   std::size_t end = at + 5;
   if (end < name.size() && name[end] == '-') ++end;
   while (end < name.size() && name[end] >= '0' && name[end] <= '9') ++end;
@@ -90,7 +91,7 @@ std::optional<CaughtUpRun> runToContinue(const std::string& file,
   if (path.empty()) {
     auto newest = newestRun(folder);
     if (!newest) {
-      error = "there is no run to continue in " + folder.string();
+      error = "there is no run to continue in " + visibleText(folder.string());
       return std::nullopt;
     }
     path = newest->string();
