@@ -180,7 +180,7 @@ std::optional<CaughtUpRun> runToContinue(const std::string& file, const fs::path
   if (path.empty()) {
     auto newest = newestRun(folder);
     if (!newest) {
-      error = "there is no run to continue in " + folder.string();
+      error = "there is no run to continue in " + visibleText(folder.string());
       return std::nullopt;
     }
     path = newest->string();

@@ -288,7 +288,7 @@ std::optional<RunSummary> storedSummary(const fs::path& recording) {
 
 std::string runDescription(const fs::path& recording) {
   auto seed = seedOfRecordingName(recording);
-  if (!seed) return "of " + recording.filename().string();
+  if (!seed) return "of " + visibleText(recording.filename().string());
   std::string text = "on seed " + std::to_string(*seed);
   // Where it went, when the run's summary says so.
   auto summary = storedSummary(recording);

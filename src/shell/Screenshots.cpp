@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/VisibleText.h"
 #include "platform/png/Png.h"
 
 namespace dw {
@@ -43,7 +44,7 @@ ScreenshotResult saveScreenshot(const Screen& screen, int scale,
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
-    result.error = "cannot make " + folder.string() + ": " + error.message();
+    result.error = "cannot make " + visibleText(folder.string()) + ": " + error.message();
     return result;
   }
   scale = std::clamp(scale, 1, largestScale);
@@ -53,7 +54,7 @@ ScreenshotResult saveScreenshot(const Screen& screen, int scale,
   const std::uint8_t* pixels = screen.page(screen.visiblePage());
   std::string why;
   if (!writePagePng(page.string(), pixels, Screen::width, Screen::height, screen.palette(), &why)) {
-    result.error = "cannot write " + page.string() + ": " + why;
+    result.error = "cannot write " + visibleText(page.string()) + ": " + why;
     return result;
   }
   result.files.push_back(page);
@@ -65,7 +66,7 @@ ScreenshotResult saveScreenshot(const Screen& screen, int scale,
       // A screenshot is the pair or nothing: the page just made goes again.
       std::filesystem::remove(page, error);
       result.files.clear();
-      result.error = "cannot write " + big.string() + ": " + why;
+      result.error = "cannot write " + visibleText(big.string()) + ": " + why;
       return result;
     }
     result.files.push_back(big);
@@ -78,7 +79,7 @@ std::string savePictureForPlayer(const Screen& screen, int scale, const Environm
   std::filesystem::path folder = picturesFolder(env) / "duskwarren";
   ScreenshotResult result = saveScreenshot(screen, scale, folder, fileStamp());
   if (!result.saved) return "Screenshot not saved: " + result.error;
-  return "Screenshot saved: " + shortPath(result.files.front(), env);
+  return "Screenshot saved: " + visibleText(shortPath(result.files.front(), env));
 }
 
 }  // namespace dw
