@@ -1,26 +1,19 @@
-// The game in a browser page, with the shell around it as in every
-// front-end. The page keeps each game's recording in the browser's storage
-// as it is written, reads each turn aloud, and plays a recording the player
-// chose to watch. When a game ends the page says so and offers a new one;
-// the page never goes dead.
+#include "page/PageGame.h"
+
 #include <emscripten.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
-#include "frame/RunGame.h"
 #include "platform/web/WebPlatform.h"
 #include "runs/CatchUp.h"
-#include "runs/Checkpoint.h"
 #include "runs/RecordingFiles.h"
 #include "runs/UserFolders.h"
+#include "shell/Session.h"
 #include "shell/Shell.h"
 
 // clang-format off
@@ -41,13 +34,15 @@ EM_JS(void, dw_web_save_picture, (const char* name), {
 });
 // clang-format on
 
+namespace dw {
+
 namespace {
 
 constexpr const char* playerHome = "/home/player";
 
 // The player's folders, in the page's own memory; what lasts between visits
 // the page keeps in the browser's storage.
-dw::Environment pageEnvironment() {
+Environment pageEnvironment() {
   return [](const std::string& name) -> std::optional<std::string> {
     const std::string home = playerHome;
     if (name == "HOME") return home;
@@ -60,7 +55,7 @@ dw::Environment pageEnvironment() {
 // Hands the page each new whole line of a game's recording as the shell
 // writes it, so the browser keeps the run as it is played. The file may be
 // renamed (it takes the seed into its name); it stays one recording.
-class KeptRun {
+class RecordingFollower {
  public:
   // Goes on with the run the page keeps, whose first `offset` bytes are
   // already in the file followed.
@@ -80,10 +75,10 @@ class KeptRun {
     const std::size_t end = text.rfind('\n');
     if (end == std::string::npos) return;
     text.resize(end + 1);
-    if (!begun_) dw::WebPlatform::beginKeptRun();
+    if (!begun_) WebPlatform::beginKeptRun();
     begun_ = true;
     offset_ += static_cast<std::streamoff>(text.size());
-    dw::WebPlatform::keepRunText(text);
+    WebPlatform::keepRunText(text);
   }
 
  private:
@@ -95,7 +90,7 @@ class KeptRun {
 // since the last turn and the status from the game's state.
 class TurnReader {
  public:
-  void tell(const dw::Game& game, const dw::MessageLog& log) {
+  void tell(const Game& game, const MessageLog& log) {
     std::vector<std::string> messages;
     const auto& entries = log.entries();
     // The entries after the last one told; only the newest when that one has
@@ -109,107 +104,81 @@ class TurnReader {
     for (auto it = from; it != entries.end(); ++it) messages.push_back(it->text);
     if (!entries.empty()) last_ = &entries.back();
 
-    const dw::GameState& s = game.state;
+    const GameState& s = game.state;
     const int m = s.currentMember;
-    dw::WebPlatform::TurnStatus status;
+    WebPlatform::TurnStatus status;
     status.member = s.memberNames[m];
-    status.values = {s.memberStats[m][dw::stat::hp],
-                     s.memberStats[m][dw::stat::ap],
-                     s.memberStats[m][dw::stat::dp],
-                     s.memberStats[m][dw::stat::mp],
+    status.values = {s.memberStats[m][stat::hp],
+                     s.memberStats[m][stat::ap],
+                     s.memberStats[m][stat::dp],
+                     s.memberStats[m][stat::mp],
                      s.levelNumber,
                      s.gold,
                      s.keys,
                      s.bombs};
-    dw::WebPlatform::tellTurn(messages, status);
+    WebPlatform::tellTurn(messages, status);
   }
 
  private:
-  const dw::LogEntry* last_ = nullptr;
+  const LogEntry* last_ = nullptr;
 };
 
 // The recording the player chose to watch, checked against this game and
 // its files; nothing (and the reason told) when there is none or it cannot
 // be watched.
-std::optional<dw::RecordingToWatch> chosenRecording(dw::WebPlatform& page) {
-  auto bytes = dw::WebPlatform::recordingToWatch();
+std::optional<RecordingToWatch> chosenRecording(WebPlatform& page) {
+  auto bytes = WebPlatform::recordingToWatch();
   if (!bytes) return std::nullopt;
-  std::string name = dw::WebPlatform::watchedName();
+  std::string name = WebPlatform::watchedName();
   if (name.empty() || name[0] == '.') name = "recording.dwrec";
-  const std::string path = std::string(playerHome) + "/" + name;
-  std::error_code ignored;
-  std::filesystem::create_directories(playerHome, ignored);
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << *bytes;
   std::string error;
-  auto recording = dw::readRecordingToWatch(path, false, error);
+  auto recording = watchHandedRecording(*bytes, name, playerHome, error);
   if (!recording) page.tell(error);
   return recording;
 }
 
-// The run the page kept from an earlier visit, caught up to where it
-// stopped without showing it; nothing when there is none or it holds no
-// game stopped in the dungeon (one that ended in the start screen, or whose
-// party has fallen).
-std::optional<dw::CaughtUpRun> keptRunCaughtUp(const dw::Environment& env) {
-  const std::string text = dw::WebPlatform::keptRun();
-  if (text.empty()) return std::nullopt;
-  const std::filesystem::path folder = dw::recordingsFolder(env);
-  std::error_code ignored;
-  std::filesystem::create_directories(folder, ignored);
-  const std::string path = (folder / "kept-run.dwrec").string();
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!(out << text)) return std::nullopt;
-  }
-  std::string error;
-  auto run = dw::catchUpRun(path, false, error);
-  if (!run) {
-    std::filesystem::remove(path, ignored);
-    std::filesystem::remove(dw::checkpointPath(path), ignored);
-  }
-  return run;
-}
-
 std::string savePagePicture() {
-  std::string name = "duskwarren-" + dw::fileStamp() + ".png";
+  std::string name = "duskwarren-" + fileStamp() + ".png";
   dw_web_save_picture(name.c_str());
   return "Picture saved as " + name + " in your downloads";
 }
 
-int playOneGame(dw::WebPlatform& page) {
-  dw::Environment env = pageEnvironment();
-  dw::Shell shell(page, env, dw::readSettings(dw::settingsFile(env)));
-  shell.setPictureSaver([](const dw::Screen&, int) { return savePagePicture(); });
-  if (auto recording = chosenRecording(page)) return shell.watch(*recording);
-  KeptRun kept;
-  auto caughtUp = keptRunCaughtUp(env);
+}  // namespace
+
+int playInPage(WebPlatform& page) {
+  Environment env = pageEnvironment();
+  Settings settings = readSettings(settingsFile(env));
+  const ShellWiring pictures = [](Shell& shell) {
+    shell.setPictureSaver([](const Screen&, int) { return savePagePicture(); });
+  };
+  SessionOrder order;
+  auto recording = chosenRecording(page);
+  if (recording) {
+    order.watch = &*recording;
+    return runSession(page, env, std::move(settings), order, pictures).code;
+  }
+  // The run the page kept from an earlier visit, caught up to where it
+  // stopped without showing it; none when it holds no game stopped in the
+  // dungeon (one that ended in the start screen, or whose party has fallen).
+  auto caughtUp = catchUpHandedRun(WebPlatform::keptRun(), "kept-run.dwrec", env);
+  RecordingFollower kept;
   if (caughtUp) {
     // The page's store already holds the run up to where it goes on; what
     // came after (the Escape that ended it) is dropped there too.
-    dw::WebPlatform::goOnWithKeptRun(caughtUp->keep.offset);
+    WebPlatform::goOnWithKeptRun(caughtUp->keep.offset);
     kept.goOnFrom(caughtUp->keep.offset);
   }
   TurnReader reader;
-  shell.setTurnWatcher([&](const dw::Game& game, const dw::MessageLog& log) {
-    kept.follow(shell.recordingPath());
-    reader.tell(game, log);
+  order.run = caughtUp ? &*caughtUp : nullptr;
+  SessionEnd end = runSession(page, env, std::move(settings), order, [&](Shell& shell) {
+    pictures(shell);
+    shell.setTurnWatcher([&](const Game& game, const MessageLog& log) {
+      kept.follow(shell.recordingPath());
+      reader.tell(game, log);
+    });
   });
-  const int code = shell.play(caughtUp ? &*caughtUp : nullptr);
-  kept.follow(shell.recordingPath());
-  return code;
+  kept.follow(end.recording);
+  return end.code;
 }
 
-}  // namespace
-
-int main() {
-  for (;;) {
-    int code = 0;
-    {
-      auto page = std::make_unique<dw::WebPlatform>();
-      if (auto icon = dw::gameIcon(*page)) page->setIcon(*icon);
-      code = playOneGame(*page);
-      page->present();
-    }
-    dw::WebPlatform::waitForRestart(code);
-  }
-}
+}  // namespace dw
