@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "page/PageKeys.h"
 #include "platform/web/WebPlatform.h"
 #include "runs/CatchUp.h"
 #include "runs/RecordingFiles.h"
@@ -146,6 +147,7 @@ std::string savePagePicture() {
 }  // namespace
 
 int playInPage(WebPlatform& page) {
+  page.setFrontKeys(pageKeys());
   Environment env = pageEnvironment();
   Settings settings = readSettings(settingsFile(env));
   const ShellWiring pictures = [](Shell& shell) {

@@ -8,6 +8,7 @@
 #include "platform/terminal/TerminalPlatform.h"
 #include "shell/Screenshots.h"
 #include "shell/Shell.h"
+#include "terminal/TerminalKeys.h"
 
 namespace dw {
 
@@ -41,6 +42,7 @@ int playInTerminal(const SessionOrder& order) {
     std::cerr << "duskwarren: cannot play in this terminal: " << error << "\n";
     return 1;
   }
+  terminal->setFrontKeys(terminalKeys());
   showTilesAsCells(*terminal);
   SessionEnd end = runSession(*terminal, env, std::move(settings), order, [env](Shell& shell) {
     shell.setPictureSaver([env](const Screen& screen, int scale) {

@@ -8,6 +8,7 @@
 #include "platform/sdl/SdlPlatform.h"
 #include "shell/Screenshots.h"
 #include "shell/Shell.h"
+#include "window/WindowKeys.h"
 
 namespace dw {
 
@@ -28,7 +29,7 @@ std::string noDisplayLine(const std::string& reason) {
   return "duskwarren: no usable display (" + reason + "): " + advice;
 }
 
-// The game's window, with its icon; nothing (said on stderr) when none opens.
+// The game's window, with its icon and its keys; nothing (said on stderr) when none opens.
 std::unique_ptr<SdlPlatform> openWindow() {
   SdlPlatform::OpenFailure failure;
   auto window = SdlPlatform::open(failure);
@@ -42,6 +43,7 @@ std::unique_ptr<SdlPlatform> openWindow() {
     return nullptr;
   }
   if (auto icon = gameIcon(*window)) window->setIcon(*icon);
+  window->setFrontKeys(windowKeys());
   return window;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/Cp437.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/terminal/TerminalPlatform.h"
+#include "terminal/TerminalKeys.h"
 
 namespace {
 
@@ -165,6 +166,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "terminal-game: %s\n", error.c_str());
     return 2;
   }
+  platform->setFrontKeys(dw::terminalKeys());
   int code;
   if (echo) {
     code = echoKeys(*platform);
