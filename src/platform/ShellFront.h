@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/FrontKeys.h"
 #include "platform/PanelText.h"
 #include "platform/Screen.h"
 
@@ -15,6 +17,14 @@ class Platform;
 // The panels a player opens over the game: the keys (F1), the message log
 // (F2) and the past runs (F4).
 enum class PanelKind { keyHelp, messageLog, pastRuns };
+
+// The panel a key of the front-end's own opens, if it opens one.
+inline std::optional<PanelKind> panelOf(FrontAction action) {
+  if (action == FrontAction::keyHelp) return PanelKind::keyHelp;
+  if (action == FrontAction::messageLog) return PanelKind::messageLog;
+  if (action == FrontAction::pastRuns) return PanelKind::pastRuns;
+  return std::nullopt;
+}
 
 // Which front-end the game shows in; the help tells each the truth about its
 // own keys.
@@ -82,6 +92,28 @@ class ShellFront {
   // The view as the player last left it, and putting it back.
   virtual ViewOptions view() const { return {}; }
   virtual void applyView(const ViewOptions& /*view*/) {}
+
+  // The front-end's own keys, from the table its wiring declares: what its
+  // key handling acts on, and what the key help lists. None until set.
+  void setFrontKeys(FrontKeys keys) {
+    frontKeys_ = std::move(keys);
+    frontKeysChanged();
+  }
+  const FrontKeys& frontKeys() const { return frontKeys_; }
+  // The action of a key of the front-end's own table that the front-end
+  // takes itself (the name as the table spells it); nothing for any other.
+  std::optional<FrontAction> ownAction(std::string_view name) const {
+    auto action = actionOfKey(frontKeys_, name);
+    if (action && takenByFrontEnd(*action)) return action;
+    return std::nullopt;
+  }
+
+ protected:
+  // The table changed (the page hands it on to its script).
+  virtual void frontKeysChanged() {}
+
+ private:
+  FrontKeys frontKeys_;
 };
 
 }  // namespace dw

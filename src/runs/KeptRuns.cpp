@@ -66,8 +66,8 @@ bool gameSidecar(const fs::path& sidecar) {
   std::string ignored;
   auto text = sidecar.extension() == summaryExtension
                   ? readSummaryFile(sidecar, ignored)
-                  : readCappedFile(sidecar.string(), std::size_t{16} << 20, "a checkpoint",
-                                   ignored, FileOrigin::found);
+                  : readCappedFile(sidecar.string(), std::size_t{16} << 20, "a checkpoint", ignored,
+                                   FileOrigin::found);
   if (!text) return false;
   if (sidecar.extension() == summaryExtension) return parseSummaryFile(*text).has_value();
   return sidecar.extension() == checkpointExtension && text->starts_with(checkpointMagic);

@@ -51,7 +51,8 @@ std::optional<RecordingToPlay> readRecordingToPlay(const std::string& path, Reco
   }
   if (!headerPassed(scanner, path, use, force, gameFilesFingerprint(dataFolder), error, out.notes))
     return std::nullopt;
-  if (!scanner.problem().empty()) out.notes.push_back(visibleText(path) + ": " + describeStop(scanner));
+  if (!scanner.problem().empty())
+    out.notes.push_back(visibleText(path) + ": " + describeStop(scanner));
   out.path = path;
   out.name = visibleText(std::filesystem::path(path).filename().string());
   out.header = *scanner.header();

@@ -22,27 +22,43 @@ void add(OverlayContent& help, std::initializer_list<OverlayLine> lines) {
   help.lines.insert(help.lines.end(), lines);
 }
 
-// The keys of the front-end itself: none of them reaches the game.
-void frontKeys(OverlayContent& help, const HelpFacts& facts) {
-  switch (facts.front) {
+const char* frontHeading(FrontKind front) {
+  switch (front) {
     case FrontKind::window:
-      add(help, {gap(), heading("The window"), key("F1", "These keys"), key("F2", "Message log"),
-                 key("F3", "Continue the last run (start screen)"), key("F4", "Past runs"),
-                 key("F10", "4:3 view"), key("F11", "Full screen (or Alt+Enter)")});
-      break;
+      return "The window";
     case FrontKind::terminal:
-      add(help,
-          {gap(), heading("The terminal"), key("F1 ?", "These keys"), key("F2 l", "Message log"),
-           key("F4 r", "Past runs"), key("Ctrl+Z", "Suspend (fg goes on)")});
-      break;
+      return "The terminal";
     case FrontKind::page:
-      add(help, {gap(), heading("The page"), key("F1", "These keys (or the Keys button)"),
-                 key("F2", "Message log (or the Log button)"),
-                 key("Picture", "The screen as a PNG download"), key("F10", "4:3 view"),
-                 key("Alt+Enter", "Full screen")});
-      break;
+      return "The page";
   }
-  if (facts.pictures) add(help, {key("F12", "Screenshot")});
+  return "";
+}
+
+// A row of the front-end's table as the help shows it: its first key and
+// its other keys of one character as the label ("F1 ?"), any longer one in
+// the words ("Full screen (or Alt+Enter)").
+OverlayLine frontKeyLine(const FrontKey& row) {
+  std::string label, words = row.words;
+  for (const std::string& name : row.keys) {
+    if (label.empty() || name.size() == 1) {
+      label += (label.empty() ? "" : " ") + name;
+    } else {
+      words += " (or " + name + ")";
+    }
+  }
+  return {label, words};
+}
+
+// The keys of the front-end itself, from its table: none of them reaches the
+// game, and F3 reaches the shell, which takes up the last run with it on the
+// start screen only.
+void frontKeys(OverlayContent& help, const HelpFacts& facts, bool watching) {
+  add(help, {gap(), heading(frontHeading(facts.front))});
+  for (const FrontKey& row : facts.keys) {
+    if (row.action == FrontAction::picture && !facts.pictures) continue;
+    if (row.action == FrontAction::continueRun && watching) continue;
+    help.lines.push_back(frontKeyLine(row));
+  }
 }
 
 void arrowKeys(OverlayContent& help, const HelpFacts& facts) {
@@ -104,7 +120,7 @@ OverlayContent keyHelp(const HelpFacts& facts) {
       {key("", "Every other key spends the turn too"), gap(), heading("What kills"),
        key("", "A monster sharing your cell, hidden"), key("", "under the hero, strikes at every"),
        key("", "move that is blocked: step off it")});
-  frontKeys(help, facts);
+  frontKeys(help, facts, false);
   if (!facts.legend.empty()) {
     add(help, {gap(), heading("What the characters stand for")});
     help.lines.insert(help.lines.end(), facts.legend.begin(), facts.legend.end());
@@ -120,7 +136,7 @@ OverlayContent watchKeyHelp(const HelpFacts& facts) {
   help.opensAtTop = true;
   add(help, {heading("Watching a recording"), key("Space", "Pause or go on"),
              key("+ -", "Faster or slower"), key("Escape", "Stop watching")});
-  frontKeys(help, facts);
+  frontKeys(help, facts, true);
   if (!facts.legend.empty()) {
     add(help, {gap(), heading("What the characters stand for")});
     help.lines.insert(help.lines.end(), facts.legend.begin(), facts.legend.end());

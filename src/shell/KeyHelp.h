@@ -8,6 +8,7 @@ namespace dw {
 // What the key help of a front-end tells about it.
 struct HelpFacts {
   FrontKind front = FrontKind::window;
+  FrontKeys keys;                   // the front-end's own keys, from its table
   bool arrowsWalk = false;          // the player's arrow-keys setting
   bool pictures = false;            // F12 saves a picture
   std::vector<OverlayLine> legend;  // what the front-end's characters stand for

@@ -107,16 +107,18 @@ int Shell::play(CaughtUpRun* caughtUp) {
   return code;
 }
 
-// The newest run, offered on the start screen: F3 takes it up.
+// The newest run, offered on the start screen where the front-end has a key
+// to take it up (F3).
 void Shell::offerNewestRun() {
   offer_.reset();
   continueAsked_ = false;
-  if (!record_) return;
+  const FrontKey* key = rowOf(front_.frontKeys(), FrontAction::continueRun);
+  if (!record_ || key == nullptr) return;
   auto newest = newestRun(recordingsFolder(env_));
   if (!newest) return;
   offer_ = newest->string();
   onStartScreen_ = true;
-  front_.setNotice("F3: continue the game " + runDescription(*newest));
+  front_.setNotice(keyNames(*key, " or ") + ": continue the game " + runDescription(*newest));
 }
 
 // F3 ended the start screen: the offered run goes on, or, when it cannot,
@@ -172,8 +174,8 @@ int Shell::run(Game& game, bool resumed) {
 }
 
 HelpFacts Shell::helpFacts() const {
-  return {front_.frontKind(), settings_.arrowsWalk, static_cast<bool>(pictureSaver_),
-          front_.helpLegend(mapGlyphs())};
+  return {front_.frontKind(), front_.frontKeys(), settings_.arrowsWalk,
+          static_cast<bool>(pictureSaver_), front_.helpLegend(mapGlyphs())};
 }
 
 OverlayContent Shell::panel(PanelKind which) {
@@ -201,7 +203,8 @@ void Shell::viewChanged(const ViewOptions& view) {
 }
 
 std::optional<std::string> Shell::typed(std::string key) {
-  if (onStartScreen_ && offer_ && key == std::string{'\0', extendedKey::f3}) {
+  if (onStartScreen_ && offer_ &&
+      actionOfKey(front_.frontKeys(), nameOfKey(key)) == FrontAction::continueRun) {
     continueAsked_ = true;
     return std::nullopt;
   }

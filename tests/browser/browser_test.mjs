@@ -6,6 +6,7 @@
 //   node browser_test.mjs page SITE REPLAY OUT_DIR
 //   node browser_test.mjs notices SITE REPLAY OUT_DIR
 //   node browser_test.mjs idle SITE REPLAY OUT_DIR
+//   node browser_test.mjs keys SITE REPLAY OUT_DIR
 import { mkdirSync, readFileSync } from 'node:fs';
 import path from 'node:path';
 import {
@@ -209,6 +210,49 @@ async function notices(site, replay, out) {
                          'again');
 }
 
+// The page's own keys never reach the game: a key that closes the Keys or
+// Log panel is not the game's, nor its recording's, also when it comes
+// before the panel has shown; F12 saves the canvas as a PNG download, like
+// the Picture button, and the key help names it.
+async function pageKeys(site, replay, out) {
+  const url = await serveSite(site);
+  const { page } = await launchBrowser({ acceptDownloads: true });
+  await openGame(page, url, 0.5);
+  const played = '@42\\r 8642v';
+  await typeKeys(page, parseKeys(played));
+  await settled(page);
+  const panel = page.locator('#panel');
+  for (const [open, close] of [['F2', 'q'], ['F1', 'z']]) {
+    await page.keyboard.press(open);
+    await panel.waitFor({ state: 'visible', timeout: 5000 });
+    if (open === 'F1') {
+      const help = await page.locator('#panel dl').textContent();
+      check(/F12\s*The screen as a PNG download/.test(help), `the page's keys name no F12: ${help}`);
+    }
+    await page.keyboard.press(close);
+    await panel.waitFor({ state: 'hidden', timeout: 5000 });
+  }
+  // Typed at once, the closing key is queued behind the request for the log.
+  await page.keyboard.press('F2');
+  await page.keyboard.press('q');
+  await settled(page);
+  await panel.waitFor({ state: 'hidden', timeout: 5000 });
+  await expectSamePixels(page, replayScreenshot(replay, played, noon + 0.5, out, 'keys-closed'), out,
+                         'keys-closed');
+
+  const [kept] = await Promise.all([page.waitForEvent('download'), page.locator('#download').click()]);
+  const recording = readFileSync(await kept.path(), 'latin1');
+  check(/^k 76 /m.test(recording), `the kept recording lacks the game's keys:\n${recording}`);
+  check(!/^k (71|7a) /m.test(recording), `a key that closed a panel was recorded:\n${recording}`);
+
+  const [picture] = await Promise.all([page.waitForEvent('download'), page.keyboard.press('F12')]);
+  check(/^duskwarren-.*\.png$/.test(picture.suggestedFilename()),
+        `F12 saved ${picture.suggestedFilename()}`);
+  const png = readFileSync(await picture.path());
+  check(png.readUInt32BE(16) === 320 && png.readUInt32BE(20) === 200,
+        `F12 saved a picture of ${png.readUInt32BE(16)} x ${png.readUInt32BE(20)}`);
+}
+
 const out = rest[rest.length - 1];
 mkdirSync(out, { recursive: true });
 if (kind === 'game') {
@@ -220,9 +264,11 @@ if (kind === 'game') {
   runTest('page', 90, () => pageChecks(...rest));
 } else if (kind === 'notices') {
   runTest('notices', 120, () => notices(...rest));
+} else if (kind === 'keys') {
+  runTest('keys', 90, () => pageKeys(...rest));
 } else if (kind === 'idle') {
   runTest('idle', 60, () => idle(...rest));
 } else {
-  console.error('usage: node browser_test.mjs (game NAME KEYS FRACTION [keypad] | page | notices | idle) SITE REPLAY OUT_DIR');
+  console.error('usage: node browser_test.mjs (game NAME KEYS FRACTION [keypad] | page | notices | keys | idle) SITE REPLAY OUT_DIR');
   process.exit(2);
 }

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 
 #include "platform/Platform.h"
+#include "terminal/TerminalKeys.h"
 
 namespace dw {
 namespace {
@@ -60,6 +62,24 @@ TEST(KeyDecoder, KeysWithoutACharacterNeverEqualACommand) {
                         ext(extendedKey::f1)}));
   // Sequences nobody knows (a focus report, shift+tab) are dropped whole.
   EXPECT_EQ(decode("\x1b[I\x1b[Z\x1b[200~a"), Keys{"a"});
+}
+
+TEST(KeyDecoder, EveryKeyOfTheTerminalsTableCanBeTyped) {
+  // What a terminal sends for each function key (xterm's, then the Linux
+  // console's and VT220's) and every single byte: the terminal's table may
+  // name only keys among them, or its help would list a key that does nothing.
+  std::vector<std::string> sent = {"\x1bOP", "\x1bOQ", "\x1bOR", "\x1bOS"};
+  for (int n : {11, 12, 13, 14, 15, 17, 18, 19, 20, 21, 23, 24})
+    sent.push_back("\x1b[" + std::to_string(n) + "~");
+  for (int c = 1; c < 0x7F; ++c) sent.emplace_back(1, static_cast<char>(c));
+  std::set<std::string> named;
+  for (const std::string& bytes : sent) {
+    for (const std::string& key : decode(bytes)) named.insert(nameOfKey(key));
+  }
+  for (const FrontKey& row : terminalKeys()) {
+    for (const std::string& name : row.keys) EXPECT_TRUE(named.count(name)) << name;
+  }
+  for (int f = 1; f <= 12; ++f) EXPECT_TRUE(named.count("F" + std::to_string(f))) << f;
 }
 
 TEST(KeyDecoder, LoneEscapeWaitsForTheTimeoutAndSequencesMayArriveInPieces) {

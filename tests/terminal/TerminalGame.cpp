@@ -3,6 +3,8 @@
 // its bytes in hex ("q" ends), for tests of what keys a terminal sends;
 // `terminal-game --tile-table FOLDER` writes assets/tiles/TERMINAL.md for the
 // tiles of that game folder.
+#include "terminal/TerminalGame.h"
+
 #include <unistd.h>
 
 #include <csignal>
@@ -15,6 +17,7 @@
 #include "platform/Cp437.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/terminal/TerminalPlatform.h"
+#include "terminal/TerminalKeys.h"
 
 namespace {
 
@@ -163,14 +166,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "terminal-game: %s\n", error.c_str());
     return 2;
   }
+  platform->setFrontKeys(dw::terminalKeys());
   int code;
   if (echo) {
     code = echoKeys(*platform);
   } else {
-    for (int g = 0; g < 256; ++g) {
-      if (auto picture = dw::loadTileImage(*platform, dw::tileFileName(g)))
-        platform->addTilePicture(static_cast<std::uint8_t>(g), *picture);
-    }
+    dw::showTilesAsCells(*platform);
     dw::Game game(*platform);
     code = dw::runGame(game);
   }

@@ -1,6 +1,6 @@
 #!/bin/bash
 # The terminal game with the shell around it, in tmux (80 x 30): F1 and "?"
-# open the keys, F2 and "l" the message log, and each closes with Escape to
+# open the keys (which name F3 too), F2 and "l" the message log, and each closes with Escape to
 # the very screen the headless game shows, for none of their keys reaches the
 # game. The player's settings make the arrows walk (a bad line is named on
 # the row below the game, and the game goes on). The game is recorded, and
@@ -37,9 +37,12 @@ panel F1 "─ Keys ─" F1
 panel F2 "─ Message log ─" F2
 keys -l "?"
 wait_for_text "─ Keys ─" 5 "? opens the keys"
-# Paging moves through the keys without closing them.
+# Paging moves through the keys without closing them; they name every key
+# of the terminal's own, F3 (which takes up the last run) among them.
 keys PageDown
-wait_for_text "What the characters stand for" 5 "the legend, a page down"
+wait_for_text "F3 *Continue the last run" 5 "the keys name F3, a page down"
+keys PageDown
+wait_for_text "What the characters stand for" 5 "the legend, two pages down"
 keys -l "l"
 wait_for_text "─ Message log ─" 5 "l turns to the log"
 keys Escape

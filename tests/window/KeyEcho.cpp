@@ -11,6 +11,7 @@
 #include "frame/RunGame.h"
 #include "platform/png/Png.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "window/WindowKeys.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (auto icon = dw::gameIcon(*platform)) platform->setIcon(*icon);
+  platform->setFrontKeys(dw::windowKeys());
   platform->hideMouse();
   drawPicture(platform->screen());
   if (argc > 1 && !dw::writeScreenshot(argv[1], platform->screen())) {

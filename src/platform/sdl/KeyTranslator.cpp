@@ -135,19 +135,20 @@ std::string utf8FromCp437(std::string_view text) {
   return out;
 }
 
-WindowAction KeyTranslator::keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod, bool repeat,
-                                    std::vector<std::string>& out) {
+std::string windowKeyName(SDL_Keycode sym, Uint16 mod) {
+  if ((sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (mod & KMOD_ALT) != 0) return "Alt+Enter";
+  if (sym >= SDLK_F1 && sym <= SDLK_F12) return "F" + std::to_string(sym - SDLK_F1 + 1);
+  return {};
+}
+
+std::optional<FrontAction> KeyTranslator::keyDown(const FrontKeys& own, SDL_Scancode scancode,
+                                                  SDL_Keycode sym, Uint16 mod, bool repeat,
+                                                  std::vector<std::string>& out) {
   dropNextText_ = false;
-  bool enter = sym == SDLK_RETURN || sym == SDLK_KP_ENTER;
-  if (sym == SDLK_F11 || (enter && (mod & KMOD_ALT) != 0)) {
-    return repeat ? WindowAction::none : WindowAction::toggleFullscreen;
-  }
-  if (sym == SDLK_F10) return repeat ? WindowAction::none : WindowAction::toggleAspect;
-  // The window's own panels and screenshots: the game never sees these keys.
-  if (sym == SDLK_F1) return repeat ? WindowAction::none : WindowAction::keyHelp;
-  if (sym == SDLK_F2) return repeat ? WindowAction::none : WindowAction::messageLog;
-  if (sym == SDLK_F4) return repeat ? WindowAction::none : WindowAction::pastRuns;
-  if (sym == SDLK_F12) return repeat ? WindowAction::none : WindowAction::screenshot;
+  // The window's own keys (its panels, view and screenshots): the game never
+  // sees them.
+  if (auto action = actionOfKey(own, windowKeyName(sym, mod)); action && takenByFrontEnd(*action))
+    return repeat ? std::nullopt : action;
 
   if (auto c = controlChar(sym)) {
     out.emplace_back(1, *c);
@@ -157,7 +158,7 @@ WindowAction KeyTranslator::keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint
   } else if (auto code = extendedCode(sym)) {
     out.push_back(std::string{'\0', *code});
   }
-  return WindowAction::none;
+  return std::nullopt;
 }
 
 void KeyTranslator::keyUp() {

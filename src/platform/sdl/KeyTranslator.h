@@ -7,20 +7,14 @@
 #include <vector>
 
 #include "platform/Cp437.h"
+#include "platform/FrontKeys.h"
 #include "platform/Platform.h"
 
 namespace dw {
 
-// What a key press asks of the window itself; the game never sees these.
-enum class WindowAction {
-  none,
-  toggleFullscreen,
-  toggleAspect,
-  keyHelp,
-  messageLog,
-  pastRuns,
-  screenshot
-};
+// The name a front-end's key table knows a key press by: "F1" to "F12",
+// "Alt+Enter"; empty for any other.
+std::string windowKeyName(SDL_Keycode sym, Uint16 mod);
 
 // Turns the window's keyboard events into the game's key strings.
 //
@@ -32,9 +26,11 @@ enum class WindowAction {
 // one-character command. Modifier keys alone give nothing.
 class KeyTranslator {
  public:
-  // A key went down (or repeats). Appends the keys it gives to out.
-  WindowAction keyDown(SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod, bool repeat,
-                       std::vector<std::string>& out);
+  // A key went down (or repeats). A key the window takes itself (in its
+  // table `own`) gives its action, once and not while it repeats, and no key;
+  // any other appends the keys it gives to out.
+  std::optional<FrontAction> keyDown(const FrontKeys& own, SDL_Scancode scancode, SDL_Keycode sym,
+                                     Uint16 mod, bool repeat, std::vector<std::string>& out);
   void keyUp();
   // Text typed by the player, in UTF-8.
   void textInput(std::string_view utf8, std::vector<std::string>& out);

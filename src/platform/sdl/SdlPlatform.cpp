@@ -335,7 +335,8 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
     case SDL_KEYDOWN: {
       if (panelKey(event.key)) break;
       const SDL_Keysym& key = event.key.keysym;
-      apply(keys_.keyDown(key.scancode, key.sym, key.mod, event.key.repeat != 0, typed_));
+      apply(keys_.keyDown(frontKeys(), key.scancode, key.sym, key.mod, event.key.repeat != 0,
+                          typed_));
       break;
     }
     case SDL_KEYUP:
@@ -359,26 +360,18 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
   }
 }
 
-void SdlPlatform::apply(WindowAction action) {
-  switch (action) {
-    case WindowAction::none:
-      return;
-    case WindowAction::toggleFullscreen:
-      SDL_SetWindowFullscreen(window_, fullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-      if (shell_ != nullptr) shell_->viewChanged(view());
-      break;
-    case WindowAction::toggleAspect:
-      aspect_ = !aspect_;
-      if (shell_ != nullptr) shell_->viewChanged(view());
-      break;
-    case WindowAction::keyHelp:
-    case WindowAction::messageLog:
-    case WindowAction::pastRuns:
-      openPanel(action);
-      break;
-    case WindowAction::screenshot:
-      takeScreenshot();
-      break;
+void SdlPlatform::apply(std::optional<FrontAction> action) {
+  if (!action) return;
+  if (auto panel = panelOf(*action)) {
+    openPanel(*panel);
+  } else if (*action == FrontAction::fullscreen) {
+    SDL_SetWindowFullscreen(window_, fullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (shell_ != nullptr) shell_->viewChanged(view());
+  } else if (*action == FrontAction::aspect) {
+    aspect_ = !aspect_;
+    if (shell_ != nullptr) shell_->viewChanged(view());
+  } else if (*action == FrontAction::picture) {
+    takeScreenshot();
   }
   needsRedraw_ = true;
 }

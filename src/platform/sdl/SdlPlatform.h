@@ -84,7 +84,7 @@ class SdlPlatform : public Platform, public ShellFront {
   bool create(OpenFailure& failure);
   bool show(std::string& error);
   void handleEvent(const SDL_Event& event);
-  void apply(WindowAction action);
+  void apply(std::optional<FrontAction> action);
   void close();
   bool dirty() const;
   void redraw();
@@ -92,7 +92,7 @@ class SdlPlatform : public Platform, public ShellFront {
 
   // Panels and notices (WindowPanels.cpp).
   bool panelKey(const SDL_KeyboardEvent& key);
-  void openPanel(WindowAction which);
+  void openPanel(PanelKind which);
   void takeScreenshot();
   void updateTitle();
   void expireFlash();
@@ -117,7 +117,7 @@ class SdlPlatform : public Platform, public ShellFront {
   std::uint64_t lastRedrawTicks_ = 0;
 
   OverlayPanel panel_;
-  WindowAction panelShown_ = WindowAction::none;
+  std::optional<PanelKind> panelShown_;
   ShellEvents* shell_ = nullptr;
   std::string banner_;
   bool swallowText_ = false;  // the text of a key a panel took

@@ -57,7 +57,7 @@ void SdlPlatform::setShellEvents(ShellEvents* events) {
   shell_ = events;
   if (shell_ == nullptr && panel_.isOpen()) {
     panel_.close();
-    panelShown_ = WindowAction::none;
+    panelShown_.reset();
     needsRedraw_ = true;
   }
   updateTitle();
@@ -110,7 +110,8 @@ void SdlPlatform::updateTitle() {
   } else if (!notice_.empty()) {
     title += " - " + utf8FromCp437(notice_);
   }
-  if (shell_ != nullptr) title += " - F1: keys";
+  const FrontKey* help = rowOf(frontKeys(), FrontAction::keyHelp);
+  if (shell_ != nullptr && help != nullptr) title += " - " + help->keys.front() + ": keys";
   if (title == shownTitle_) return;
   shownTitle_ = title;
   SDL_SetWindowTitle(window_, title.c_str());
@@ -142,19 +143,14 @@ bool SdlPlatform::panelKey(const SDL_KeyboardEvent& key) {
 
   SDL_Keycode sym = key.keysym.sym;
   if (modifierOnly(sym)) return true;
-  // The window's view keys and F12 work as ever under a panel.
-  bool enter = sym == SDLK_RETURN || sym == SDLK_KP_ENTER;
-  if (sym == SDLK_F10 || sym == SDLK_F11 || sym == SDLK_F12 ||
-      (enter && (key.keysym.mod & KMOD_ALT) != 0)) {
-    return false;
-  }
+  auto action = ownAction(windowKeyName(sym, key.keysym.mod));
+  auto asked = action ? panelOf(*action) : std::nullopt;
+  // The window's view keys and its pictures work as ever under a panel.
+  if (action && !asked) return false;
   needsRedraw_ = true;
-  if (sym == SDLK_F1 || sym == SDLK_F2 || sym == SDLK_F4) {
-    WindowAction asked = sym == SDLK_F1   ? WindowAction::keyHelp
-                         : sym == SDLK_F2 ? WindowAction::messageLog
-                                          : WindowAction::pastRuns;
+  if (asked) {
     if (asked != panelShown_ && key.repeat == 0) {
-      openPanel(asked);
+      openPanel(*asked);
       return true;
     }
   } else if (auto move = pagingMove(sym); move && panel_.pageable()) {
@@ -163,18 +159,15 @@ bool SdlPlatform::panelKey(const SDL_KeyboardEvent& key) {
   }
   // Any other key closes the panel, and the game never sees it.
   panel_.close();
-  panelShown_ = WindowAction::none;
+  panelShown_.reset();
   closingKey_ = key.keysym.scancode;
   swallowText_ = true;
   return true;
 }
 
-void SdlPlatform::openPanel(WindowAction which) {
+void SdlPlatform::openPanel(PanelKind which) {
   if (shell_ == nullptr) return;
-  PanelKind kind = which == WindowAction::keyHelp      ? PanelKind::keyHelp
-                   : which == WindowAction::messageLog ? PanelKind::messageLog
-                                                       : PanelKind::pastRuns;
-  panel_.open(shell_->panel(kind));
+  panel_.open(shell_->panel(which));
   panelShown_ = which;
   needsRedraw_ = true;
 }

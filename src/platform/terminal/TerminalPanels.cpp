@@ -118,14 +118,10 @@ bool TerminalPlatform::frontKey(const std::string& k) {
     frontChanged();
   }
   if (shell_ == nullptr) return false;
-  bool help = k == key(extendedKey::f1) || k == "?";
-  bool log = k == key(extendedKey::f1 + 1) || k == "l";
-  bool runs = k == key(extendedKey::f1 + 3) || k == "r";
-  std::optional<PanelKind> asked;
-  if (help || log || runs)
-    asked = help ? PanelKind::keyHelp : log ? PanelKind::messageLog : PanelKind::pastRuns;
+  auto action = ownAction(nameOfKey(k));
+  auto asked = action ? panelOf(*action) : std::nullopt;
   if (!panelOpen_) {
-    if (k == key(extendedKey::f12)) {
+    if (action == FrontAction::picture) {
       shell_->pictureAsked(screen(), 1);
       return true;
     }
@@ -217,6 +213,18 @@ void TerminalPlatform::decorate(TextPage& page) const {
   }
 }
 
+// The keys of the key help and the message log, as the row below the game
+// names them when it has nothing else to say.
+std::string TerminalPlatform::panelKeysLine() const {
+  std::string line;
+  for (auto [action, what] : {std::pair{FrontAction::keyHelp, ": keys"},
+                              std::pair{FrontAction::messageLog, ": messages"}}) {
+    if (const FrontKey* row = rowOf(frontKeys(), action))
+      line += (line.empty() ? "" : ", ") + keyNames(*row, " or ") + what;
+  }
+  return line;
+}
+
 // The notice row below the game, or the terminal's title where there is no
 // such row: what was just told, else the watching and the party's notice.
 std::string TerminalPlatform::statusBytes(bool everything) {
@@ -225,7 +233,7 @@ std::string TerminalPlatform::statusBytes(bool everything) {
     status = watchStatus_;
     if (!notice_.empty()) status += (status.empty() ? "" : " - ") + utf8Of(notice_);
   }
-  if (shell_ != nullptr && status.empty()) status = "F1 or ?: keys, F2 or l: messages";
+  if (shell_ != nullptr && status.empty()) status = panelKeysLine();
   if (!everything && status == shownStatus_) return "";
   shownStatus_ = status;
   if (rows_ > rows) {

@@ -382,7 +382,7 @@ void TerminalPlatform::deliver(std::vector<std::string>& keys) {
       leave();
       return;
     }
-    if (key.size() == 1 && key[0] == KeyDecoder::suspendKey) {
+    if (ownAction(nameOfKey(key)) == FrontAction::suspend) {
       suspend();
       continue;
     }

@@ -52,8 +52,8 @@ class TerminalPlatform : public Platform, public ShellFront {
   void close();
 
   // --- around the game (ShellFront, TerminalPanels.cpp) ---------------------
-  // F1 or "?" opens the keys, F2 or "l" the message log, F4 or "r" the past
-  // runs, F12 asks for a picture; none of these keys reaches the game.
+  // The keys of the terminal's own table (setFrontKeys) open the panels and
+  // ask for a picture; none of them reaches the game.
   // Notices show on the row below the game where the terminal has one, else
   // in its title.
   FrontKind frontKind() const override { return FrontKind::terminal; }
@@ -78,6 +78,7 @@ class TerminalPlatform : public Platform, public ShellFront {
   bool start(std::string& error, std::optional<ColourDepth> colours);
   // Around the game (TerminalPanels.cpp).
   bool frontKey(const std::string& key);
+  std::string panelKeysLine() const;
   void openPanel(PanelKind kind);
   void decorate(TextPage& page) const;
   std::string statusBytes(bool everything);

@@ -3,7 +3,9 @@
 #include <emscripten.h>
 
 #include <array>
+#include <optional>
 #include <string>
+#include <string_view>
 
 // The page script (page.js) keeps the keys typed into the page and owns the
 // canvas; these are the calls into it.
@@ -118,6 +120,12 @@ EM_JS(void, dw_web_watch_status, (const char* text, int size), {
   Module.duskwarren.front.watchStatus(UTF8ToString(text, size));
 });
 EM_JS(int, dw_web_panel_open, (), { return Module.duskwarren.front.panelOpen() ? 1 : 0; });
+EM_JS(void, dw_web_panel_close, (), { Module.duskwarren.front.closePanel(); });
+// The page's own keys and the numbers that ask the game for what they do,
+// as JSON: {"keys": {name: action}, "requests": {action: number}}.
+EM_JS(void, dw_web_set_front_keys, (const char* json), {
+  Module.duskwarren.setFrontKeys(JSON.parse(UTF8ToString(json)));
+});
 EM_JS(void, dw_web_panel_begin, (const char* title, int size), {
   Module.duskwarren.front.panelBegin(Module.duskwarren.textOf(HEAPU8.subarray(title, title + size)));
 });
@@ -135,10 +143,43 @@ EM_JS(void, dw_web_panel_show, (const char* footer, int size, int atTop), {
 namespace dw {
 
 namespace {
-// What the page's queue holds beside key bytes: the player asked for a panel.
-constexpr int helpPanelEvent = 1000;
-constexpr int logPanelEvent = 1001;
-constexpr int pictureEvent = 1002;
+
+// What the page's queue holds beside key bytes: the player asked for what a
+// key of the page's own does (a panel, a picture), as this number plus the
+// action. The page's script learns the numbers from frontKeysJson(), so they
+// are written here alone.
+constexpr int requestBase = 1000;
+
+std::string quoted(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::string frontKeysJson(const FrontKeys& table) {
+  std::string keys, requests;
+  for (const FrontKey& row : table) {
+    for (const std::string& name : row.keys)
+      keys += (keys.empty() ? "" : ",") + quoted(name) + ":" + quoted(actionName(row.action));
+  }
+  for (FrontAction action : allFrontActions) {
+    requests += (requests.empty() ? "" : ",") + quoted(actionName(action)) + ":" +
+                std::to_string(requestBase + static_cast<int>(action));
+  }
+  return "{\"keys\":{" + keys + "},\"requests\":{" + requests + "}}";
+}
+
+// The action a number of the page's queue asks for, if it is one.
+std::optional<FrontAction> requested(int item) {
+  for (FrontAction action : allFrontActions) {
+    if (item == requestBase + static_cast<int>(action)) return action;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 static_assert(sizeof(Rgb) == 3, "the palette is handed to the page as packed r, g, b bytes");
@@ -179,15 +220,29 @@ void WebPlatform::present() {
 }
 
 void WebPlatform::pumpEvents() {
-  for (int key = dw_web_next_key(); key >= 0; key = dw_web_next_key()) {
-    if (key == helpPanelEvent || key == logPanelEvent) {
-      openPanel(key == helpPanelEvent ? PanelKind::keyHelp : PanelKind::messageLog);
-    } else if (key == pictureEvent) {
-      if (events_ != nullptr) events_->pictureAsked(screen(), 1);
+  for (int item = dw_web_next_key(); item >= 0; item = dw_web_next_key()) {
+    if (auto action = requested(item)) {
+      request(*action);
+    } else if (dw_web_panel_open() != 0) {
+      // A key typed (or tapped) while a panel shows closes it, and the game
+      // never sees it.
+      dw_web_panel_close();
     } else {
-      pushKey(std::string(1, static_cast<char>(key & 0xFF)));
+      pushKey(std::string(1, static_cast<char>(item & 0xFF)));
     }
   }
+}
+
+void WebPlatform::request(FrontAction action) {
+  if (auto panel = panelOf(action)) {
+    openPanel(*panel);
+  } else if (action == FrontAction::picture && events_ != nullptr) {
+    events_->pictureAsked(screen(), 1);
+  }
+}
+
+void WebPlatform::frontKeysChanged() {
+  dw_web_set_front_keys(frontKeysJson(frontKeys()).c_str());
 }
 
 bool WebPlatform::waitEvents() {

@@ -66,6 +66,9 @@ class WebPlatform : public Platform, public ShellFront {
   bool panelOpen() const override;
 
  protected:
+  // Hands the page's script the page's own keys and the numbers that ask
+  // for what they do.
+  void frontKeysChanged() override;
   // The browser's clock, in the player's own time zone.
   double readTimer() override;
   ClockTime readLocalTime() override;
@@ -77,6 +80,7 @@ class WebPlatform : public Platform, public ShellFront {
 
  private:
   void openPanel(PanelKind which);
+  void request(FrontAction action);
 
   std::uint64_t shownChanges_ = 0;
   bool shownOnce_ = false;

@@ -1,5 +1,5 @@
-// What the shell around the game shows in the page: the key help (F1) and
-// the message log (F2) as panels of text, the notice about the party, a
+// What the shell around the game shows in the page: the key help and the
+// message log as panels of text, the notice about the party, a
 // notice over the picture, what a recording watched is doing, and short
 // messages. All of it is text in the page, so a screen reader reads it too.
 Module.duskwarren.front = (function () {
@@ -34,7 +34,7 @@ Module.duskwarren.front = (function () {
   watching.hidden = true;
   stage.append(panel, banner, partyNotice, watching);
 
-  let openPanel = null;  // 'help', 'log' or null
+  let openPanel = null;  // 'keyHelp', 'messageLog' or null
   let asked = null;      // the panel asked for and not shown yet
   let told = 0;
 
@@ -50,24 +50,31 @@ Module.duskwarren.front = (function () {
       return;
     }
     asked = which;
-    Module.duskwarren.askPanel(which);
+    Module.duskwarren.ask(which);
   }
 
-  // F1 and F2 open and close the panels; while one is open, Escape closes
-  // it and the keys that move through it stay with it.
-  function onKey(event) {
-    if (event.key === 'F1' || event.key === 'F2') {
-      if (!event.repeat) show(event.key === 'F1' ? 'help' : 'log');
+  // The page's own keys (action: what the page's table says the key does):
+  // its panel keys open and close the panels, its picture key asks for a
+  // picture. While a panel is open the keys that move through it stay with
+  // it, and any other key the game would take closes it instead of reaching
+  // the game.
+  function onKey(event, action) {
+    if (action === 'keyHelp' || action === 'messageLog') {
+      if (!event.repeat) show(action);
+      return true;
+    }
+    if (action === 'picture') {
+      if (!event.repeat) Module.duskwarren.ask(action);
       return true;
     }
     if (!openPanel) return false;
-    if (event.key === 'Escape') {
-      closePanel();
-      return true;
-    }
     const steps = { PageDown: 0.9, PageUp: -0.9, ArrowDown: 0.1, ArrowUp: -0.1 };
     if (event.key in steps) {
       panel.scrollTop += steps[event.key] * panel.clientHeight;
+      return true;
+    }
+    if (Module.duskwarren.gameByte(event) >= 0) {
+      closePanel();
       return true;
     }
     return false;
@@ -77,12 +84,12 @@ Module.duskwarren.front = (function () {
   if (pictureButton) {
     pictureButton.addEventListener('click', (event) => {
       if (event.detail !== 0) pictureButton.blur();
-      Module.duskwarren.askPicture();
+      Module.duskwarren.ask('picture');
     });
     pictureButton.addEventListener('mousedown', (event) => event.preventDefault());
   }
 
-  for (const [id, which] of [['help-panel', 'help'], ['log-panel', 'log']]) {
+  for (const [id, which] of [['help-panel', 'keyHelp'], ['log-panel', 'messageLog']]) {
     const button = document.getElementById(id);
     if (!button) continue;
     button.addEventListener('click', (event) => {
@@ -94,6 +101,9 @@ Module.duskwarren.front = (function () {
 
   return {
     onKey,
+    closePanel() {
+      if (openPanel) closePanel();
+    },
     panelOpen() {
       return openPanel !== null;
     },
@@ -119,7 +129,7 @@ Module.duskwarren.front = (function () {
     },
     panelShow(footer, atTop) {
       panelFooter.textContent = footer.trim();
-      openPanel = asked || 'help';
+      openPanel = asked || 'keyHelp';
       asked = null;
       panel.hidden = false;
       panel.scrollTop = atTop ? 0 : panel.scrollHeight;

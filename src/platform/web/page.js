@@ -74,6 +74,10 @@ Module.duskwarren = (function () {
   let firstFrame = true;
   let keysThisGame = 0; // none yet: the start screen shows
   let goingOn = false;  // a kept run taken up: no start screen
+  // The page's own keys, by name, and the number that asks the game for what
+  // each action does: both handed over by the game (setFrontKeys).
+  let frontKeys = {};
+  let requests = {};
 
   // What the game is doing, on the page for styles and for tests:
   // loading, busy, waiting (for a key), ended or stopped.
@@ -97,20 +101,25 @@ Module.duskwarren = (function () {
     return byteOfCharacter.has(unicode) ? byteOfCharacter.get(unicode) : -1;
   }
 
-  function onKeyDown(event) {
-    if (event.key === 'Enter' && event.altKey) {
-      event.preventDefault();
-      if (!event.repeat) toggleFullscreen();
-      return;
+  // A key's name as the page's table of its own keys spells it.
+  function keyName(event) {
+    if (event.key === 'Enter' && event.altKey) return 'Alt+Enter';
+    if (event.ctrlKey && !event.altKey && event.key.length === 1) {
+      return 'Ctrl+' + event.key.toUpperCase();
     }
-    if (event.key === 'F10') {
+    return event.key;
+  }
+
+  function onKeyDown(event) {
+    const action = frontKeys[keyName(event)];
+    if (action === 'fullscreen' || action === 'aspect') {
       event.preventDefault();
-      if (!event.repeat) toggleAspect();
+      if (!event.repeat) (action === 'fullscreen' ? toggleFullscreen : toggleAspect)();
       return;
     }
     // The panels and notices around the game take their own keys first.
     const front = Module.duskwarren.front;
-    if (front && !restart && front.onKey(event)) {
+    if (front && !restart && front.onKey(event, action)) {
       event.preventDefault();
       return;
     }
@@ -240,13 +249,17 @@ Module.duskwarren = (function () {
 
   return {
     sendKey,
-    // Asks the game for a panel: 'help' or 'log'.
-    askPanel(which) {
-      if (!restart) queue(which === 'help' ? 1000 : 1001);
+    gameByte,
+    // The page's own keys ({name: action}) and the numbers that ask the game
+    // for each action ({action: number}).
+    setFrontKeys(table) {
+      frontKeys = table.keys;
+      requests = table.requests;
     },
-    // A picture of the screen, saved by the game's shell.
-    askPicture() {
-      if (!restart) queue(1002);
+    // Asks the game for what an action of the page's own does: a panel
+    // ('keyHelp', 'messageLog') or a picture of the screen ('picture').
+    ask(action) {
+      if (!restart && action in requests) queue(requests[action]);
     },
     // The text of code-page-437 bytes.
     textOf(bytes) {

@@ -1,0 +1,175 @@
+#include "page/PageGame.h"
+
+#include <emscripten.h>
+
+#include <cstdint>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "page/PageKeys.h"
+#include "platform/web/WebPlatform.h"
+#include "runs/CatchUp.h"
+#include "runs/RunFiles.h"
+#include "runs/UserFolders.h"
+#include "shell/Session.h"
+#include "shell/Shell.h"
+
+// clang-format off
+// The picture on the page's canvas, the visible page pixel for pixel, saved
+// as a PNG among the player's downloads.
+EM_JS(void, dw_web_save_picture, (const char* name), {
+  const file = UTF8ToString(name);
+  document.getElementById('screen').toBlob((blob) => {
+    if (!blob) return;
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = file;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  }, 'image/png');
+});
+// clang-format on
+
+namespace dw {
+
+namespace {
+
+constexpr const char* playerHome = "/home/player";
+
+// The player's folders, in the page's own memory; what lasts between visits
+// the page keeps in the browser's storage.
+Environment pageEnvironment() {
+  return [](const std::string& name) -> std::optional<std::string> {
+    const std::string home = playerHome;
+    if (name == "HOME") return home;
+    if (name == "XDG_DATA_HOME") return home + "/.local/share";
+    if (name == "XDG_CONFIG_HOME") return home + "/.config";
+    return std::nullopt;
+  };
+}
+
+// Hands the page each whole line of a game's recording as the shell writes
+// it, a turn's lines at a time, so the browser keeps the run as it is
+// played.
+class KeptRunLines {
+ public:
+  // Goes on with the run the page keeps, which holds what came before.
+  void goOn() { begun_ = true; }
+  void take(std::string_view line) { lines_.append(line); }
+  // The lines written since the last time, to the page.
+  void handOver() {
+    if (lines_.empty()) return;
+    if (!begun_) WebPlatform::beginKeptRun();
+    begun_ = true;
+    WebPlatform::keepRunText(lines_);
+    lines_.clear();
+  }
+
+ private:
+  std::string lines_;
+  bool begun_ = false;
+};
+
+// Tells the page what a screen reader reads after a turn: the log's entries
+// since the last turn and the status from the game's state.
+class TurnReader {
+ public:
+  void tell(const Game& game, const MessageLog& log) {
+    std::vector<std::string> messages;
+    const auto& entries = log.entries();
+    // The entries after the last one told; only the newest when that one has
+    // left the log.
+    auto from = entries.begin();
+    if (last_ != nullptr) {
+      from = entries.end();
+      while (from != entries.begin() && &*std::prev(from) != last_) --from;
+      if (from == entries.begin() && !entries.empty()) from = std::prev(entries.end());
+    }
+    for (auto it = from; it != entries.end(); ++it) messages.push_back(it->text);
+    if (!entries.empty()) last_ = &entries.back();
+
+    const GameState& s = game.state;
+    const int m = s.currentMember;
+    WebPlatform::TurnStatus status;
+    status.member = s.memberNames[m];
+    status.values = {s.memberStats[m][stat::hp],
+                     s.memberStats[m][stat::ap],
+                     s.memberStats[m][stat::dp],
+                     s.memberStats[m][stat::mp],
+                     s.levelNumber,
+                     s.gold,
+                     s.keys,
+                     s.bombs};
+    WebPlatform::tellTurn(messages, status);
+  }
+
+ private:
+  const LogEntry* last_ = nullptr;
+};
+
+// The recording the player chose to watch, checked against this game and
+// its files; nothing (and the reason told) when there is none or it cannot
+// be watched.
+std::optional<RecordingToPlay> chosenRecording(WebPlatform& page) {
+  auto bytes = WebPlatform::recordingToWatch();
+  if (!bytes) return std::nullopt;
+  std::string name = WebPlatform::watchedName();
+  if (name.empty() || name[0] == '.') name = "recording.dwrec";
+  std::string error;
+  auto recording = watchHandedRecording(*bytes, name, playerHome, error);
+  if (!recording) page.tell(error);
+  return recording;
+}
+
+std::string savePagePicture() {
+  std::string name = "duskwarren-" + fileStamp() + ".png";
+  dw_web_save_picture(name.c_str());
+  return "Picture saved as " + name + " in your downloads";
+}
+
+}  // namespace
+
+int playInPage(WebPlatform& page) {
+  page.setFrontKeys(pageKeys());
+  Environment env = pageEnvironment();
+  Settings settings = readSettings(settingsFile(env));
+  const ShellWiring pictures = [](Shell& shell) {
+    shell.setPictureSaver([](const Screen&, int) { return savePagePicture(); });
+  };
+  SessionOrder order;
+  auto recording = chosenRecording(page);
+  if (recording) {
+    order.watch = &*recording;
+    return runSession(page, env, std::move(settings), order, pictures).code;
+  }
+  // The run the page kept from an earlier visit, caught up to where it
+  // stopped without showing it; none when it holds no game stopped in the
+  // dungeon (one that ended in the start screen, or whose party has fallen).
+  auto caughtUp = catchUpHandedRun(WebPlatform::keptRun(), "kept-run.dwrec", env);
+  KeptRunLines kept;
+  if (caughtUp) {
+    // The page's store already holds the run up to where it goes on; what
+    // came after (the Escape that ended it) is dropped there too.
+    WebPlatform::goOnWithKeptRun(caughtUp->keep.offset);
+    kept.goOn();
+  }
+  TurnReader reader;
+  order.run = caughtUp ? &*caughtUp : nullptr;
+  SessionEnd end = runSession(page, env, std::move(settings), order, [&](Shell& shell) {
+    pictures(shell);
+    shell.setRecordingSink([&kept](std::string_view line) { kept.take(line); });
+    shell.setTurnWatcher([&](const Game& game, const MessageLog& log) {
+      kept.handOver();
+      reader.tell(game, log);
+    });
+  });
+  kept.handOver();
+  return end.code;
+}
+
+}  // namespace dw

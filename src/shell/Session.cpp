@@ -1,0 +1,67 @@
+#include "shell/Session.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/SafeWrite.h"
+#include "runs/CatchUp.h"
+#include "runs/Checkpoint.h"
+#include "runs/RunFiles.h"
+#include "shell/Shell.h"
+
+namespace dw {
+
+namespace {
+
+// Starts the game on the seed as a player would: "@", the seed and Enter.
+void typeSeed(Platform& platform, const std::string& seed) {
+  if (seed.empty()) return;
+  platform.typeAhead("@");
+  for (char c : seed) platform.typeAhead(std::string(1, c));
+  platform.typeAhead(std::string(1, enterKey));
+}
+
+// Lays the bytes down as a new file; false when they could not all be written.
+bool layDown(const std::filesystem::path& path, const std::string& bytes) {
+  std::error_code ignored;
+  std::filesystem::create_directories(path.parent_path(), ignored);
+  return writeWholeFile(path.string(), bytes, WriteKind::cache).empty();
+}
+
+}  // namespace
+
+SessionEnd runSession(ShellFront& front, Environment env, Settings settings,
+                      const SessionOrder& order, const ShellWiring& wiring) {
+  if (!order.watch) typeSeed(front.gamePlatform(), order.seed);
+  Shell shell(front, std::move(env), std::move(settings));
+  if (wiring) wiring(shell);
+  SessionEnd end;
+  end.code = order.watch ? shell.watch(*order.watch) : shell.play(order.run);
+  end.endOfRun = shell.endOfRun();
+  end.recording = shell.recordingPath();
+  return end;
+}
+
+std::optional<CaughtUpRun> catchUpHandedRun(const std::string& text, const std::string& name,
+                                            const Environment& env) {
+  if (text.empty()) return std::nullopt;
+  const std::string path = (recordingsFolder(env) / name).string();
+  if (!layDown(path, text)) return std::nullopt;
+  std::string error;
+  auto run = catchUpRun(path, false, error);
+  if (!run) removeRun(path);
+  return run;
+}
+
+std::optional<RecordingToPlay> watchHandedRecording(const std::string& bytes,
+                                                    const std::string& name,
+                                                    const std::string& folder, std::string& error) {
+  const std::filesystem::path path = std::filesystem::path(folder) / name;
+  if (!layDown(path, bytes)) {
+    error = "cannot keep the recording to watch in " + folder;
+    return std::nullopt;
+  }
+  return readCheckedRecording(path.string(), toWatch, false, error);
+}
+
+}  // namespace dw

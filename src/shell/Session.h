@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/ShellFront.h"
+#include "runs/RecordingCheck.h"
+#include "runs/UserFolders.h"
+#include "shell/Settings.h"
+#include "shell/Watching.h"
+
+namespace dw {
+
+class Shell;
+struct CaughtUpRun;
+
+// What a front-end asks of one game with the shell around it: a recording
+// to watch, or a run caught up to go on with, or a new game, on a seed given
+// as if the player had typed "@", the seed and Enter.
+struct SessionOrder {
+  const RecordingToPlay* watch = nullptr;
+  CaughtUpRun* run = nullptr;
+  std::string seed;
+};
+
+// How one game with the shell around it ended: the game's exit code, the
+// line that says where the run went (see Shell::endOfRun), and the run's
+// recording, if one was made.
+struct SessionEnd {
+  int code = 0;
+  std::string endOfRun;
+  std::string recording;
+};
+
+// What a front-end adds to its shell before the game begins: how it saves
+// pictures, what it does after each turn.
+using ShellWiring = std::function<void(Shell& shell)>;
+
+// The one place a Shell is made: plays or watches what the order asks on the
+// front-end, with the player's folders (env) and settings, and hands back
+// how it ended.
+SessionEnd runSession(ShellFront& front, Environment env, Settings settings,
+                      const SessionOrder& order, const ShellWiring& wiring = {});
+
+// A run handed over as the text of its recording (the page keeps its runs in
+// the browser's storage), laid down as `name` in the recordings folder and
+// caught up to where it stopped; nothing, and no file left, when it holds no
+// game that can go on.
+std::optional<CaughtUpRun> catchUpHandedRun(const std::string& text, const std::string& name,
+                                            const Environment& env);
+
+// A recording handed over as its bytes, laid down as `name` in `folder` and
+// read for watching; nothing (and the reason in error) when it cannot be
+// watched.
+std::optional<RecordingToPlay> watchHandedRecording(const std::string& bytes,
+                                                    const std::string& name,
+                                                    const std::string& folder, std::string& error);
+
+}  // namespace dw
