@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/FrontKeys.h"
+#include "platform/PadInput.h"
 #include "platform/PanelText.h"
 #include "platform/Screen.h"
 
@@ -50,6 +51,21 @@ class ShellEvents {
   virtual void pictureAsked(const Screen& screen, int scale) = 0;
   // The player changed the view.
   virtual void viewChanged(const ViewOptions& view) = 0;
+
+  // A gamepad was plugged in or taken out (its name as it tells it).
+  virtual void padPlugged(const std::string& /*name*/, PadKind /*kind*/) {}
+  virtual void padUnplugged(const std::string& /*name*/) {}
+  // A pad's button went down or up, or its left stick moved (each axis
+  // -1..1). The shell hands the game the keys they give; what comes back is
+  // a panel for the front-end to open.
+  virtual std::optional<FrontAction> padButton(PadButton /*button*/, bool /*down*/) {
+    return std::nullopt;
+  }
+  virtual void padStick(double /*x*/, double /*y*/) {}
+  // Milliseconds until a held direction repeats (-1: nothing held), and the
+  // call that repeats it when the time has come.
+  virtual int padRepeatIn() { return -1; }
+  virtual void padTick() {}
 };
 
 // What a front-end offers the shell around the game, beside the Platform the
@@ -88,6 +104,10 @@ class ShellFront {
   virtual std::vector<OverlayLine> helpLegend(const std::vector<GlyphName>& /*glyphs*/) const {
     return {};
   }
+
+  // The player's own gamepad mappings (SDL's format), where the front-end
+  // reads any; why they were refused, or empty.
+  virtual std::string addPadMappings(const std::string& /*path*/) { return ""; }
 
   // The view as the player last left it, and putting it back.
   virtual ViewOptions view() const { return {}; }

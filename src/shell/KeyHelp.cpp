@@ -75,6 +75,34 @@ void arrowKeys(OverlayContent& help, const HelpFacts& facts) {
   }
 }
 
+// What a pad binding does, in the help's words.
+std::string padWords(const std::string& binding) {
+  if (binding == "space") return "Space";
+  if (binding == "enter") return "Enter";
+  if (binding == "keys") return "The keys (F1)";
+  if (binding == "log") return "The message log (F2)";
+  if (binding == "spells") return "Spells to cast; on the start screen, the digits of a seed";
+  if (binding == "menu") return "A menu: the keys, Quit, Start again; held on the start screen, F3";
+  if (binding == "close") return "Closes a panel or a picker";
+  if (binding == "none" || binding.empty()) return "Nothing";
+  return binding;
+}
+
+// The pad plugged in, its buttons by the names printed on them.
+void padKeys(OverlayContent& help, const HelpFacts& facts) {
+  if (!facts.pad) return;
+  std::string title = std::string("The gamepad (") + padKindName(*facts.pad) + ")";
+  help.lines.push_back({"", title, 0, headingColour, true});
+  for (int i = 0; i < padButtonCount; ++i) {
+    auto button = static_cast<PadButton>(i);
+    if (button == PadButton::up) {
+      help.lines.push_back({"d-pad", "Walk (the left stick too); in a picker, choose"});
+      break;
+    }
+    help.lines.push_back({padButtonLabel(button, *facts.pad), padWords(facts.padBindings[i])});
+  }
+}
+
 }  // namespace
 
 std::vector<ShellFront::GlyphName> mapGlyphs() {
@@ -121,6 +149,8 @@ OverlayContent keyHelp(const HelpFacts& facts) {
        key("", "A monster sharing your cell, hidden"), key("", "under the hero, strikes at every"),
        key("", "move that is blocked: step off it")});
   frontKeys(help, facts, false);
+  if (facts.pad) add(help, {gap()});
+  padKeys(help, facts);
   if (!facts.legend.empty()) {
     add(help, {gap(), heading("What the characters stand for")});
     help.lines.insert(help.lines.end(), facts.legend.begin(), facts.legend.end());

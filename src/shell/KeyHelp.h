@@ -2,6 +2,7 @@
 
 #include "platform/PanelText.h"
 #include "platform/ShellFront.h"
+#include "shell/Gamepad.h"
 
 namespace dw {
 
@@ -12,6 +13,8 @@ struct HelpFacts {
   bool arrowsWalk = false;          // the player's arrow-keys setting
   bool pictures = false;            // F12 saves a picture
   std::vector<OverlayLine> legend;  // what the front-end's characters stand for
+  std::optional<PadKind> pad;       // the kind of the pad plugged in, if any
+  PadBindings padBindings = defaultPadBindings();
 };
 
 // The pictures of the map, by glyph code, as the player's guide names them.

@@ -55,6 +55,12 @@ std::string apply(Settings& s, const std::string& key, const std::string& value)
     if (value != "walk" && value != "turn")
       return "arrow-keys is walk or turn, not \"" + value + "\"";
     s.arrowsWalk = value == "walk";
+  } else if (key.starts_with("pad-")) {
+    auto button = padButtonOfName(key.substr(4));
+    if (!button) return "no gamepad button is called \"" + key.substr(4) + "\"";
+    std::string why = padBindingProblem(value);
+    if (!why.empty()) return key + ": " + why;
+    s.pad[static_cast<int>(*button)] = value;
   } else {
     return "no setting is called \"" + key + "\"";
   }

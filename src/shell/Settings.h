@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "runs/UserFolders.h"
+#include "shell/Gamepad.h"
 
 namespace dw {
 
@@ -17,11 +18,13 @@ namespace dw {
 //   view-4-3 = on | off              the window's 4:3 view
 //   terminal-colours = 16 | 256 | 24-bit | auto
 //   arrow-keys = turn | walk          walk: the arrows give 8, 6, 2 and 4
+//   pad-BUTTON = KEY                  what a gamepad button gives (Gamepad.h)
 struct Settings {
   bool fullscreen = false;
   bool aspect = false;
   std::optional<int> terminalColours;  // 16, 256 or 24; nothing: as detected
   bool arrowsWalk = false;
+  PadBindings pad = defaultPadBindings();
   // The file is there but could not be read whole (no permission, a FIFO, a
   // folder, far too long): it is never written over.
   bool unreadable = false;

@@ -3,12 +3,14 @@
 #include <chrono>
 
 #include "frame/RunGame.h"
+#include "platform/VisibleText.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 #include "runs/KeptRuns.h"
 #include "runs/RunFiles.h"
 #include "runs/RunRecorder.h"
 #include "shell/KeyHelp.h"
+#include "world/Spells.h"
 
 namespace dw {
 
@@ -56,6 +58,19 @@ constexpr std::chrono::milliseconds runsPanelRebuildTime{500};
 
 constexpr const char* watchEndNotice = "The end of the recording: any key closes";
 
+// The spells the pad's picker offers, with the keys that cast them.
+std::vector<Gamepad::Choice> spellChoices() {
+  static constexpr char keys[] = "wvtphf";
+  std::vector<Gamepad::Choice> choices;
+  for (int n = spell::warp; n <= spell::flare; ++n) {
+    SpellCost cost = spellCost(n);
+    choices.push_back({std::string(cost.name) + " " + std::to_string(cost.base) + "-" +
+                           std::to_string(cost.base + cost.range - 1) + " Mp",
+                       std::string(1, keys[n - 1])});
+  }
+  return choices;
+}
+
 constexpr const char* partyDownBanner = "The whole party has fallen: ~ starts again, Escape quits";
 
 }  // namespace
@@ -64,8 +79,13 @@ Shell::Shell(ShellFront& front, Environment env, Settings settings)
     : front_(front),
       platform_(front.gamePlatform()),
       env_(std::move(env)),
-      settings_(std::move(settings)) {
+      settings_(std::move(settings)),
+      pad_(settings_.pad) {
   front_.applyView({settings_.fullscreen, settings_.aspect});
+  pad_.setSpells(spellChoices());
+  std::string mappings =
+      front_.addPadMappings((configHome(env_) / "duskwarren" / "gamecontrollerdb.txt").string());
+  if (!mappings.empty()) settings_.problems.push_back(mappings);
   std::string problems;
   for (const std::string& problem : settings_.problems) {
     problems += (problems.empty() ? "" : "; ") + problem;
@@ -158,6 +178,7 @@ std::string Shell::recordingPath() const {
 
 int Shell::run(Game& game, bool resumed) {
   partyDown_ = banner_ = false;
+  beforeLevel_ = true;
   game_ = &game;
   game.observer = this;
   platform_.setKeyGate(this);
@@ -174,8 +195,13 @@ int Shell::run(Game& game, bool resumed) {
 }
 
 HelpFacts Shell::helpFacts() const {
-  return {front_.frontKind(), front_.frontKeys(), settings_.arrowsWalk,
-          static_cast<bool>(pictureSaver_), front_.helpLegend(mapGlyphs())};
+  return {front_.frontKind(),
+          front_.frontKeys(),
+          settings_.arrowsWalk,
+          static_cast<bool>(pictureSaver_),
+          front_.helpLegend(mapGlyphs()),
+          padsPlugged_ > 0 ? padKind_ : std::nullopt,
+          pad_.bindings()};
 }
 
 OverlayContent Shell::panel(PanelKind which) {
@@ -203,6 +229,8 @@ void Shell::viewChanged(const ViewOptions& view) {
 }
 
 std::optional<std::string> Shell::typed(std::string key) {
+  // A key typed on the keyboard closes the pad's picker.
+  if (!padTyping_ && pad_.pickerOpen()) padGave(pad_.reset());
   if (onStartScreen_ && offer_ &&
       actionOfKey(front_.frontKeys(), nameOfKey(key)) == FrontAction::continueRun) {
     continueAsked_ = true;
@@ -236,6 +264,7 @@ KeyGate::Next Shell::next() {
 
 void Shell::onLevel(const Game& game) {
   onStartScreen_ = false;
+  beforeLevel_ = false;
   tally_.onLevel(game);
   log_.onLevel(game);
   afterTurn();
@@ -264,6 +293,53 @@ void Shell::afterTurn() {
     recordingTold_ = true;
     tell("Recording stopped: " + recorder_->error());
   }
+}
+
+void Shell::padPlugged(const std::string& name, PadKind kind) {
+  ++padsPlugged_;
+  padKind_ = kind;
+  tell("Gamepad connected: " + visibleText(name) + " (" + padKindName(kind) + ")");
+}
+
+void Shell::padUnplugged(const std::string& name) {
+  padsPlugged_ = std::max(0, padsPlugged_ - 1);
+  padGave(pad_.reset());
+  tell("Gamepad disconnected: " + visibleText(name));
+}
+
+std::optional<FrontAction> Shell::padButton(PadButton button, bool down) {
+  std::uint64_t now = steadyMilliseconds();
+  return padGave(down ? pad_.press(button, beforeLevel_, now)
+                      : pad_.release(button, beforeLevel_, now));
+}
+
+void Shell::padStick(double x, double y) {
+  padGave(pad_.stick(x, y, beforeLevel_, steadyMilliseconds()));
+}
+
+int Shell::padRepeatIn() {
+  return pad_.untilTick(steadyMilliseconds());
+}
+
+void Shell::padTick() {
+  padGave(pad_.tick(steadyMilliseconds()));
+}
+
+// The pad's keys go through the key gate like typed ones, so the recording
+// holds the game's keys only; F3 is the shell's own, on the start screen.
+std::optional<FrontAction> Shell::padGave(const Gamepad::Outcome& outcome) {
+  if (outcome.overlayChanged) {
+    banner_ = false;
+    front_.showBanner(pad_.overlay());
+  }
+  padTyping_ = true;
+  for (const std::string& key : outcome.keys) {
+    bool f3 = key == std::string{'\0', extendedKey::f3};
+    if (f3 && !(onStartScreen_ && offer_)) continue;
+    platform_.typeAhead(key);
+  }
+  padTyping_ = false;
+  return outcome.action;
 }
 
 void Shell::tell(const std::string& message) {

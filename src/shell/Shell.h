@@ -13,6 +13,7 @@
 #include "runs/RecordingCheck.h"
 #include "runs/RunSummary.h"
 #include "runs/UserFolders.h"
+#include "shell/Gamepad.h"
 #include "shell/KeyHelp.h"
 #include "shell/MessageLog.h"
 #include "shell/Settings.h"
@@ -78,6 +79,12 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   OverlayContent panel(PanelKind which) override;
   void pictureAsked(const Screen& screen, int scale) override;
   void viewChanged(const ViewOptions& view) override;
+  void padPlugged(const std::string& name, PadKind kind) override;
+  void padUnplugged(const std::string& name) override;
+  std::optional<FrontAction> padButton(PadButton button, bool down) override;
+  void padStick(double x, double y) override;
+  int padRepeatIn() override;
+  void padTick() override;
 
   // KeyGate: the arrows that walk, the keys that steer a recording watched,
   // and the notice over the picture that the next key takes away.
@@ -99,6 +106,7 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   void afterTurn();
   void tell(const std::string& message);
   HelpFacts helpFacts() const;
+  std::optional<FrontAction> padGave(const Gamepad::Outcome& outcome);
 
   ShellFront& front_;
   Platform& platform_;
@@ -121,6 +129,13 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   std::string endOfRun_;
   bool partyDown_ = false;
   bool banner_ = false;
+  // The gamepad's presses, the kind of the pad plugged in last, and whether
+  // the start screen is up (before the first level).
+  Gamepad pad_;
+  std::optional<PadKind> padKind_;
+  int padsPlugged_ = 0;
+  bool beforeLevel_ = false;
+  bool padTyping_ = false;
 };
 
 }  // namespace dw

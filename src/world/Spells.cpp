@@ -9,6 +9,9 @@ namespace dw {
 
 namespace {
 
+constexpr SpellCost costs[] = {{"Warp", 3, 6},    {"Vision", 3, 4}, {"Tinker", 6, 4},
+                               {"Passage", 3, 5}, {"Heal", 2, 4},   {"Flare", 5, 4}};
+
 bool knows(const GameState& s, int spellNumber) {
   return s.memberSpells[s.currentMember][spellNumber] > 0;
 }
@@ -16,14 +19,14 @@ bool knows(const GameState& s, int spellNumber) {
 // A spell with an effect routine: the cost is drawn as soon as the spell
 // allows the cast, and a cast refused for lack of Mp still uses up that draw,
 // so seeds replay the same.
-bool castWithEffect(Game& game, const char* name, int costRange, int costBase,
-                    void (*effect)(Game&)) {
+bool castWithEffect(Game& game, int spellNumber, void (*effect)(Game&)) {
   GameState& s = game.state;
-  std::int64_t cost = game.random.pick(costRange, costBase);
+  const SpellCost& info = costs[spellNumber - 1];
+  std::int64_t cost = game.random.pick(info.range, info.base);
   if (s.statOf(stat::mp) < cost) return false;
   effect(game);
   addClamped(s.stat(stat::mp), -cost);
-  setCastMessage(s.messageLine, name, cost);
+  setCastMessage(s.messageLine, info.name, cost);
   return true;
 }
 
@@ -31,12 +34,17 @@ bool castWithEffect(Game& game, const char* name, int costRange, int costBase,
 bool castWarpSpell(Game& game) {
   GameState& s = game.state;
   if (s.exploredCells >= s.openCells) return false;
-  std::int64_t cost = game.random.pick(3, 6);
+  const SpellCost& warp = costs[spell::warp - 1];
+  std::int64_t cost = game.random.pick(warp.range, warp.base);
   if (s.statOf(stat::mp) < cost) return false;
   return castWarp(game, cost);
 }
 
 }  // namespace
+
+SpellCost spellCost(int spellNumber) {
+  return costs[spellNumber - 1];
+}
 
 void setCastMessage(MessageLine& line, std::string_view name, std::int64_t cost) {
   setMessage(line, "[Cast '", name, "'][Mp -", cost, "]");
@@ -51,15 +59,15 @@ bool castSpell(Game& game, int spellNumber) {
     case spell::vision:
       // Vision draws nothing once every open cell has been covered by it.
       if (s.visionCells >= s.openCells) return false;
-      return castWithEffect(game, "Vision", 3, 4, revealArea);
+      return castWithEffect(game, spell::vision, revealArea);
     case spell::tinker:
-      return castWithEffect(game, "Tinker", 6, 4, tinkerEffect);
+      return castWithEffect(game, spell::tinker, tinkerEffect);
     case spell::passage:
-      return castWithEffect(game, "Passage", 3, 5, passageEffect);
+      return castWithEffect(game, spell::passage, passageEffect);
     case spell::heal:
-      return castWithEffect(game, "Heal", 2, 4, healEffect);
+      return castWithEffect(game, spell::heal, healEffect);
     case spell::flare:
-      return castWithEffect(game, "Flare", 5, 4, revealArea);
+      return castWithEffect(game, spell::flare, revealArea);
     default:
       return false;
   }

@@ -186,6 +186,7 @@ bool SdlPlatform::create(OpenFailure& failure) {
     SDL_EventState(type, SDL_IGNORE);
   }
   SDL_StartTextInput();
+  pads_.start();
   if (!show(error)) return false;
   redraw();
   return true;
@@ -233,6 +234,7 @@ SdlPlatform::~SdlPlatform() {
   if (page_ != nullptr) SDL_DestroyTexture(page_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
+  pads_.stop();
   SDL_Quit();
 }
 
@@ -356,6 +358,7 @@ void SdlPlatform::handleEvent(const SDL_Event& event) {
       needsRedraw_ = true;
       break;
     default:
+      if (auto change = pads_.translate(event)) padEvent(*change);
       break;
   }
 }

@@ -13,6 +13,7 @@
 #include "platform/ShellFront.h"
 #include "platform/sdl/KeyTranslator.h"
 #include "platform/sdl/Overlay.h"
+#include "platform/sdl/SdlPads.h"
 #include "platform/sdl/ViewLayout.h"
 
 namespace dw {
@@ -69,6 +70,7 @@ class SdlPlatform : public Platform, public ShellFront {
   bool panelOpen() const override { return panel_.isOpen(); }
   ViewOptions view() const override { return {fullscreen(), aspect_}; }
   void applyView(const ViewOptions& view) override;
+  std::string addPadMappings(const std::string& path) override { return pads_.addMappings(path); }
   // The window's title as it is now.
   std::string title() const { return shownTitle_; }
 
@@ -98,6 +100,8 @@ class SdlPlatform : public Platform, public ShellFront {
   void expireFlash();
   bool waitEvent(SDL_Event& event, std::uint64_t until);
   void deliverTyped();
+  void padEvent(const SdlPads::Change& change);
+  bool padRepeatDue(SDL_Event& event);
   void drawBarNotice(const ViewLayout& view, int drawW, int drawH);
 
   SDL_Window* window_ = nullptr;
@@ -129,6 +133,7 @@ class SdlPlatform : public Platform, public ShellFront {
   SDL_Texture* noticeTexture_ = nullptr;
   std::vector<std::string> noticeLines_;
   std::string watchStatus_;
+  SdlPads pads_;
 };
 
 }  // namespace dw

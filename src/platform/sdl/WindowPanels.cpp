@@ -121,16 +121,53 @@ bool SdlPlatform::waitEvent(SDL_Event& event, std::uint64_t until) {
   for (;;) {
     expireFlash();
     // While the title tells something for a while, sleep no longer than that.
+    if (padRepeatDue(event)) return true;
     std::uint64_t deadline = until;
     if (flashUntil_ != 0 && (deadline == 0 || flashUntil_ < deadline)) deadline = flashUntil_;
+    // A direction held on a pad repeats: sleep no longer than that either.
+    int repeatIn = shell_ != nullptr && !panel_.isOpen() ? shell_->padRepeatIn() : -1;
+    std::uint64_t repeatAt = SDL_GetTicks64() + static_cast<std::uint64_t>(std::max(repeatIn, 0));
+    if (repeatIn >= 0 && (deadline == 0 || repeatAt < deadline)) deadline = repeatAt;
     if (deadline == 0) return SDL_WaitEvent(&event) != 0;
     std::uint64_t now = SDL_GetTicks64();
     if (now >= deadline) {
       if (until != 0 && now >= until) return false;
-      continue;  // the title's time is up: it is put back above
+      continue;  // the title's time is up, or a repeat's: both are done above
     }
     auto wait = static_cast<int>(std::min<std::uint64_t>(deadline - now, 1000));
     if (SDL_WaitEventTimeout(&event, wait) != 0) return true;
+  }
+}
+
+// A held pad direction whose repeat is due gives its key now, as an event
+// of no other meaning that wakes the wait.
+bool SdlPlatform::padRepeatDue(SDL_Event& event) {
+  if (shell_ == nullptr || shell_->padRepeatIn() != 0) return false;
+  if (panel_.isOpen()) return false;
+  shell_->padTick();
+  event = {};
+  event.type = SDL_USEREVENT;
+  return true;
+}
+
+// A pad's change: the shell turns presses into the game's keys. Under a
+// panel, any button closes it and goes no further, as a key does.
+void SdlPlatform::padEvent(const SdlPads::Change& change) {
+  if (shell_ == nullptr) return;
+  using Kind = SdlPads::Change::Kind;
+  if (change.kind == Kind::plugged) {
+    shell_->padPlugged(change.name, change.padKind);
+  } else if (change.kind == Kind::unplugged) {
+    shell_->padUnplugged(change.name);
+  } else if (change.kind == Kind::stick) {
+    if (!panel_.isOpen()) shell_->padStick(change.x, change.y);
+  } else if (panel_.isOpen()) {
+    if (!change.down) return;
+    panel_.close();
+    panelShown_.reset();
+    needsRedraw_ = true;
+  } else {
+    apply(shell_->padButton(change.button, change.down));
   }
 }
 

@@ -84,6 +84,11 @@ EM_JS(void, dw_web_take_hand_over, (std::uint8_t * out), {
   Module.duskwarren.handOver = null;
 });
 
+// The name of the pad plugged in or taken out last, for the hand-over.
+EM_JS(int, dw_web_fetch_pad_name, (), {
+  Module.duskwarren.handOver = new TextEncoder().encode(String(Module.duskwarren.padName || "").slice(0, 100));
+  return Module.duskwarren.handOver.length;
+});
 EM_JS(void, dw_web_begin_run, (), { Module.duskwarren.runs.begin(); });
 // The kept run goes on from its first `bytes` bytes; no tap on the picture
 // is Space in it.
@@ -149,6 +154,11 @@ namespace {
 // action. The page's script learns the numbers from frontKeysJson(), so they
 // are written here alone.
 constexpr int requestBase = 1000;
+// A gamepad's changes, the same way: a button (the number plus twice the
+// button, plus one when it went down), a pad plugged in (plus its family),
+// taken out, and the left stick (plus (x + 100) * 201 + y + 100, each axis in
+// hundredths).
+constexpr int padButtonBase = 2000, padPlugBase = 2100, padUnplugItem = 2110, padStickBase = 3000;
 
 std::string quoted(std::string_view text) {
   std::string out = "\"";
@@ -169,7 +179,11 @@ std::string frontKeysJson(const FrontKeys& table) {
     requests += (requests.empty() ? "" : ",") + quoted(actionName(action)) + ":" +
                 std::to_string(requestBase + static_cast<int>(action));
   }
-  return "{\"keys\":{" + keys + "},\"requests\":{" + requests + "}}";
+  std::string pad = "\"pad\":{\"button\":" + std::to_string(padButtonBase) +
+                    ",\"plug\":" + std::to_string(padPlugBase) +
+                    ",\"unplug\":" + std::to_string(padUnplugItem) +
+                    ",\"stick\":" + std::to_string(padStickBase) + "}";
+  return "{\"keys\":{" + keys + "},\"requests\":{" + requests + "}," + pad + "}";
 }
 
 // The action a number of the page's queue asks for, if it is one.
@@ -221,7 +235,9 @@ void WebPlatform::present() {
 
 void WebPlatform::pumpEvents() {
   for (int item = dw_web_next_key(); item >= 0; item = dw_web_next_key()) {
-    if (auto action = requested(item)) {
+    if (item >= padButtonBase) {
+      padItem(item);
+    } else if (auto action = requested(item)) {
       request(*action);
     } else if (dw_web_panel_open() != 0) {
       // A key typed (or tapped) while a panel shows closes it, and the game
@@ -229,6 +245,32 @@ void WebPlatform::pumpEvents() {
       dw_web_panel_close();
     } else {
       pushKey(std::string(1, static_cast<char>(item & 0xFF)));
+    }
+  }
+}
+
+// A pad's change, handed to the shell, which makes the game's keys of it.
+// Under a panel a button closes the panel and goes no further.
+void WebPlatform::padItem(int item) {
+  if (events_ == nullptr) return;
+  const bool panel = dw_web_panel_open() != 0;
+  if (item >= padStickBase) {
+    int v = item - padStickBase;
+    if (!panel) events_->padStick((v / 201 - 100) / 100.0, (v % 201 - 100) / 100.0);
+  } else if (item == padUnplugItem || (item >= padPlugBase && item < padPlugBase + 4)) {
+    std::string name(static_cast<std::size_t>(dw_web_fetch_pad_name()), '\0');
+    dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(name.data()));
+    if (item == padUnplugItem)
+      events_->padUnplugged(name);
+    else
+      events_->padPlugged(name, static_cast<PadKind>(item - padPlugBase));
+  } else if (item < padButtonBase + 2 * padButtonCount) {
+    auto button = static_cast<PadButton>((item - padButtonBase) / 2);
+    bool down = (item - padButtonBase) % 2 == 1;
+    if (panel) {
+      if (down) dw_web_panel_close();
+    } else if (auto action = events_->padButton(button, down)) {
+      request(*action);
     }
   }
 }
@@ -247,7 +289,14 @@ void WebPlatform::frontKeysChanged() {
 
 bool WebPlatform::waitEvents() {
   present();
-  dw_web_wait_for_key();
+  // A direction held on a pad repeats; else nothing is timed while waiting.
+  int repeatIn = events_ != nullptr ? events_->padRepeatIn() : -1;
+  if (repeatIn < 0) {
+    dw_web_wait_for_key();
+  } else {
+    if (repeatIn > 0) dw_web_wait_for_key_or(repeatIn);
+    if (events_ != nullptr && events_->padRepeatIn() == 0) events_->padTick();
+  }
   pumpEvents();
   return true;
 }

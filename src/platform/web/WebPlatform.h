@@ -81,6 +81,7 @@ class WebPlatform : public Platform, public ShellFront {
  private:
   void openPanel(PanelKind which);
   void request(FrontAction action);
+  void padItem(int item);
 
   std::uint64_t shownChanges_ = 0;
   bool shownOnce_ = false;

@@ -78,6 +78,7 @@ Module.duskwarren = (function () {
   // each action does: both handed over by the game (setFrontKeys).
   let frontKeys = {};
   let requests = {};
+  let padNumbers = null;
 
   // What the game is doing, on the page for styles and for tests:
   // loading, busy, waiting (for a key), ended or stopped.
@@ -255,6 +256,15 @@ Module.duskwarren = (function () {
     setFrontKeys(table) {
       frontKeys = table.keys;
       requests = table.requests;
+      padNumbers = table.pad;
+    },
+    // The numbers of a pad's changes in the game's queue (gamepad.js), and
+    // handing one to the game.
+    padNumbers() {
+      return padNumbers;
+    },
+    padItem(item) {
+      if (!restart) queue(item);
     },
     // Asks the game for what an action of the page's own does: a panel
     // ('keyHelp', 'messageLog') or a picture of the screen ('picture').
