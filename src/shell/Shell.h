@@ -98,6 +98,7 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   int continueOffered();
   void afterTurn();
   void tell(const std::string& message);
+  void showStartHint(bool on);
   HelpFacts helpFacts() const;
 
   ShellFront& front_;
@@ -121,6 +122,7 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   std::string endOfRun_;
   bool partyDown_ = false;
   bool banner_ = false;
+  bool startHint_ = false;
 };
 
 }  // namespace dw
