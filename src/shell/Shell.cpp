@@ -289,7 +289,7 @@ void Shell::showStartHint(bool on) {
       lines.push_back(keyNames(*row, " or ") + ": continue the game " +
                       runDescription(std::filesystem::path(*offer_)));
   }
-  std::string hint = "Space: a new game, @: type a seed";
+  std::string hint = "Space: new game, @: seed";
   if (const FrontKey* row = rowOf(keys, FrontAction::keyHelp))
     hint += ", " + keyNames(*row, " or ") + ": keys";
   lines.push_back(hint);

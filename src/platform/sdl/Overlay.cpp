@@ -1,6 +1,7 @@
 #include "platform/sdl/Overlay.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Font.h"
 
@@ -176,16 +177,20 @@ void drawBanner(std::uint32_t* argb, const Palette& palette, std::string_view te
 void drawStartHint(std::uint32_t* argb, const Palette& palette,
                    const std::vector<std::string>& lines) {
   Canvas32 c{argb, palette};
-  std::vector<std::string> rows;
-  for (const std::string& line : lines) {
-    for (std::string& row : wrapPanelText(line, bodyColsOfBanner)) rows.push_back(std::move(row));
+  // The offer in the notice colour, the keys (the last line) quieter.
+  std::vector<std::pair<std::string, int>> rows;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    int colour = i + 1 == lines.size() ? footerColour : bannerColour;
+    for (std::string& row : wrapPanelText(lines[i], bodyColsOfBanner))
+      rows.emplace_back(std::move(row), colour);
   }
   int count = static_cast<int>(rows.size());
   int top = Screen::textRows - 2 - count;  // the last row stays free
   fillCells(argb, top, frameLeft, top + count - 1, frameRight, 0xFF000000u);
   for (int i = 0; i < count; ++i) {
-    int col = frameLeft + 1 + (frameRight - frameLeft - 1 - static_cast<int>(rows[i].size())) / 2;
-    putText(c, top + i, col, rows[i], i + 1 == count ? footerColour : bannerColour);
+    const auto& [text, colour] = rows[i];
+    int col = frameLeft + 1 + (frameRight - frameLeft - 1 - static_cast<int>(text.size())) / 2;
+    putText(c, top + i, col, text, colour);
   }
 }
 
