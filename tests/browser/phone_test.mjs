@@ -63,7 +63,10 @@ async function tapKey(page, byte, inSeed) {
   const names = { 13: 'Enter', 27: 'Escape', 8: 'Backspace' };
   const key = names[byte] || String.fromCharCode(byte);
   const group = inSeed && /[0-9]/.test(key) ? '.touch-seed ' : /[8624]/.test(key) ? '.touch-pad ' : '';
-  await page.locator(`${group}button[data-key="${key === '"' ? '\\"' : key}"]`).first().tap();
+  const button = page.locator(`${group}button[data-key="${key === '"' ? '\\"' : key}"]`).first();
+  await button.tap();
+  // Again asks once: the second tap starts the run over.
+  if (key === '~') await button.tap();
 }
 
 // Holds a pad button down for the given time with the touch screen and
