@@ -16,6 +16,7 @@
 #include "runs/UserFolders.h"
 #include "shell/Session.h"
 #include "shell/Shell.h"
+#include "shell/TurnNotes.h"
 
 // clang-format off
 // The picture on the page's canvas, the visible page pixel for pixel, saved
@@ -92,6 +93,10 @@ class TurnReader {
     }
     for (auto it = from; it != entries.end(); ++it) messages.push_back(it->text);
     if (!entries.empty()) last_ = &entries.back();
+    // What the picture shows of the turn and the line does not say.
+    std::string note = turnNote(before_, game);
+    if (!note.empty()) messages.push_back(note);
+    before_ = snapshotOf(game);
 
     const GameState& s = game.state;
     const int m = s.currentMember;
@@ -110,6 +115,7 @@ class TurnReader {
 
  private:
   const LogEntry* last_ = nullptr;
+  TurnSnapshot before_;
 };
 
 // The recording the player chose to watch, checked against this game and

@@ -24,6 +24,8 @@ const char* actionName(FrontAction action) {
       return "fullscreen";
     case FrontAction::suspend:
       return "suspend";
+    case FrontAction::lookAround:
+      return "lookAround";
   }
   return "";
 }

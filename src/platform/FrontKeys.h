@@ -20,12 +20,13 @@ enum class FrontAction {
   aspect,
   fullscreen,
   suspend,
+  lookAround,
 };
 
-inline constexpr FrontAction allFrontActions[] = {FrontAction::keyHelp,    FrontAction::messageLog,
-                                                  FrontAction::pastRuns,   FrontAction::continueRun,
-                                                  FrontAction::picture,    FrontAction::aspect,
-                                                  FrontAction::fullscreen, FrontAction::suspend};
+inline constexpr FrontAction allFrontActions[] = {
+    FrontAction::keyHelp,     FrontAction::messageLog, FrontAction::pastRuns,
+    FrontAction::continueRun, FrontAction::picture,    FrontAction::aspect,
+    FrontAction::fullscreen,  FrontAction::suspend,    FrontAction::lookAround};
 // The action's name, as the page's script knows it.
 const char* actionName(FrontAction action);
 

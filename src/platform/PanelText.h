@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dw {
@@ -25,5 +26,18 @@ struct OverlayContent {
   bool opensAtTop = false;  // a pageable panel opens at its start, not its end
   std::string empty;        // shown when there are no lines
 };
+
+// Splits a panel's text into lines of at most width characters (one byte a
+// character: code-page-437 text). Lines break at spaces, and between two
+// bracketed pieces ("[Gold +5][Hp -2]"); a bracketed piece stays whole
+// unless it alone is wider than a line, and then breaks at its spaces. A
+// word wider than a line is cut where the line ends. Never returns no lines.
+// Every front-end's panels and notices wrap with this one.
+std::vector<std::string> wrapPanelText(std::string_view text, int width);
+
+// UTF-8 text made to fit a row of width columns: as it is when it fits,
+// else cut after the last whole word that leaves room for "…" (cut inside
+// a word only when the first word alone is too wide).
+std::string fitToRow(std::string_view text, int width);
 
 }  // namespace dw

@@ -16,14 +16,15 @@ namespace dw {
 class Platform;
 
 // The panels a player opens over the game: the keys (F1), the message log
-// (F2) and the past runs (F4).
-enum class PanelKind { keyHelp, messageLog, pastRuns };
+// (F2), the past runs (F4) and the hero's surroundings in words (F5).
+enum class PanelKind { keyHelp, messageLog, pastRuns, surroundings };
 
 // The panel a key of the front-end's own opens, if it opens one.
 inline std::optional<PanelKind> panelOf(FrontAction action) {
   if (action == FrontAction::keyHelp) return PanelKind::keyHelp;
   if (action == FrontAction::messageLog) return PanelKind::messageLog;
   if (action == FrontAction::pastRuns) return PanelKind::pastRuns;
+  if (action == FrontAction::lookAround) return PanelKind::surroundings;
   return std::nullopt;
 }
 
@@ -91,6 +92,12 @@ class ShellFront {
   // Shows a notice over the picture itself (code-page-437 text; empty takes
   // it away). The shell takes it away at the next key.
   virtual void showBanner(const std::string& text) = 0;
+  // What the start screen offers and a short hint of its keys
+  // (code-page-437 lines; none takes them away), shown over the picture's
+  // empty rows where the front-end has no other place for its notices (the
+  // window in fullscreen without bars). The shell takes them away at the
+  // first key.
+  virtual void showStartHint(const std::vector<std::string>& /*lines*/) {}
   // Whether a panel is open now: a recording watched waits behind one.
   virtual bool panelOpen() const = 0;
 

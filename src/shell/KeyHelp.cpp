@@ -144,10 +144,10 @@ OverlayContent keyHelp(const HelpFacts& facts) {
                  "to 0; the level count and everyone's Hp go on"),
              key("Escape", "Quit")});
   arrowKeys(help, facts);
-  add(help,
-      {key("", "Every other key spends the turn too"), gap(), heading("What kills"),
-       key("", "A monster sharing your cell, hidden"), key("", "under the hero, strikes at every"),
-       key("", "move that is blocked: step off it")});
+  add(help, {key("", "Every other key spends the turn too"), gap(), heading("What kills"),
+             key("",
+                 "A monster sharing your cell, hidden under the hero, strikes at every move "
+                 "that is blocked: step off it")});
   frontKeys(help, facts, false);
   if (facts.pad) add(help, {gap()});
   padKeys(help, facts);

@@ -11,6 +11,7 @@
 #include "runs/RunRecorder.h"
 #include "shell/KeyHelp.h"
 #include "world/Spells.h"
+#include "shell/Surroundings.h"
 
 namespace dw {
 
@@ -183,7 +184,9 @@ int Shell::run(Game& game, bool resumed) {
   game.observer = this;
   platform_.setKeyGate(this);
   front_.setShellEvents(this);
+  showStartHint(!resumed && !watch_);
   int code = resumed ? resumeGame(game) : runGame(game);
+  showStartHint(false);
   // The front-end may outlive this game; it must not call into it any more.
   front_.setShellEvents(nullptr);
   platform_.setKeyGate(nullptr);
@@ -206,6 +209,13 @@ HelpFacts Shell::helpFacts() const {
 
 OverlayContent Shell::panel(PanelKind which) {
   if (which == PanelKind::messageLog) return log_.panel();
+  if (which == PanelKind::surroundings) {
+    if (game_ && game_->state.levelNumber > 0) return surroundingsPanel(*game_);
+    OverlayContent none;
+    none.title = "Around you";
+    none.empty = "Nothing yet: the level has not begun";
+    return none;
+  }
   if (which == PanelKind::pastRuns) {
     std::optional<RunSummary> now;
     if (game_ && !watch_) now = tally_.summary(*game_);
@@ -240,6 +250,7 @@ std::optional<std::string> Shell::typed(std::string key) {
     banner_ = false;
     front_.showBanner("");
   }
+  if (startHint_) showStartHint(false);
   if (watch_) {
     if (watch_->control(key)) front_.setWatchStatus(watch_->status());
     return std::nullopt;
@@ -340,6 +351,25 @@ std::optional<FrontAction> Shell::padGave(const Gamepad::Outcome& outcome) {
   }
   padTyping_ = false;
   return outcome.action;
+}
+
+// The start screen's offer (F3) and its keys, for a front-end that has no
+// other place to show them; they go with the first key.
+void Shell::showStartHint(bool on) {
+  startHint_ = on;
+  if (!on) return front_.showStartHint({});
+  std::vector<std::string> lines;
+  const FrontKeys& keys = front_.frontKeys();
+  if (offer_) {
+    if (const FrontKey* row = rowOf(keys, FrontAction::continueRun))
+      lines.push_back(keyNames(*row, " or ") + ": continue the game " +
+                      runDescription(std::filesystem::path(*offer_)));
+  }
+  std::string hint = "Space: new game, @: seed";
+  if (const FrontKey* row = rowOf(keys, FrontAction::keyHelp))
+    hint += ", " + keyNames(*row, " or ") + ": keys";
+  lines.push_back(hint);
+  front_.showStartHint(lines);
 }
 
 void Shell::tell(const std::string& message) {

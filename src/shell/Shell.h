@@ -105,6 +105,7 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   int continueOffered();
   void afterTurn();
   void tell(const std::string& message);
+  void showStartHint(bool on);
   HelpFacts helpFacts() const;
   std::optional<FrontAction> padGave(const Gamepad::Outcome& outcome);
 
@@ -136,6 +137,7 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   int padsPlugged_ = 0;
   bool beforeLevel_ = false;
   bool padTyping_ = false;
+  bool startHint_ = false;
 };
 
 }  // namespace dw

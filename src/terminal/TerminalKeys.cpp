@@ -8,6 +8,7 @@ const FrontKeys& terminalKeys() {
       {{"F2", "l"}, FrontAction::messageLog, "Message log"},
       {{"F3"}, FrontAction::continueRun, "Continue the last run (start screen)"},
       {{"F4", "r"}, FrontAction::pastRuns, "Past runs"},
+      {{"F5", "x"}, FrontAction::lookAround, "What is around you, in words"},
       {{"F12"}, FrontAction::picture, "Screenshot"},
       {{"Ctrl+Z"}, FrontAction::suspend, "Suspend (fg goes on)"},
   };

@@ -8,6 +8,7 @@ const FrontKeys& windowKeys() {
       {{"F2"}, FrontAction::messageLog, "Message log"},
       {{"F3"}, FrontAction::continueRun, "Continue the last run (start screen)"},
       {{"F4"}, FrontAction::pastRuns, "Past runs"},
+      {{"F5"}, FrontAction::lookAround, "What is around you, in words"},
       {{"F10"}, FrontAction::aspect, "4:3 view"},
       {{"F11", "Alt+Enter"}, FrontAction::fullscreen, "Full screen"},
       {{"F12"}, FrontAction::picture, "Screenshot"},

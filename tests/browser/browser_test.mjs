@@ -174,17 +174,55 @@ async function idle(site, replay, out) {
   await page.screenshot({ path: path.join(out, 'idle.png') });
 }
 
-// The panels and the notice of the whole party fallen show over the canvas,
-// never on it: the canvas stays the replay's page, the panels' keys never
-// reach the game, and the notice goes at the next key, which the game takes.
+// Where a notice stands against the picture shown (the 4:3 view's canvas
+// when it is on): it may cover the map, never the status row (the
+// picture's top 8 of 200 lines) nor the message row (its bottom 8).
+async function expectRowsClear(page, selector, what) {
+  const { picture, notice } = await page.evaluate((sel) => {
+    const box = (e) => {
+      const r = e.getBoundingClientRect();
+      return { left: r.left, right: r.right, top: r.top, bottom: r.bottom, height: r.height };
+    };
+    const shown = [...document.querySelectorAll('#view, #screen')].find((c) => !c.hidden);
+    return { picture: box(shown), notice: box(document.querySelector(sel)) };
+  }, selector);
+  const row = (picture.height * 8) / 200;
+  const across = notice.left < picture.right && picture.left < notice.right;
+  const hides = (top, bottom) => across && notice.top < bottom && top < notice.bottom;
+  check(notice.height > 0, `${what}: ${selector} is not shown`);
+  check(!hides(picture.top, picture.top + row), `${what}: ${selector} hides the status row: ${JSON.stringify({ picture, notice })}`);
+  check(!hides(picture.bottom - row, picture.bottom),
+        `${what}: ${selector} hides the message row: ${JSON.stringify({ picture, notice })}`);
+}
+
+// The panels and the notices show over the canvas, never on it: the canvas
+// stays the replay's page, the panels' keys never reach the game, and the
+// notice of the whole party fallen goes at the next key, which the game
+// takes. At 1280 x 800 the picture fills the page (4x), and the notices
+// stand over the map, clear of the status and message rows, in the 4:3
+// view too.
 async function notices(site, replay, out) {
   const url = await serveSite(site);
-  const { page } = await launchBrowser();
+  const { page } = await launchBrowser({ viewport: { width: 1280, height: 800 } });
   await openGame(page, url, 0.5);
-  const down = '@42\\r 228422424664684648842842462248882824648666628842844846428246466684288668824662422484824668486464++6226242888248646466';
-  await typeKeys(page, parseKeys(down));
+  const firstFall = '@42\\r 228422424664684648842842462248882824648666628842844846428246466684288668824662422484824668486464';
+  await typeKeys(page, parseKeys(firstFall));
+  await settled(page, 60000);
+  check(/Old Hesk has fallen/.test(await page.locator('#party').textContent()),
+        `the fall notice says: ${await page.locator('#party').textContent()}`);
+  await expectRowsClear(page, '#party', 'a member fallen at 1280 x 800');
+  await page.screenshot({ path: path.join(out, 'notice-band.png') });
+  await page.keyboard.press('F10');
+  await page.waitForFunction(() => !document.getElementById('view').hidden);
+  await expectRowsClear(page, '#party', 'a member fallen in the 4:3 view');
+  await page.keyboard.press('F10');
+  await page.waitForFunction(() => !document.getElementById('screen').hidden);
+  const down = `${firstFall}++6226242888248646466`;
+  await typeKeys(page, parseKeys('++6226242888248646466'));
   await settled(page, 60000);
   const banner = page.locator('#banner');
+  await expectRowsClear(page, '#banner', 'the whole party fallen');
+  await expectRowsClear(page, '#party', 'the whole party fallen');
   check(await banner.isVisible(), 'no notice over the picture when the whole party has fallen');
   check(/The whole party has fallen: ~ starts again, Escape quits/.test(await banner.textContent()),
         `the notice says: ${await banner.textContent()}`);

@@ -63,7 +63,10 @@ async function tapKey(page, byte, inSeed) {
   const names = { 13: 'Enter', 27: 'Escape', 8: 'Backspace' };
   const key = names[byte] || String.fromCharCode(byte);
   const group = inSeed && /[0-9]/.test(key) ? '.touch-seed ' : /[8624]/.test(key) ? '.touch-pad ' : '';
-  await page.locator(`${group}button[data-key="${key === '"' ? '\\"' : key}"]`).first().tap();
+  const button = page.locator(`${group}button[data-key="${key === '"' ? '\\"' : key}"]`).first();
+  await button.tap();
+  // Again asks once: the second tap starts the run over.
+  if (key === '~') await button.tap();
 }
 
 // Holds a pad button down for the given time with the touch screen and
@@ -132,6 +135,73 @@ async function touchGame(keysFile, fraction, site, replay, out) {
   await page.screenshot({ path: path.join(out, 'touch-landscape.png') });
 }
 
+// Buttons whose text is wider than themselves, and buttons a text of the
+// ended screen runs into.
+async function overflowing(page) {
+  return page.evaluate(() => {
+    const shown = (e) => e.offsetParent !== null && getComputedStyle(e).visibility !== 'hidden';
+    const buttons = [...document.querySelectorAll('button')].filter(shown);
+    const wide = buttons.filter((b) => b.scrollWidth > b.clientWidth + 0.5).map((b) => b.textContent);
+    const texts = [...document.querySelectorAll('#ended p')].filter(shown).map((p) => {
+      const range = document.createRange();
+      range.selectNodeContents(p);
+      return [...range.getClientRects()];
+    }).flat();
+    const meet = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    const run = buttons.filter((b) => !b.closest('#ended') &&
+                                      texts.some((t) => meet(t, b.getBoundingClientRect())))
+      .map((b) => b.textContent);
+    return { wide, run };
+  });
+}
+
+// At 360 x 640, 390 x 844 and 844 x 390 no label is wider than its button
+// and the ended screen's words run into no button; Again asks once before
+// it starts the run over; the Keys button shows the controls, not keys; a
+// tap on the picture goes from the start screen through the compass screen
+// into the level.
+async function fit(site, replay, out) {
+  const url = await serveSite(site);
+  for (const [width, height] of [[360, 640], [390, 844], [844, 390]]) {
+    const what = `${width} x ${height}`;
+    const { page } = await launchBrowser({ ...phone, viewport: { width, height } });
+    await openGame(page, url, 0.5);
+    let found = await overflowing(page);
+    check(found.wide.length === 0, `${what}: labels wider than their buttons: ${found.wide}`);
+    await page.locator('#help-panel').tap();
+    await page.locator('#panel').waitFor({ state: 'visible', timeout: 5000 });
+    const help = await page.locator('#panel dl').innerText();
+    check(/Passage/.test(help) && /Use/.test(help) && /Again/.test(help) && !/8 2 4 6|Arrows/.test(help),
+          `${what}: the Keys button shows no touch controls: ${help}`);
+    await page.locator('#help-panel').tap();
+    await page.locator('#panel').waitFor({ state: 'hidden', timeout: 5000 });
+    if (width === 390) {
+      // The start screen, then the compass screen: each a tap on the picture.
+      await page.locator('#screen').tap();
+      await settled(page);
+      check(await page.locator('#tap-hint').isVisible(), 'the compass screen says nothing of a tap');
+      await page.locator('#screen').tap();
+      await settled(page);
+      await expectSamePixels(page, replayScreenshot(replay, '  ', noon + 0.5, out, 'tap-level'), out,
+                             'tap-level');
+      check(!(await page.locator('#tap-hint').isVisible()), 'the tap hint stays in the level');
+      const again = page.locator('#touch button[data-key="~"]');
+      await again.tap();
+      await settled(page);
+      check((await again.textContent()) !== 'Again', 'Again does not ask before it acts');
+      await expectSamePixels(page, readPngRgb(path.join(out, 'tap-level.replay.png')), out,
+                             'again-asked');
+    }
+    await page.locator('#touch button[data-key="Escape"]').tap();
+    check((await settled(page)) === 'ended', `${what}: the Escape button did not end the game`);
+    found = await overflowing(page);
+    check(found.run.length === 0, `${what}: the ended screen runs into ${found.run}`);
+    check(found.wide.length === 0, `${what}: labels wider than their buttons: ${found.wide}`);
+    await page.screenshot({ path: path.join(out, `fit-${width}x${height}.png`) });
+    await page.context().close();
+  }
+}
+
 // Waits until the page is controlled by a service worker whose cache is
 // the only one of the site's, and not the one named before; returns the
 // cache's name.
@@ -198,14 +268,14 @@ async function reader(site, replay, out) {
   const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.tagName);
   check((await focused()) === 'stage', `the game does not have the focus: ${await focused()}`);
   const order = [];
-  for (let i = 0; i < 9; ++i) {
+  for (let i = 0; i < 10; ++i) {
     await page.keyboard.press('Tab');
     order.push(await page.evaluate(() => {
       const e = document.activeElement;
       return e.tagName === 'BUTTON' && (e.getAttribute('aria-label') || e.textContent.trim()) ? e.id : '?';
     }));
   }
-  check(order.join() === 'help-panel,log-panel,picture,new-game,download,watch,aspect,fullscreen,show-controls',
+  check(order.join() === 'help-panel,log-panel,look-panel,picture,new-game,download,watch,aspect,fullscreen,show-controls',
         `Tab goes through ${order}`);
   await page.keyboard.press('Enter');
   check(await page.evaluate(() => document.body.classList.contains('touch')),
@@ -213,7 +283,7 @@ async function reader(site, replay, out) {
   await page.keyboard.press('Space');
   check(!(await page.evaluate(() => document.body.classList.contains('touch'))),
         'Space on the Controls button did not hide the controls');
-  for (let i = 0; i < 9; ++i) await page.keyboard.press('Shift+Tab');
+  for (let i = 0; i < 10; ++i) await page.keyboard.press('Shift+Tab');
   check((await focused()) === 'stage', `Shift+Tab does not lead back to the game: ${await focused()}`);
   // Had the game taken Space or Enter above, these keys would draw another picture.
   await typeKeys(page, parseKeys('@7\\r 66'));
@@ -363,6 +433,8 @@ if (kind === 'touch') {
   runTest('kept', 170, () => kept(...rest));
 } else if (kind === 'reader') {
   runTest('reader', 90, () => reader(...rest));
+} else if (kind === 'fit') {
+  runTest('fit', 150, () => fit(...rest));
 } else if (kind === 'offline') {
   runTest('offline', 90, () => offline(...rest));
 } else {

@@ -1,6 +1,7 @@
 #!/bin/bash
 # The terminal game with the shell around it, in tmux (80 x 30): F1 and "?"
-# open the keys (which name F3 too), F2 and "l" the message log, and each closes with Escape to
+# open the keys (which name F3 too), F2 and "l" the message log, F5 and "x" the
+# eight cells around the hero in words, and each closes with Escape to
 # the very screen the headless game shows, for none of their keys reaches the
 # game. The player's settings make the arrows walk (a bad line is named on
 # the row below the game, and the game goes on). The game is recorded, and
@@ -35,6 +36,14 @@ panel() {  # panel KEY TITLE NAME: KEY opens the panel TITLE, Escape closes it
 }
 panel F1 "─ Keys ─" F1
 panel F2 "─ Message log ─" F2
+# F5 and "x" read the hero's surroundings in words: the eight cells around
+# and the stairs, never reaching the game.
+panel F5 "─ Around you ─" F5
+keys -l "x"
+wait_for_text "Down-right *[A-Z]" 5 "x names the eight cells around"
+wait_for_text "Stairs *" 5 "x tells where the stairs are"
+keys Escape
+expect_screen "$WORK/first.txt" "x-closed"
 keys -l "?"
 wait_for_text "─ Keys ─" 5 "? opens the keys"
 # Paging moves through the keys without closing them; they name every key
@@ -77,7 +86,15 @@ else
   wait_for_text "Watching .*dwrec (paused: Space goes on)" 10 "Space pauses the recording watched"
   keys -l "++++++++ "
   wait_for_text "The end of the recording" 20 "the recording watched to its end"
-  keys x
+  # The row below the game holds the whole notice, or as much as fits cut
+  # at a word with "…": never a tail written over its last column.
+  row=$(capture | sed -n 26p | sed 's/ *$//')
+  if [[ "$row" == *"any key closes" || "$row" == *"…" ]] && [ "${#row}" -le 80 ]; then
+    note "the end-of-watch notice fits 80 columns: $row"
+  else
+    fail "the end-of-watch notice overruns its row: '$row'"
+  fi
+  keys q
   expect_end 0 "the recording watched to its end"
 fi
 finish

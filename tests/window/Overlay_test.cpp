@@ -37,13 +37,6 @@ TEST(OverlayPanel, TheLogOpensAtItsNewestLineAndPagesWithinItsEnds) {
   EXPECT_EQ(panel.firstRow(), 0);
 }
 
-TEST(OverlayPanel, LinesBreakAtSpacesAndCutOnlyWordsWiderThanALine) {
-  EXPECT_EQ(wrapWords("[Attacked by Orc][Hp -7]", 11),
-            (std::vector<std::string>{"[Attacked", "by Orc][Hp", "-7]"}));
-  EXPECT_EQ(wrapWords("abcdefghij kl", 4), (std::vector<std::string>{"abcd", "efgh", "ij", "kl"}));
-  EXPECT_EQ(wrapWords("", 10), std::vector<std::string>{""});
-}
-
 TEST(BarNotice, GoesInTheLargestBarAtTheLargestWholeScaleThatFits) {
   const std::string notice = "Old Hesk has fallen: + or - picks another member";
   // A 3x page in 1100 x 700: bars of 50 above and below, 70 at the sides.

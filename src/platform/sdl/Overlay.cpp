@@ -1,6 +1,7 @@
 #include "platform/sdl/Overlay.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Font.h"
 
@@ -85,41 +86,6 @@ void drawFontGlyph(std::uint32_t* argb, int width, int height, int x, int y, std
   }
 }
 
-std::vector<std::string> wrapWords(std::string_view text, int width) {
-  width = std::max(width, 1);
-  std::vector<std::string> lines;
-  std::string line;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] == ' ') {
-      ++i;
-      continue;
-    }
-    std::size_t end = text.find(' ', i);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view word = text.substr(i, end - i);
-    i = end;
-    while (!word.empty()) {
-      std::size_t room =
-          line.empty() ? width : width - std::min<std::size_t>(width, line.size() + 1);
-      if (word.size() <= room) {
-        if (!line.empty()) line += ' ';
-        line += word;
-        word = {};
-      } else if (line.empty()) {
-        // A word wider than a line is cut where the line ends.
-        lines.emplace_back(word.substr(0, width));
-        word.remove_prefix(width);
-      } else {
-        lines.push_back(std::move(line));
-        line.clear();
-      }
-    }
-  }
-  if (!line.empty() || lines.empty()) lines.push_back(std::move(line));
-  return lines;
-}
-
 void OverlayPanel::open(OverlayContent content) {
   content_ = std::move(content);
   open_ = true;
@@ -136,7 +102,7 @@ void OverlayPanel::layOut() {
   labelWidth_ = std::min(labelWidth_, bodyCols / 2);
   int textWidth = bodyCols - (labelWidth_ > 0 ? labelWidth_ + 1 : 0);
   for (const auto& line : content_.lines) {
-    auto pieces = wrapWords(line.text, line.heading ? bodyCols : textWidth);
+    auto pieces = wrapPanelText(line.text, line.heading ? bodyCols : textWidth);
     for (std::size_t i = 0; i < pieces.size(); ++i) {
       rows_.push_back({i == 0 ? line.label.substr(0, labelWidth_) : std::string(),
                        std::move(pieces[i]), line.labelColour, line.textColour, line.heading});
@@ -194,7 +160,7 @@ void OverlayPanel::draw(std::uint32_t* argb, const Palette& palette) const {
 
 void drawBanner(std::uint32_t* argb, const Palette& palette, std::string_view text) {
   Canvas32 c{argb, palette};
-  std::vector<std::string> lines = wrapWords(text, bodyColsOfBanner);
+  std::vector<std::string> lines = wrapPanelText(text, bodyColsOfBanner);
   int rows = static_cast<int>(lines.size());
   int top = (Screen::textRows - rows) / 2;  // the frame's top row
   fillCells(argb, top, frameLeft, top + rows + 1, frameRight, 0xFF000000u);
@@ -205,6 +171,26 @@ void drawBanner(std::uint32_t* argb, const Palette& palette, std::string_view te
   for (int i = 0; i < rows; ++i) {
     int col = frameLeft + 1 + (frameRight - frameLeft - 1 - static_cast<int>(lines[i].size())) / 2;
     putText(c, top + 1 + i, col, lines[i], bannerColour);
+  }
+}
+
+void drawStartHint(std::uint32_t* argb, const Palette& palette,
+                   const std::vector<std::string>& lines) {
+  Canvas32 c{argb, palette};
+  // The offer in the notice colour, the keys (the last line) quieter.
+  std::vector<std::pair<std::string, int>> rows;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    int colour = i + 1 == lines.size() ? footerColour : bannerColour;
+    for (std::string& row : wrapPanelText(lines[i], bodyColsOfBanner))
+      rows.emplace_back(std::move(row), colour);
+  }
+  int count = static_cast<int>(rows.size());
+  int top = Screen::textRows - 2 - count;  // the last row stays free
+  fillCells(argb, top, frameLeft, top + count - 1, frameRight, 0xFF000000u);
+  for (int i = 0; i < count; ++i) {
+    const auto& [text, colour] = rows[i];
+    int col = frameLeft + 1 + (frameRight - frameLeft - 1 - static_cast<int>(text.size())) / 2;
+    putText(c, top + i, col, text, colour);
   }
 }
 
@@ -225,7 +211,7 @@ std::optional<BarNotice> placeBarNotice(int drawW, int drawH, const ViewRect& ar
       int glyph = cell * scale, margin = glyph / 2;
       int cols = (bar.w - 2 * margin) / glyph;
       if (cols < 8) continue;
-      auto lines = wrapWords(text, cols);
+      auto lines = wrapPanelText(text, cols);
       int rows = static_cast<int>(lines.size());
       int height = rows * glyph + (rows - 1) * margin;
       if (height > bar.h - 2 * margin) continue;

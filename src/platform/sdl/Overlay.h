@@ -53,10 +53,6 @@ class OverlayPanel {
   bool open_ = false;
 };
 
-// Splits text at spaces into lines of at most width characters; a word
-// longer than a line is cut across lines. Never returns no lines.
-std::vector<std::string> wrapWords(std::string_view text, int width);
-
 // Draws one glyph of the game's font, scale x scale pixels a font pixel, in
 // colour on a true-colour canvas of width x height; the glyph's background
 // is left as it is. Pixels off the canvas are skipped.
@@ -66,6 +62,11 @@ void drawFontGlyph(std::uint32_t* argb, int width, int height, int x, int y, std
 // Draws a notice over the middle of the picture (320 x 200 true-colour
 // pixels): its words in the notice colour between two rules on black.
 void drawBanner(std::uint32_t* argb, const Palette& palette, std::string_view text);
+
+// The start screen's offer and its keys over the picture's empty rows at
+// the bottom of a page of true colour.
+void drawStartHint(std::uint32_t* argb, const Palette& palette,
+                   const std::vector<std::string>& lines);
 
 // Where a notice is written in the black bars around the page: a bar
 // rectangle of the window, the whole-pixel scale of its font and its lines.

@@ -399,14 +399,19 @@ void SdlPlatform::redraw() {
   std::array<std::uint32_t, 256> colours;
   for (int i = 0; i < 256; ++i) colours[i] = argb(s.palette()[i]);
   const std::uint8_t* page = s.page(s.visiblePage());
-  for (int i = 0; i < Screen::pageSize; ++i) pixels_[i] = colours[page[i]];
-  if (!banner_.empty()) drawBanner(pixels_.data(), s.palette(), banner_);
-  if (panel_.isOpen()) panel_.draw(pixels_.data(), s.palette());
-  SDL_UpdateTexture(page_, nullptr, pixels_.data(), Screen::width * 4);
-
   int drawW = 0, drawH = 0;
   SDL_GetRendererOutputSize(renderer_, &drawW, &drawH);
   ViewLayout view = layoutView(drawW, drawH, aspect_);
+  for (int i = 0; i < Screen::pageSize; ++i) pixels_[i] = colours[page[i]];
+  if (!banner_.empty()) drawBanner(pixels_.data(), s.palette(), banner_);
+  // The start screen's offer shows in a bar beside the picture; where there
+  // is none (fullscreen at a whole scale), the offer and the keys show over
+  // the picture's empty rows, in the window only, never on the game's pages.
+  if (!startHint_.empty() && !placeBarNotice(drawW, drawH, view.area, startHint_.front(),
+                                             std::max(1, view.stageW / Screen::width)))
+    drawStartHint(pixels_.data(), s.palette(), startHint_);
+  if (panel_.isOpen()) panel_.draw(pixels_.data(), s.palette());
+  SDL_UpdateTexture(page_, nullptr, pixels_.data(), Screen::width * 4);
   SDL_SetRenderTarget(renderer_, nullptr);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);

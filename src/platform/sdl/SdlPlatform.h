@@ -67,6 +67,7 @@ class SdlPlatform : public Platform, public ShellFront {
   // Told in the title for a few seconds.
   void tell(const std::string& message) override;
   void showBanner(const std::string& text) override;
+  void showStartHint(const std::vector<std::string>& lines) override;
   bool panelOpen() const override { return panel_.isOpen(); }
   ViewOptions view() const override { return {fullscreen(), aspect_}; }
   void applyView(const ViewOptions& view) override;
@@ -124,6 +125,7 @@ class SdlPlatform : public Platform, public ShellFront {
   std::optional<PanelKind> panelShown_;
   ShellEvents* shell_ = nullptr;
   std::string banner_;
+  std::vector<std::string> startHint_;
   bool swallowText_ = false;  // the text of a key a panel took
   SDL_Scancode closingKey_ = SDL_SCANCODE_UNKNOWN;
   std::string notice_;

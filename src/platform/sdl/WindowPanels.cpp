@@ -74,6 +74,12 @@ void SdlPlatform::showBanner(const std::string& text) {
   needsRedraw_ = true;
 }
 
+void SdlPlatform::showStartHint(const std::vector<std::string>& lines) {
+  if (lines == startHint_) return;
+  startHint_ = lines;
+  needsRedraw_ = true;
+}
+
 void SdlPlatform::applyView(const ViewOptions& view) {
   if (view.fullscreen != fullscreen())
     SDL_SetWindowFullscreen(window_, view.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);

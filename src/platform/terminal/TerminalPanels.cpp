@@ -32,28 +32,6 @@ void put(TextPage& page, int row, int col, std::string_view text, std::uint8_t f
   }
 }
 
-// Splits text at spaces into lines of at most width characters.
-std::vector<std::string> wrapped(const std::string& text, int width) {
-  std::vector<std::string> lines;
-  std::string line;
-  std::size_t i = 0;
-  while (i <= text.size()) {
-    std::size_t end = std::min(text.find(' ', i), text.size());
-    std::string word = text.substr(i, end - i);
-    i = end + 1;
-    while (static_cast<int>(word.size()) > width) {
-      if (!line.empty()) lines.push_back(std::exchange(line, ""));
-      lines.push_back(word.substr(0, width));
-      word.erase(0, width);
-    }
-    if (!line.empty() && static_cast<int>(line.size() + 1 + word.size()) > width)
-      lines.push_back(std::exchange(line, ""));
-    if (!word.empty()) line += (line.empty() ? "" : " ") + word;
-  }
-  if (!line.empty() || lines.empty()) lines.push_back(line);
-  return lines;
-}
-
 std::string utf8Of(const std::string& cp437) {
   std::string out;
   for (char c : cp437) appendUtf8(out, unicodeOfCp437(static_cast<std::uint8_t>(c)));
@@ -155,7 +133,7 @@ void TerminalPlatform::openPanel(PanelKind kind) {
   labelWidth = std::min<std::size_t>(labelWidth, bodyCols / 2);
   int textWidth = bodyCols - static_cast<int>(labelWidth > 0 ? labelWidth + 1 : 0);
   for (const OverlayLine& line : panel_.lines) {
-    auto pieces = wrapped(line.text, line.heading ? bodyCols : textWidth);
+    auto pieces = wrapPanelText(line.text, line.heading ? bodyCols : textWidth);
     for (std::size_t i = 0; i < pieces.size(); ++i) {
       OverlayLine row = line;
       row.label = i == 0 ? line.label.substr(0, labelWidth) : std::string();
@@ -172,7 +150,7 @@ void TerminalPlatform::openPanel(PanelKind kind) {
 
 void TerminalPlatform::decorate(TextPage& page) const {
   if (!banner_.empty() && !panelOpen_) {
-    auto lines = wrapped(banner_, bodyCols);
+    auto lines = wrapPanelText(banner_, bodyCols);
     int top = (rows - static_cast<int>(lines.size())) / 2 - 1;
     for (int r = top; r < top + static_cast<int>(lines.size()) + 2; ++r) {
       for (int c = frameLeft; c <= frameRight; ++c) page[r * cols + c] = {' ', noticeColour, 0};
@@ -234,6 +212,8 @@ std::string TerminalPlatform::statusBytes(bool everything) {
     if (!notice_.empty()) status += (status.empty() ? "" : " - ") + utf8Of(notice_);
   }
   if (shell_ != nullptr && status.empty()) status = panelKeysLine();
+  // The row holds what fits, cut at a word; the log keeps the whole of it.
+  if (rows_ > rows) status = fitToRow(status, columns_);
   if (!everything && status == shownStatus_) return "";
   shownStatus_ = status;
   if (rows_ > rows) {

@@ -32,9 +32,62 @@ Module.duskwarren.front = (function () {
   const watching = element('p', 'watching');
   watching.setAttribute('role', 'status');
   watching.hidden = true;
-  stage.append(panel, banner, partyNotice, watching);
+  stage.append(panel, banner, partyNotice, watching, notice);
 
-  let openPanel = null;  // 'keyHelp', 'messageLog' or null
+  // The notices never hide the picture's status row (its top 8 lines) or
+  // its message row (its bottom 8): they stand above and below the picture
+  // where the page has room, else over the map's rows between the two. The
+  // watching status and the short messages stack at the top, the party's
+  // notice at the bottom, the notice over the picture in the middle. In the
+  // 4:3 view the picture is the second canvas.
+  const gap = 4;
+  const pictureRows = 200, statusRows = 8;
+
+  function shownPicture() {
+    const view = document.getElementById('view');
+    const screen = document.getElementById('screen');
+    if (view && !view.hidden) return view;
+    return screen && !screen.hidden ? screen : null;
+  }
+
+  function stack(elements, from, down) {
+    let at = from;
+    for (const e of elements) {
+      const height = e.offsetHeight;
+      e.style.top = (down ? at : at - height) + 'px';
+      e.style.bottom = 'auto';
+      at += down ? height + gap : -(height + gap);
+    }
+  }
+
+  function placeNotices() {
+    const picture = shownPicture();
+    const tops = [watching, notice].filter((e) => e && !e.hidden);
+    const bottoms = [partyNotice, document.getElementById('tap-hint')].filter((e) => e && !e.hidden);
+    if (!picture) return;
+    const box = stage.getBoundingClientRect();
+    const rect = picture.getBoundingClientRect();
+    const top = rect.top - box.top, bottom = rect.bottom - box.top;
+    const row = rect.height * statusRows / pictureRows;
+    const height = (list) => list.reduce((sum, e) => sum + e.offsetHeight + gap, 0) + gap;
+    const topHeight = height(tops), bottomHeight = height(bottoms);
+    stack(tops, top >= topHeight ? top - topHeight + gap : top + row + gap, true);
+    stack(bottoms.reverse(), box.height - bottom >= bottomHeight ? bottom + bottomHeight - gap
+                                                               : bottom - row - gap, false);
+    if (!banner.hidden) {
+      const middle = (top + row + bottom - row) / 2;
+      banner.style.top = Math.max(top + row + gap, middle - banner.offsetHeight / 2) + 'px';
+    }
+  }
+
+  new ResizeObserver(placeNotices).observe(stage);
+  for (const id of ['screen', 'view']) {
+    const canvas = document.getElementById(id);
+    if (canvas) new ResizeObserver(placeNotices).observe(canvas);
+  }
+  document.addEventListener('fullscreenchange', placeNotices);
+
+  let openPanel = null;  // 'keyHelp', 'messageLog', 'lookAround' or null
   let asked = null;      // the panel asked for and not shown yet
   let told = 0;
 
@@ -59,7 +112,7 @@ Module.duskwarren.front = (function () {
   // it, and any other key the game would take closes it instead of reaching
   // the game.
   function onKey(event, action) {
-    if (action === 'keyHelp' || action === 'messageLog') {
+    if (action === 'keyHelp' || action === 'messageLog' || action === 'lookAround') {
       if (!event.repeat) show(action);
       return true;
     }
@@ -89,7 +142,8 @@ Module.duskwarren.front = (function () {
     pictureButton.addEventListener('mousedown', (event) => event.preventDefault());
   }
 
-  for (const [id, which] of [['help-panel', 'keyHelp'], ['log-panel', 'messageLog']]) {
+  for (const [id, which] of [['help-panel', 'keyHelp'], ['log-panel', 'messageLog'],
+                             ['look-panel', 'lookAround']]) {
     const button = document.getElementById(id);
     if (!button) continue;
     button.addEventListener('click', (event) => {
@@ -101,6 +155,7 @@ Module.duskwarren.front = (function () {
 
   return {
     onKey,
+    placeNotices,
     closePanel() {
       if (openPanel) closePanel();
     },
@@ -130,6 +185,18 @@ Module.duskwarren.front = (function () {
     panelShow(footer, atTop) {
       panelFooter.textContent = footer.trim();
       openPanel = asked || 'keyHelp';
+      // A touch screen's keys are its controls.
+      const touchLines = openPanel === 'keyHelp' && Module.duskwarren.touchHelp
+        ? Module.duskwarren.touchHelp() : null;
+      if (touchLines) {
+        panelTitle.textContent = 'Controls';
+        panelLines.replaceChildren();
+        for (const [label, text] of touchLines) {
+          if (text === null) this.panelLine(label, '', true);
+          else this.panelLine(label, text, false);
+        }
+        panelFooter.textContent = 'Any control closes this';
+      }
       asked = null;
       panel.hidden = false;
       panel.scrollTop = atTop ? 0 : panel.scrollHeight;
@@ -138,19 +205,23 @@ Module.duskwarren.front = (function () {
     notice(text) {
       partyNotice.textContent = text.trim();
       partyNotice.hidden = text.trim() === '';
+      placeNotices();
     },
     banner(text) {
       banner.textContent = text.trim();
       banner.hidden = text.trim() === '';
+      placeNotices();
     },
     watchStatus(text) {
       watching.textContent = text;
       watching.hidden = text === '';
+      placeNotices();
     },
     // A short message, shown for a few seconds.
     tell(text) {
       notice.textContent = text;
       notice.hidden = false;
+      placeNotices();
       const mine = ++told;
       setTimeout(() => {
         if (mine === told) notice.hidden = true;

@@ -74,6 +74,8 @@ Module.duskwarren = (function () {
   let firstFrame = true;
   let keysThisGame = 0; // none yet: the start screen shows
   let goingOn = false;  // a kept run taken up: no start screen
+  let levelBegun = false; // the game has told its first level or turn
+  let seedTyping = false; // "@" typed, and no Enter or Escape since
   // The page's own keys, by name, and the number that asks the game for what
   // each action does: both handed over by the game (setFrontKeys).
   let frontKeys = {};
@@ -143,6 +145,8 @@ Module.duskwarren = (function () {
       return;
     }
     ++keysThisGame;
+    if (byte === 64) seedTyping = true;
+    if (byte === 13 || byte === 27) seedTyping = false;
     queue(byte);
   }
 
@@ -215,6 +219,8 @@ Module.duskwarren = (function () {
     keys.length = 0;
     keysThisGame = 0;
     goingOn = false;
+    levelBegun = false;
+    seedTyping = false;
     setState('busy');
     resolve();
   }
@@ -286,6 +292,16 @@ Module.duskwarren = (function () {
       return keysThisGame === 0 && !restart && !firstFrame && !goingOn;
     },
     // The game goes on with a kept run, from where it stopped.
+    // True while the screens before the first level show (the start screen
+    // and the compass screen, which take any key) and no seed is being
+    // typed: a tap on the picture is Space there.
+    beforeTheLevel() {
+      return !levelBegun && !seedTyping && !restart && !firstFrame && !goingOn;
+    },
+    // The game told a level begun or a turn.
+    turnTold() {
+      levelBegun = true;
+    },
     goingOn() {
       goingOn = true;
     },

@@ -21,6 +21,7 @@ Module.duskwarren.tellTurn = (function () {
   // gold, keys, bombs } or null }. Each turn replaces the last one's text
   // with a new paragraph, so the same words said twice are read twice.
   return function tellTurn(turn) {
+    Module.duskwarren.turnTold();
     const paragraph = document.createElement('p');
     // "[Forced gate][Hp -1]" reads as "Forced gate, Hp -1."
     const parts = (turn.messages || []).map(spoken).filter((m) => m.length > 0)

@@ -89,12 +89,37 @@
     }, repeatDelay);
   }
 
+  // Again (~) starts the run over: on the controls it asks once first, a
+  // second tap within a few seconds sends it.
+  const askFor = 3000;
+  let asking = null;
+  function confirmed(button) {
+    if (button.dataset.key !== '~') return true;
+    if (asking === button) {
+      clearTimeout(asking.timer);
+      button.classList.remove('asking');
+      button.textContent = 'Again';
+      asking = null;
+      return true;
+    }
+    asking = button;
+    button.classList.add('asking');
+    button.textContent = 'Sure?';
+    button.timer = setTimeout(() => {
+      button.classList.remove('asking');
+      button.textContent = 'Again';
+      asking = null;
+    }, askFor);
+    return false;
+  }
+
   function onPointerDown(event) {
     const button = event.target.closest('button[data-key]');
     if (!button || event.button > 0) return;
     // Keeps the focus where it is and stops the browser's own handling of
     // the touch (zoom, emulated mouse).
     event.preventDefault();
+    if (!confirmed(button)) return;
     game.sendKey(byteOf(button.dataset.key));
     if (repeating.has(button.dataset.key)) startRepeat(button, event.pointerId);
   }
@@ -105,7 +130,7 @@
     const button = event.target.closest('button[data-key]');
     if (!button) return;
     event.preventDefault();
-    if (event.detail === 0) game.sendKey(byteOf(button.dataset.key));
+    if (event.detail === 0 && confirmed(button)) game.sendKey(byteOf(button.dataset.key));
   }
 
   function show(on, remember) {
@@ -132,11 +157,45 @@
     return navigator.maxTouchPoints > 0 || matchMedia('(any-pointer: coarse)').matches;
   }
 
-  // Tapping the picture while the start screen shows starts a game.
+  // Tapping the picture on the start screen or the compass screen is Space:
+  // both take any key.
   function onPictureTap(event) {
     if (event.pointerType === 'mouse' || !event.target.closest('canvas')) return;
-    if (game.onStartScreen()) game.sendKey(32);
+    if (game.beforeTheLevel()) game.sendKey(32);
   }
+
+  // The key help of a touch screen: the controls shown, by what each does.
+  game.touchHelp = function () {
+    if (!document.body.classList.contains('touch')) return null;
+    const lines = [];
+    for (const [name, keys] of [['The pad', groups.pad], ['Spells and the party', groups.act],
+                                ['A seed', groups.seed]]) {
+      lines.push([name, null]);
+      for (const [key, text, label] of keys) {
+        if (key === null) continue;
+        const does = label.replace(/, \S+$/, '');
+        lines.push([text, key === '~' ? does + ': it asks first, a second tap goes' : does]);
+      }
+    }
+    lines.push(['The picture', 'a tap is Space on the start screen and the compass screen']);
+    return lines;
+  };
+
+  // On a touch screen the screens before the first level say that a tap on
+  // the picture goes on.
+  const tapHint = document.createElement('p');
+  tapHint.id = 'tap-hint';
+  tapHint.textContent = 'Tap the picture to go on (Space)';
+  tapHint.hidden = true;
+  document.getElementById('stage').append(tapHint);
+  function showTapHint() {
+    const shown = document.body.classList.contains('touch') && game.beforeTheLevel();
+    if (shown === !tapHint.hidden) return;
+    tapHint.hidden = !shown;
+    if (game.front) game.front.placeNotices();
+  }
+  new MutationObserver(showTapHint).observe(document.body,
+    { attributes: true, attributeFilter: ['data-game', 'class'] });
 
   build();
   touch.addEventListener('pointerdown', onPointerDown);
