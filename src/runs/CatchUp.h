@@ -24,6 +24,9 @@ struct CaughtUpRun {
   // ended the run (the Escape) and its closing entry.
   RecordingPoint keep;
   bool fromCheckpoint = false;
+  // The recording is damaged and goes on, forced, from its last good entry:
+  // in a new file, the damaged one left as it was.
+  bool intoNewFile = false;
   // Lines for stderr: a checkpoint passed over, a damaged tail, a refused
   // recording played all the same.
   std::vector<std::string> notes;

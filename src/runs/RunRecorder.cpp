@@ -28,7 +28,9 @@ RunRecorder::RunRecorder(const Game& game, const CaughtUpRun& run, const fs::pat
       checkpoints_(*this, dataFingerprint) {
   std::error_code ignored;
   fs::create_directories(folder, ignored);
-  path_ = continuedRecordingPath(run.path, folder);
+  path_ = run.intoNewFile ? freePath(folder, fs::path(run.path).stem().string(),
+                                     std::string(recordingExtension))
+                          : continuedRecordingPath(run.path, folder);
   writer_.resume(run.path, run.keep, path_.string());
   checkpoints_.countFrom(run.keep.keys);
 }
