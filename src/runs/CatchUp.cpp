@@ -157,6 +157,17 @@ bool passedUndamaged(CaughtUpRun& run, std::FILE* file, bool force, std::string&
   return true;
 }
 
+// The game's hold on a run of its own naming (any other file is only read,
+// and the run goes on under a new name); nothing, with why, when another
+// game holds it.
+std::shared_ptr<RunLock> holdRun(const std::string& path, std::string& error) {
+  if (!isGameRecordingName(fs::path(path).filename().string())) return RunLock::unheld();
+  std::string why;
+  std::shared_ptr<RunLock> lock = RunLock::take(path, why);
+  if (!lock) error = "cannot continue " + visibleText(path) + ": " + why;
+  return lock;
+}
+
 }  // namespace
 
 std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::string& error,
@@ -167,8 +178,14 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
     error = "cannot continue: " + error;
     return std::nullopt;
   }
+  std::shared_ptr<RunLock> lock = holdRun(path, error);
+  if (!lock) {
+    std::fclose(file);
+    return std::nullopt;
+  }
   std::uint64_t fingerprint = gameFilesFingerprint("");
   auto run = readHeader(path, file, force, fingerprint, error);
+  if (run) run->lock = lock;
   if (run && !passedUndamaged(*run, file, force, error)) run.reset();
   bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint);
   if (run && !ready && run->fromCheckpoint) {
