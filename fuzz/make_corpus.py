@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/.
 
-usage: fuzz/make_corpus.py [TILES_DIR]
+usage: fuzz/make_corpus.py [TILES_DIR [FUZZ_BUILD_DIR]]
 
 The seeds come from the shipped data files (assets/res/*.dat), from tile
 files laid out by a build (TILES_DIR, e.g. build/dev/game/tiles), from
 recordings of the golden games made by that build's duskwarren-replay
-(beside TILES_DIR), and from a few hand-made inputs at the edges of each
-format.
+(beside TILES_DIR), from checkpoints of short games written by the fuzz build's
+checkpoint_seeds (FUZZ_BUILD_DIR/fuzz, played in the game folder beside
+TILES_DIR), and from a few hand-made inputs at the edges of each format.
 """
 import os
 import struct
@@ -166,8 +167,20 @@ def recordings(tiles_dir):
     write("recording", "cut-in-magic", b"dwr")
 
 
+def checkpoints(tiles_dir, fuzz_build):
+    game_dir = os.path.dirname(os.path.abspath(tiles_dir)) if tiles_dir else None
+    seeds = os.path.join(fuzz_build, "fuzz", "checkpoint_seeds") if fuzz_build else None
+    folder = os.path.join(HERE, "corpus", "checkpoint")
+    os.makedirs(folder, exist_ok=True)
+    if game_dir and seeds and os.path.exists(seeds):
+        subprocess.run([seeds, game_dir, folder], check=True)
+    write("checkpoint", "magic-only", b"dwcp")
+    write("checkpoint", "empty-build", b"dwcp\x01\x00\x00\x00\x00\x00\x00\x00" + bytes(8))
+
+
 def main():
     tiles_dir = sys.argv[1] if len(sys.argv) > 1 else None
+    checkpoints(tiles_dir, sys.argv[2] if len(sys.argv) > 2 else None)
     key_value()
     tiles(tiles_dir)
     recordings(tiles_dir)

@@ -23,7 +23,7 @@ cmake --build "$build" --target fuzz_all -j2 >/dev/null
 mkdir -p "$build/fuzz-artifacts" "$build/fuzz-logs"
 status=0
 printf '%-12s %12s %8s %10s  %s\n' target executions seconds "exec/s" result
-for target in keyvalue tile typedline markedtext game recording; do
+for target in keyvalue tile typedline markedtext game recording checkpoint; do
   work="$build/fuzz-corpus/$target"
   log="$build/fuzz-logs/$target.log"
   mkdir -p "$work"

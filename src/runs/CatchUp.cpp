@@ -9,8 +9,10 @@
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
 #include "runs/Checkpoint.h"
+#include "runs/RecordingChain.h"
 #include "runs/RecordingCheck.h"
 #include "runs/RunFiles.h"
+#include "runs/RunSummary.h"
 
 namespace dw {
 
@@ -70,19 +72,6 @@ bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed) {
   return atKeyRead;
 }
 
-// The line that ends at point.offset carries point.chain: the file holds
-// the very bytes the checkpoint was taken after.
-bool chainHoldsAt(std::FILE* file, const RecordingPoint& point) {
-  constexpr long ending = 10;  // " <8 hex>\n"
-  if (point.entries < 2 || point.offset < static_cast<std::uint64_t>(ending) + 1) return false;
-  char bytes[ending];
-  if (::fseeko(file, static_cast<off_t>(point.offset) - ending, SEEK_SET) != 0 ||
-      std::fread(bytes, 1, ending, file) != ending)
-    return false;
-  std::string expected = " " + fingerprintText(point.chain).substr(8) + "\n";
-  return std::string_view(bytes, ending) == expected;
-}
-
 // Restores the recording's checkpoint into the run's game and sets the
 // scanner after it. False, with a note, when there is none or it is no good.
 bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& scanner,
@@ -101,8 +90,10 @@ bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& sc
   if (!restoreCheckpoint(*bytes, *run.game, place, why)) {
   } else if (place.dataFingerprint != fingerprint) {
     why = "it was taken with other data or tiles";
-  } else if (!chainHoldsAt(file, place.point) || !scanner.resumeAt(run.header, place.point)) {
-    why = "it belongs to another recording";
+  } else if (!scanChain(file, &place.point).provesPoint ||
+             !scanner.resumeAt(run.header, place.point)) {
+    // Every line before it must be the one it was taken after.
+    why = "the recording before it is not the one it was taken from";
   }
   if (!why.empty()) {
     run.notes.push_back(visibleText(cpPath) + " passed over (" + why +
@@ -147,6 +138,36 @@ bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool 
   return playTail(run, tail.input, run.fromCheckpoint);
 }
 
+// A recording whose lines break their chain is never written again: the
+// run goes on only with force, from the last good entry, in a new file
+// beside it. False, with why, when it may not go on.
+bool passedUndamaged(CaughtUpRun& run, std::FILE* file, bool force, std::string& error) {
+  ChainScan scan = scanChain(file);
+  if (!scan.brokenAt) return true;
+  std::string where = chainBreakText(scan);
+  std::string last = countText(static_cast<std::int64_t>(*scan.brokenAt - 1));
+  if (!force) {
+    error = "cannot continue " + visibleText(run.path) + ": " + where +
+            "; it is left as it was (--force goes on from entry " + last + " in a new file)";
+    return false;
+  }
+  run.notes.push_back(visibleText(run.path) + " is " + where + ": going on from entry " + last +
+                      " in a new file, the old one left as it was");
+  run.intoNewFile = true;
+  return true;
+}
+
+// The game's hold on a run of its own naming (any other file is only read,
+// and the run goes on under a new name); nothing, with why, when another
+// game holds it.
+std::shared_ptr<RunLock> holdRun(const std::string& path, std::string& error) {
+  if (!isGameRecordingName(fs::path(path).filename().string())) return RunLock::unheld();
+  std::string why;
+  std::shared_ptr<RunLock> lock = RunLock::take(path, why);
+  if (!lock) error = "cannot continue " + visibleText(path) + ": " + why;
+  return lock;
+}
+
 }  // namespace
 
 std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::string& error,
@@ -157,8 +178,15 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
     error = "cannot continue: " + error;
     return std::nullopt;
   }
+  std::shared_ptr<RunLock> lock = holdRun(path, error);
+  if (!lock) {
+    std::fclose(file);
+    return std::nullopt;
+  }
   std::uint64_t fingerprint = gameFilesFingerprint("");
   auto run = readHeader(path, file, force, fingerprint, error);
+  if (run) run->lock = lock;
+  if (run && !passedUndamaged(*run, file, force, error)) run.reset();
   bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint);
   if (run && !ready && run->fromCheckpoint) {
     run->notes.push_back(visibleText(checkpointPathOf(path).string()) +

@@ -5,6 +5,7 @@
 #include "core/GameStateWalk.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "recording/Fingerprint.h"
+#include "runs/CheckpointRanges.h"
 
 namespace dw {
 
@@ -299,6 +300,13 @@ bool restoreCheckpoint(std::string_view bytes, Game& game, CheckpointPlace& plac
   Screen::Saved screen;
   if (!unpackScreen(u, screen) || !u.ok || !u.atEnd()) {
     why = "the checkpoint is damaged";
+    return false;
+  }
+  // A good checksum proves only that the bytes are whole, not who wrote
+  // them: every value goes through its range before the rules see it.
+  if (std::string problem = checkpointGameProblem(state, grid, classes, random, screen);
+      !problem.empty()) {
+    why = "the checkpoint holds a game out of range: " + problem;
     return false;
   }
   place = readPlace;

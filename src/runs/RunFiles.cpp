@@ -4,6 +4,8 @@
 #include <charconv>
 #include <vector>
 
+#include "runs/RunLock.h"
+
 namespace dw {
 
 namespace fs = std::filesystem;
@@ -103,7 +105,8 @@ std::optional<fs::path> newestRun(const fs::path& folder) {
     if (path.extension() != recordingExtension || !seedOfRecordingName(path) ||
         !entry.is_regular_file(error))
       continue;
-    if (!newest || path.filename() > newest->filename()) newest = path;
+    // A run another game plays now is passed over.
+    if ((!newest || path.filename() > newest->filename()) && !runHolder(path)) newest = path;
   }
   return newest;
 }
@@ -136,10 +139,13 @@ struct Kept {
 std::size_t pruneRecordings(const fs::path& folder, std::size_t keep, const fs::path& keepAlways) {
   std::error_code error;
   std::vector<Kept> recordings;
+  removeLeftovers(folder);
   for (const auto& entry : fs::directory_iterator(folder, error)) {
     const fs::path& path = entry.path();
-    // The game being recorded now counts among those kept, whatever its name.
-    if (fs::equivalent(path, keepAlways, error)) {
+    // The game being recorded now counts among those kept, whatever its name,
+    // and so does a run another game plays.
+    if (fs::equivalent(path, keepAlways, error) ||
+        (path.extension() == recordingExtension && runHolder(path))) {
       if (keep > 0) --keep;
       continue;
     }

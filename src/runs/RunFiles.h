@@ -14,9 +14,10 @@ namespace dw {
 
 // The names of a run's files. A run is kept as its recording,
 // "<stamp>[-n]-seed<seed>.dwrec" (the stamp as 2026-12-07-141503), with
-// files the game keeps beside it: its checkpoint "<name>.dwcp" and its
-// summary "<name>.dwrun", each made again when it is missing. Any file the
-// game did not name is the player's, and is never removed.
+// files the game keeps beside it: its checkpoint "<name>.dwcp", its
+// summary "<name>.dwrun" and the lock "<name>.dwlock" of the game playing
+// it, each made again when it is missing. Any file the game did not name is
+// the player's, and is never removed.
 
 // How many recordings the game keeps: starting a new one removes the oldest
 // beyond these.
@@ -25,9 +26,11 @@ inline constexpr std::size_t recordingsKept = 100;
 inline constexpr std::string_view recordingExtension = ".dwrec";
 inline constexpr std::string_view checkpointExtension = ".dwcp";
 inline constexpr std::string_view summaryExtension = ".dwrun";
+// The file a game holds its run by (see runs/RunLock.h).
+inline constexpr std::string_view lockExtension = ".dwlock";
 // Every file the game keeps beside a recording.
-inline constexpr std::array<std::string_view, 2> sidecarExtensions = {checkpointExtension,
-                                                                      summaryExtension};
+inline constexpr std::array<std::string_view, 3> sidecarExtensions = {
+    checkpointExtension, summaryExtension, lockExtension};
 
 // Where the games are recorded: <data home>/duskwarren/recordings.
 std::filesystem::path recordingsFolder(const Environment& env);
@@ -54,8 +57,8 @@ bool isGameRecordingName(const std::string& name);
 // for a run continued under a free name); nothing when it names none.
 std::optional<std::int64_t> seedOfRecordingName(const std::filesystem::path& recording);
 // The newest recording in `folder` (by name, which starts with its date and
-// time) whose name gives a seed, so a game was begun in it; nothing when
-// there is none.
+// time) whose name gives a seed, so a game was begun in it, and that no
+// other game plays now; nothing when there is none.
 std::optional<std::filesystem::path> newestRun(const std::filesystem::path& folder);
 
 // A file the game keeps beside a recording: "NAME<extension>" for
@@ -68,6 +71,9 @@ inline std::filesystem::path checkpointPathOf(const std::filesystem::path& recor
 inline std::filesystem::path summaryPathOf(const std::filesystem::path& recording) {
   return sidecarPath(recording, summaryExtension);
 }
+inline std::filesystem::path lockPathOf(const std::filesystem::path& recording) {
+  return sidecarPath(recording, lockExtension);
+}
 
 // Removes a run: its recording, and every file kept beside it that is a
 // regular file. False when the recording could not be removed (its files
@@ -76,7 +82,9 @@ bool removeRun(const std::filesystem::path& recording);
 // Removes the oldest of the game's own recordings (by the time each was
 // last written, so a game still being played counts as new), each as
 // removeRun does, so that at most `keep` remain, never touching keepAlways
-// nor any file the game did not name. Returns how many were removed.
+// nor a run another game plays, nor any file the game did not name; and
+// what killed games left there (see removeLeftovers). Returns how many
+// were removed.
 std::size_t pruneRecordings(const std::filesystem::path& folder, std::size_t keep,
                             const std::filesystem::path& keepAlways);
 

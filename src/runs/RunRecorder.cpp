@@ -28,7 +28,14 @@ RunRecorder::RunRecorder(const Game& game, const CaughtUpRun& run, const fs::pat
       checkpoints_(*this, dataFingerprint) {
   std::error_code ignored;
   fs::create_directories(folder, ignored);
-  path_ = continuedRecordingPath(run.path, folder);
+  path_ = run.intoNewFile ? freePath(folder, fs::path(run.path).stem().string(),
+                                     std::string(recordingExtension))
+                          : continuedRecordingPath(run.path, folder);
+  // Held before a byte of it is written: the run's own file stays held by
+  // the lock taken to catch it up.
+  std::string held;
+  lock_ = path_ == fs::path(run.path) ? run.lock : RunLock::take(path_, held);
+  removeLeftovers(folder);
   writer_.resume(run.path, run.keep, path_.string());
   checkpoints_.countFrom(run.keep.keys);
 }
@@ -56,6 +63,9 @@ void RunRecorder::open() {
   if (!writer_.start(path_.string(), header)) {
     path_.clear();
   } else if (!folder_.empty()) {
+    // Held from its first key, before the oldest runs are pruned.
+    std::string held;
+    lock_ = RunLock::take(path_, held);
     pruneRecordings(folder_, recordingsKept, path_);
   }
 }

@@ -9,6 +9,7 @@
 #include "recording/Recording.h"
 #include "runs/CatchUp.h"
 #include "runs/Checkpoint.h"
+#include "runs/RunLock.h"
 #include "runs/UserFolders.h"
 
 namespace dw {
@@ -83,6 +84,8 @@ class RunRecorder : public InputTap, public CheckpointTaker::Recorder {
   bool opened_ = false;
   RecordingWriter writer_;
   CheckpointTaker checkpoints_;
+  // The run is this game's while it plays (see runs/RunLock.h).
+  std::shared_ptr<RunLock> lock_;
 };
 
 // The words a recording's closing entry gives for how the game ended:

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -152,6 +153,55 @@ TEST_F(ContinueRun, GoesOnInOneRecordingOfTheWholeRun) {
   std::ostringstream after;
   after << again.rdbuf();
   EXPECT_EQ(after.str(), before);
+}
+
+std::string fileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST_F(ContinueRun, ADamagedRecordingIsNeverCutShorter) {
+  // One byte of entry 100 changed, as an editor would: the checkpoint past
+  // it no longer stands on the lines before it.
+  const fs::path run = folder_ / "recordings" / "run-seed42.dwrec";
+  fs::rename(folder_ / "run-seed42.dwrec", run);
+  fs::rename(checkpointPathOf(folder_ / "run-seed42.dwrec"), checkpointPathOf(run));
+  std::string bytes = fileText(run);
+  std::size_t line = 0;
+  for (int n = 1; n < 100; ++n) line = bytes.find('\n', line) + 1;
+  ASSERT_EQ(bytes.compare(line, 2, "k "), 0) << bytes.substr(line, 20);
+  bytes[line + 3] = 'X';
+  std::ofstream(run, std::ios::binary) << bytes;
+  const std::string lines = std::to_string(std::count(bytes.begin(), bytes.end(), '\n'));
+
+  // Refused, with and without its checkpoint, the file left byte for byte.
+  for (bool withCheckpoint : {true, false}) {
+    if (!withCheckpoint) fs::remove(checkpointPathOf(run));
+    std::string error;
+    EXPECT_FALSE(catchUpRun(run.string(), false, error));
+    EXPECT_NE(error.find("damaged at entry 100 of " + lines), std::string::npos) << error;
+    EXPECT_NE(error.find("--force"), std::string::npos) << error;
+    EXPECT_EQ(fileText(run), bytes);
+  }
+
+  // Forced: it goes on from entry 99 in a new file beside it.
+  std::string error;
+  auto caught = catchUpRun(run.string(), true, error);
+  ASSERT_TRUE(caught) << error;
+  EXPECT_TRUE(caught->intoNewFile);
+  HeadlessPlatform live(walk(20, 5) + "\x1b");
+  Game game(live);
+  copyGame(*caught->game, game);
+  RunRecorder recorder(game, *caught, folder_ / "recordings");
+  EXPECT_EQ(recorder.path(), (folder_ / "recordings" / "run-seed42-2.dwrec").string());
+  live.setInputTap(&recorder);
+  resumeGame(game);
+  recorder.finish(recordedEnding(game));
+  EXPECT_EQ(fileText(run), bytes);
+  RecordingRead read = parseRecording(fileText(recorder.path()));
+  EXPECT_TRUE(read.complete) << describeStop(read);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "runs/RunFiles.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +13,7 @@
 #include <map>
 #include <vector>
 
+#include "runs/RunLock.h"
 #include "runs/UserFolders.h"
 #include "support/TempFolder.h"
 
@@ -128,6 +131,54 @@ TEST(RunNames, TheSeedAFreeNameAndTheFilesBesideARecording) {
   EXPECT_EQ(checkpointPathOf("/r/a.dwrec"), fs::path("/r/a.dwcp"));
   EXPECT_EQ(summaryPathOf("/r/a.dwrec"), fs::path("/r/a.dwrun"));
   EXPECT_EQ(checkpointPathOf("/r/a.rec"), fs::path("/r/a.rec.dwcp"));
+}
+
+}  // namespace
+}  // namespace dw
+
+namespace dw {
+namespace {
+
+// A process that has ended, for the names of its files.
+long goneProcess() {
+  pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return child;
+}
+
+TEST(RunLocks, AHeldRunIsPassedOverAndOnlyLeftoversOfNoLiveGameGo) {
+  TempFolder temp;
+  const fs::path older = temp.path / "2026-12-01-100000-seed7.dwrec";
+  const fs::path newer = temp.path / "2026-12-02-100000-seed42.dwrec";
+  std::ofstream(older) << "x";
+  std::ofstream(newer) << "x";
+  std::string error;
+  auto held = RunLock::take(newer, error);
+  ASSERT_TRUE(held) << error;
+  EXPECT_EQ(newestRun(temp.path), older);
+  EXPECT_FALSE(RunLock::take(newer, error));
+  EXPECT_EQ(error, "that run is being played (process " + std::to_string(getpid()) + ")");
+
+  // What killed games left: gone unless its run is held or its writer lives.
+  const std::string dead = std::to_string(goneProcess());
+  const std::string alive = std::to_string(getpid());
+  const std::vector<std::string> gone = {".2026-12-01-100000-seed7.dwrec." + dead + "-0.part",
+                                         ".2026-12-01-100000-seed7.dwcp." + dead + "-3.part"};
+  const std::vector<std::string> kept = {".2026-12-02-100000-seed42.dwcp." + dead + "-0.part",
+                                         ".2026-12-01-100000-seed7.dwrun." + alive + "-0.part",
+                                         ".notes.txt." + dead + "-0.part", "mine.dwrec"};
+  for (const auto& name : gone) std::ofstream(temp.path / name) << "x";
+  for (const auto& name : kept) std::ofstream(temp.path / name) << "x";
+  EXPECT_EQ(pruneRecordings(temp.path, 1, older), 0u);  // the held run stays
+  for (const auto& name : gone) EXPECT_FALSE(fs::exists(temp.path / name)) << name;
+  for (const auto& name : kept) EXPECT_TRUE(fs::exists(temp.path / name)) << name;
+
+  // Let go, the run is free again, and pruned with its lock file.
+  held.reset();
+  EXPECT_FALSE(runHolder(newer));
+  EXPECT_EQ(pruneRecordings(temp.path, 1, older), 1u);
+  EXPECT_FALSE(fs::exists(lockPathOf(newer)));
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 # The terminal is given back as it was on every way out of the game: Escape,
 # Ctrl+C, and every signal whose default ends the game (a termination
 # request, a hang-up, a crash, a timer, a pipe, a user signal ...); and on
-# a stop from outside, exactly as on Ctrl+Z. After each, the pane
+# a stop from outside, exactly as on Ctrl+Z (and where no shell could bring
+# it back, a stop from outside is not taken). After each, the pane
 # shows the shell's own screen again (off the alternate screen, cursor shown,
 # keypad in its normal mode), with the terminal settings the shell had, and
 # the shell learns how the game ended.
@@ -119,4 +120,21 @@ for way in escape:0 ctrl-c:130 TERM:143 HUP:129 SEGV:139 USR1:138 USR2:140 ALRM:
   leave_by "${way%:*}" "${way#*:}"
 done
 stop_from_outside
+
+# A stop from outside with no shell to bring the game back (tmux runs it
+# alone): the game stays on its own screen and goes on taking keys.
+stop_server
+start_game 80 30 "exec '$DUSKWARREN' --terminal"
+wait_for_text "Press the spacebar" 20 "alone: the game's start-up report" || finish
+kill -TSTP "$(pane_info '#{pane_pid}')"
+sleep 0.5
+[ "$(pane_info '#{alternate_on}')" = 1 ] && note "alone: TSTP leaves the game on its screen" ||
+  fail "alone: TSTP took the game off its screen"
+keys Escape
+# The game was the pane's program: its session goes with it.
+for _ in $(seq 100); do
+  tm has-session -t game 2>/dev/null || break
+  sleep 0.1
+done
+tm has-session -t game 2>/dev/null && fail "alone: the game did not end on Escape after TSTP"
 finish

@@ -176,7 +176,12 @@ void TerminalPlatform::installHandlers() {
   for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) install(sig, onStop, SA_RESTART);
   for (int sig : {SIGWINCH, SIGCONT}) install(sig, onWake, SA_RESTART);
   for (int sig : crashSignals) install(sig, onCrash, SA_RESETHAND | SA_NODEFER);
-  for (int sig : stopSignals) install(sig, onOutsideStop, SA_RESTART | SA_NODEFER);
+  // A stop with no shell to go on again (the game its session's own
+  // process group: tmux new "duskwarren --terminal", say) would leave the
+  // terminal to nobody: the game stays in its screen then.
+  jobControl_ = getpgrp() != getsid(0);
+  for (int sig : stopSignals)
+    install(sig, jobControl_ ? onOutsideStop : SIG_IGN, SA_RESTART | SA_NODEFER);
 }
 
 TerminalPlatform::~TerminalPlatform() {
@@ -393,6 +398,7 @@ void TerminalPlatform::deliver(std::vector<std::string>& keys) {
 }
 
 void TerminalPlatform::suspend() {
+  if (!jobControl_) return;
   leave();
   raise(SIGTSTP);
   // Going on again, in whatever size the terminal has now.

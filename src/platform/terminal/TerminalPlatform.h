@@ -106,6 +106,8 @@ class TerminalPlatform : public Platform, public ShellFront {
   struct termios saved_ {};
   bool active_ = false;
   bool closed_ = false;
+  // A shell will let the game go on after a stop (see installHandlers).
+  bool jobControl_ = true;
   bool tooSmall_ = false;
   bool needsAll_ = true;
   int columns_ = 0, rows_ = 0;
