@@ -28,9 +28,18 @@ RunRecorder::RunRecorder(const Game& game, const CaughtUpRun& run, const fs::pat
       checkpoints_(*this, dataFingerprint) {
   std::error_code ignored;
   fs::create_directories(folder, ignored);
-  path_ = continuedRecordingPath(run.path, folder);
+  path_ = continuedRecordingPath(run.path, folder, run.game->state.seed);
   writer_.resume(run.path, run.keep, path_.string());
   checkpoints_.countFrom(run.keep.keys);
+  keepCatchUpCheckpoint(run);
+}
+
+// The checkpoint the catch-up took where the run goes on goes beside the
+// recording, so the next continue starts there.
+void RunRecorder::keepCatchUpCheckpoint(const CaughtUpRun& run) {
+  if (!run.checkpoint || !writer_.recording()) return;
+  std::string ignored;  // a checkpoint not written is taken again as the run goes on
+  writeCheckpointFile(checkpointPathOf(path_).string(), *run.checkpoint, ignored);
 }
 
 void RunRecorder::onKey(const std::string& key) {

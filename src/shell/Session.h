@@ -22,6 +22,10 @@ struct SessionOrder {
   const RecordingToPlay* watch = nullptr;
   CaughtUpRun* run = nullptr;
   std::string seed;
+  // A run to catch up in front of the player and go on with (see
+  // Shell::continueRun).
+  std::string continueFile;
+  bool force = false;
 };
 
 // How one game with the shell around it ended: the game's exit code, the
@@ -31,6 +35,9 @@ struct SessionEnd {
   int code = 0;
   std::string endOfRun;
   std::string recording;
+  // Why the run to continue did not go on (refused, or stopped by the
+  // player), for stderr.
+  std::string refusal;
 };
 
 // What a front-end adds to its shell before the game begins: how it saves

@@ -62,6 +62,7 @@ int playInWindow(const SessionOrder& order) {
       return savePictureForPlayer(screen, scale, env);
     });
   });
+  if (!end.refusal.empty()) std::cerr << "duskwarren: " << end.refusal << "\n";
   if (!end.endOfRun.empty()) std::cerr << "duskwarren: " << end.endOfRun << "\n";
   if (!window->refusedFile().empty()) {
     // A game file that grew past what the game reads while it ran.
