@@ -170,6 +170,9 @@ bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool 
   run.fromCheckpoint = useCheckpoint && startFromCheckpoint(run, file, scanner, fingerprint);
   // A checkpoint passed over may have left its mark: start again clean.
   if (useCheckpoint && !run.fromCheckpoint) return catchUp(run, file, fingerprint, false, watch);
+  // Told before the recording is read: a long one takes a while.
+  if (watch && watch->progress && !watch->progress({run.startKeys, 0, 0})) watch->stopped = true;
+  if (watch && watch->stopped) return false;
   Tail tail = readTail(scanner);
   run.keep = tail.afterLast;
   // The Escape that ended the run is left out; after a closed window or a

@@ -37,7 +37,7 @@ struct CaughtUpRun {
 };
 
 // How far a catch-up has got: the keys played of all it plays, and the
-// level the game stands on.
+// level the game stands on; no keys in all while the recording is read.
 struct CatchUpProgress {
   std::uint64_t keysDone = 0, keysInAll = 0;
   std::int32_t level = 0;

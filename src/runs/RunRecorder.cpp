@@ -28,7 +28,7 @@ RunRecorder::RunRecorder(const Game& game, const CaughtUpRun& run, const fs::pat
       checkpoints_(*this, dataFingerprint) {
   std::error_code ignored;
   fs::create_directories(folder, ignored);
-  path_ = continuedRecordingPath(run.path, folder, run.game->state.seed);
+  path_ = continuedRecordingPath(run.path, folder, run.header.seed.value_or(run.game->state.seed));
   writer_.resume(run.path, run.keep, path_.string());
   checkpoints_.countFrom(run.keep.keys);
   keepCatchUpCheckpoint(run);

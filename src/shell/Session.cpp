@@ -39,7 +39,7 @@ SessionEnd runSession(ShellFront& front, Environment env, Settings settings,
   if (order.watch) {
     end.code = shell.watch(*order.watch);
   } else if (!order.continueFile.empty()) {
-    end.code = shell.continueRun(order.continueFile, order.force, end.refusal);
+    end.code = shell.continueRun(order.continueFile, order.force, end.refusal, end.notes);
   } else {
     end.code = shell.play(order.run);
   }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ShellFront.h"
 #include "runs/RecordingCheck.h"
@@ -38,6 +39,9 @@ struct SessionEnd {
   // Why the run to continue did not go on (refused, or stopped by the
   // player), for stderr.
   std::string refusal;
+  // What the catch-up passed over (a checkpoint that is a FIFO, a damaged
+  // tail), for stderr.
+  std::vector<std::string> notes;
 };
 
 // What a front-end adds to its shell before the game begins: how it saves

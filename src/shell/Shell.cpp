@@ -87,6 +87,7 @@ class CatchUpListener : public GameObserver {
 
 // "Catching up: level 12, key 120,000 of 1,000,000 [###.......] Esc stops"
 std::string catchUpText(const CatchUpProgress& progress) {
+  if (progress.keysInAll == 0) return "Catching up: reading the recording, Esc stops";
   constexpr std::uint64_t width = 10;
   std::uint64_t filled =
       progress.keysInAll == 0 ? 0 : std::min(width, progress.keysDone * width / progress.keysInAll);
@@ -196,10 +197,12 @@ bool Shell::showCatchUp(const CatchUpProgress& progress) {
   return !stopAsked_;
 }
 
-int Shell::continueRun(const std::string& path, bool force, std::string& refusal) {
+int Shell::continueRun(const std::string& path, bool force, std::string& refusal,
+                       std::vector<std::string>& notes) {
   auto caughtUp = catchUp(path, force, refusal);
   if (!caughtUp) return stopAsked_ ? 0 : 2;  // 2: a run that cannot go on, as on the command line
   for (const std::string& note : caughtUp->notes) tell(note);
+  notes = caughtUp->notes;
   return play(&*caughtUp);
 }
 

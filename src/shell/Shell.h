@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Game.h"
 #include "platform/Platform.h"
@@ -65,8 +66,10 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   // Catches up the run recorded at `path` in front of the player, showing
   // how far it has got (Escape stops it), with the log and the tally as the
   // run left them, and plays it on. Returns the exit code; when it cannot go
-  // on, or was stopped, `refusal` says why.
-  int continueRun(const std::string& path, bool force, std::string& refusal);
+  // on, or was stopped, `refusal` says why; `notes` gets what the catch-up
+  // passed over (told in the game too), for stderr.
+  int continueRun(const std::string& path, bool force, std::string& refusal,
+                  std::vector<std::string>& notes);
   // Plays a recording at the watching pace. Returns the game's exit code.
   int watch(const RecordingToPlay& recording);
 
