@@ -96,6 +96,45 @@ void continueRun(benchmark::State& state, const std::string& name, const std::st
   }
 }
 
+// A recording from elsewhere, alone in its folder (no checkpoint beside
+// it), continued into the recordings folder: the first continue catches it
+// up from its start; the second takes up the run it became, from the
+// checkpoint the first left.
+void continueForeign(benchmark::State& state, const std::string& path, bool second) {
+  fs::path folder = fs::path(path).parent_path() / "foreign-recordings";
+  for (auto _ : state) {
+    state.PauseTiming();
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::string target = path;
+    if (second) {
+      std::string error;
+      auto first = dw::catchUpRun(path, false, error);
+      if (!first) {
+        state.SkipWithError(error.c_str());
+        return;
+      }
+      dw::HeadlessPlatform live;
+      dw::Game game(live);
+      dw::copyGame(*first->game, game);
+      target = dw::RunRecorder(game, *first, folder).path();
+    }
+    state.ResumeTiming();
+    std::string error;
+    auto run = dw::catchUpRun(target, false, error);
+    if (!run || run->fromCheckpoint != second) {
+      state.SkipWithError(error.empty() ? "the checkpoint was not used as it should"
+                                        : error.c_str());
+      return;
+    }
+    dw::HeadlessPlatform live;
+    dw::Game game(live);
+    dw::copyGame(*run->game, game);
+    dw::RunRecorder recorder(game, *run, folder);
+    live.present();  // the first frame the player can play on
+  }
+}
+
 // What a checkpoint costs the game it is taken in, once every 1,000 keys:
 // saving the game, proving it by restoring it into a fresh one, and writing
 // the file.
@@ -143,6 +182,18 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);
   }
+  // The 1,000,000-key run's recording alone in a folder of its own.
+  const fs::path foreign = fs::path(scratch) / "elsewhere" / "long.dwrec";
+  fs::create_directories(foreign.parent_path());
+  fs::copy_file(std::string(scratch) + "/run-1000000.dwrec", foreign);
+  benchmark::RegisterBenchmark("continue 1000k keys from elsewhere, first", continueForeign,
+                               foreign.string(), false)
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(1);
+  benchmark::RegisterBenchmark("continue 1000k keys from elsewhere, second", continueForeign,
+                               foreign.string(), true)
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(1);
   benchmark::RegisterBenchmark("checkpoint taken", takeCheckpoint,
                                std::string(scratch) + "/run-100000.dwrec")
       ->Unit(benchmark::kMillisecond);

@@ -117,17 +117,20 @@ void makeAbsolute(std::string& path) {
   if (!absolute.empty()) path = absolute.string();
 }
 
-// Catches up the run --continue names, before any window opens; nothing
-// (said on stderr) when it cannot be continued.
-std::optional<dw::CaughtUpRun> runToContinue(const std::string& file, bool force) {
+// The recording of the run --continue names, checked before any window
+// opens; nothing (said on stderr) when it cannot be continued. The run is
+// caught up in front of the player.
+std::optional<std::string> recordingToContinue(const std::string& file, bool force) {
   std::string error;
-  auto run = dw::runToContinue(file, dw::recordingsFolder(dw::processEnvironment()), force, error);
-  if (!run) {
+  std::vector<std::string> notes;
+  auto path = dw::recordingToContinue(file, dw::recordingsFolder(dw::processEnvironment()), force,
+                                      error, notes);
+  if (!path) {
     std::cerr << "duskwarren: " << error << "\n";
     return std::nullopt;
   }
-  for (const auto& note : run->notes) std::cerr << "duskwarren: " << note << "\n";
-  return run;
+  for (const auto& note : notes) std::cerr << "duskwarren: " << note << "\n";
+  return path;
 }
 
 // The recording --watch names, read before the game starts, so one that
@@ -179,12 +182,14 @@ std::optional<int> readCommandLine(int argc, char* argv[], Request& r) {
 // Hands the game over to the front-end the request names: the terminal, or
 // the window where this build has one.
 int handOver(const Request& r) {
-  std::optional<dw::CaughtUpRun> run;
-  if (r.resume && !(run = runToContinue(r.continueFile, r.force))) return dw::cli::exitUsage;
+  std::optional<std::string> toContinue;
+  if (r.resume && !(toContinue = recordingToContinue(r.continueFile, r.force)))
+    return dw::cli::exitUsage;
   std::optional<dw::RecordingToPlay> recording;
   if (!r.watchFile.empty() && !(recording = recordingToWatch(r.watchFile, r.force)))
     return dw::cli::exitUsage;
-  dw::SessionOrder order{recording ? &*recording : nullptr, run ? &*run : nullptr, r.seed};
+  dw::SessionOrder order{recording ? &*recording : nullptr, nullptr, r.seed,
+                         toContinue.value_or(""), r.force};
   if (r.terminal) return dw::playInTerminal(order);
 #ifdef DUSKWARREN_WINDOW
   return dw::playInWindow(order);

@@ -40,22 +40,55 @@ Tail readTail(RecordingScanner& scanner) {
   return tail;
 }
 
-// Notes at each play-loop key read whether every key had been given.
+// Notes at each play-loop key read whether every key had been given, tells
+// the watch how far the catch-up has got, and stops it when the watch asks.
 class KeyReads : public GameObserver {
  public:
-  explicit KeyReads(const RecordedInput& input) : input_(input) {}
-  void onKeyRead(const Game&) override { allGiven = !input_.keysLeft(); }
+  KeyReads(const RecordedInput& input, HeadlessPlatform& platform, CatchUpWatch* watch,
+           std::uint64_t keysBefore)
+      : input_(input), platform_(platform), watch_(watch), keysBefore_(keysBefore) {}
+  void onLevel(const Game& game) override {
+    if (watch_ && watch_->observer) watch_->observer->onLevel(game);
+  }
+  void onCycle(const Game& game) override {
+    if (watch_ && watch_->observer) watch_->observer->onCycle(game);
+  }
+  void onMessageReplaced(const Game& game, std::string_view earlier) override {
+    if (watch_ && watch_->observer) watch_->observer->onMessageReplaced(game, earlier);
+  }
+  void onKeyRead(const Game& game) override {
+    allGiven = !input_.keysLeft();
+    if (watch_ && watch_->observer) watch_->observer->onKeyRead(game);
+    if (watch_ && watch_->progress && (reads_++ & 255) == 0) tell(game);
+  }
   bool allGiven = false;
 
  private:
+  void tell(const Game& game) {
+    auto now = std::chrono::steady_clock::now();
+    if (now < nextTell_) return;
+    nextTell_ = now + watch_->every;
+    CatchUpProgress progress{keysBefore_ + input_.keysGiven(), keysBefore_ + input_.keyCount(),
+                             game.state.levelNumber};
+    if (watch_->progress(progress)) return;
+    // No key more: the game stops at this read.
+    watch_->stopped = true;
+    platform_.setKeySource([] { return std::optional<std::string>(); });
+  }
+
   const RecordedInput& input_;
+  HeadlessPlatform& platform_;
+  CatchUpWatch* watch_;
+  std::uint64_t keysBefore_;
+  std::uint64_t reads_ = 0;
+  std::chrono::steady_clock::time_point nextTell_{};
 };
 
 // Plays the tail into the run's game; true when the game then stands at a
 // play-loop key read with every key played.
-bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed) {
+bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed, CatchUpWatch* watch) {
   feedRecording(*run.platform, input);
-  KeyReads reads(input);
+  KeyReads reads(input, *run.platform, watch, run.startKeys);
   run.game->observer = &reads;
   if (resumed) {
     resumeGame(*run.game);
@@ -69,7 +102,7 @@ bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed) {
                    run.game->state.levelNumber > 0;
   run.game->endReason = EndReason::running;
   run.game->exitCode = 0;
-  return atKeyRead;
+  return atKeyRead && !(watch && watch->stopped);
 }
 
 // Restores the recording's checkpoint into the run's game and sets the
@@ -100,6 +133,7 @@ bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& sc
                         "): the run is replayed from its start");
     return false;
   }
+  run.startKeys = place.point.keys;
   return true;
 }
 
@@ -116,15 +150,20 @@ std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, 
 }
 
 // One attempt: from the checkpoint, or from the start.
-bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool useCheckpoint) {
+bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool useCheckpoint,
+             CatchUpWatch* watch) {
   run.platform = std::make_unique<HeadlessPlatform>();
   run.game = std::make_unique<Game>(*run.platform);
+  run.startKeys = 0;
   std::rewind(file);
   RecordingScanner scanner(file);
   scanner.readHeader();
   run.fromCheckpoint = useCheckpoint && startFromCheckpoint(run, file, scanner, fingerprint);
   // A checkpoint passed over may have left its mark: start again clean.
-  if (useCheckpoint && !run.fromCheckpoint) return catchUp(run, file, fingerprint, false);
+  if (useCheckpoint && !run.fromCheckpoint) return catchUp(run, file, fingerprint, false, watch);
+  // Told before the recording is read: a long one takes a while.
+  if (watch && watch->progress && !watch->progress({run.startKeys, 0, 0})) watch->stopped = true;
+  if (watch && watch->stopped) return false;
   Tail tail = readTail(scanner);
   run.keep = tail.afterLast;
   // The Escape that ended the run is left out; after a closed window or a
@@ -135,7 +174,13 @@ bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool 
   } else if (!tail.problem.empty()) {
     run.notes.push_back(visibleText(run.path) + ": " + tail.problem);
   }
-  return playTail(run, tail.input, run.fromCheckpoint);
+  return playTail(run, tail.input, run.fromCheckpoint, watch);
+}
+
+// The catch-up keeps a checkpoint where it stopped, as play does at its key
+// reads: the run goes on from there, maybe in another recording.
+void takeCheckpoint(CaughtUpRun& run, std::uint64_t fingerprint) {
+  run.checkpoint = checkedCheckpoint(*run.game, {run.keep, fingerprint});
 }
 
 // A recording whose lines break their chain is never written again: the
@@ -171,7 +216,7 @@ std::shared_ptr<RunLock> holdRun(const std::string& path, std::string& error) {
 }  // namespace
 
 std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::string& error,
-                                      bool useCheckpoint) {
+                                      bool useCheckpoint, CatchUpWatch* watch) {
   // Only a file can be continued: it is read twice and written anew.
   std::FILE* file = openRecordingFile(path, error, FileOrigin::found);
   if (!file) {
@@ -187,23 +232,29 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
   auto run = readHeader(path, file, force, fingerprint, error);
   if (run) run->lock = lock;
   if (run && !passedUndamaged(*run, file, force, error)) run.reset();
-  bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint);
-  if (run && !ready && run->fromCheckpoint) {
+  bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint, watch);
+  if (run && !ready && run->fromCheckpoint && !(watch && watch->stopped)) {
     run->notes.push_back(visibleText(checkpointPathOf(path).string()) +
                          " passed over (the run does not go on from it): it is replayed from "
                          "its start");
-    ready = catchUp(*run, file, fingerprint, false);
+    ready = catchUp(*run, file, fingerprint, false, watch);
   }
   std::fclose(file);
+  if (watch && watch->stopped) {
+    error = "the catch-up of " + visibleText(path) + " was stopped: nothing was written";
+    return std::nullopt;
+  }
   if (run && !ready) {
     error = "cannot continue " + visibleText(path) + ": it holds no game stopped in the dungeon";
     return std::nullopt;
   }
+  if (run) takeCheckpoint(*run, fingerprint);
   return run;
 }
 
-std::optional<CaughtUpRun> runToContinue(const std::string& file, const fs::path& folder,
-                                         bool force, std::string& error) {
+std::optional<std::string> recordingToContinue(const std::string& file, const fs::path& folder,
+                                               bool force, std::string& error,
+                                               std::vector<std::string>& notes) {
   std::string path = file;
   if (path.empty()) {
     auto newest = newestRun(folder);
@@ -213,7 +264,19 @@ std::optional<CaughtUpRun> runToContinue(const std::string& file, const fs::path
     }
     path = newest->string();
   }
-  return catchUpRun(path, force, error);
+  // A run another game plays is refused before any front-end opens; the
+  // catch-up takes the hold for good.
+  if (!holdRun(path, error)) return std::nullopt;
+  std::FILE* opened = openRecordingFile(path, error, FileOrigin::found);
+  if (!opened) {
+    error = "cannot continue: " + error;
+    return std::nullopt;
+  }
+  auto run = readHeader(path, opened, force, gameFilesFingerprint(""), error);
+  std::fclose(opened);
+  if (!run) return std::nullopt;
+  notes = run->notes;
+  return path;
 }
 
 }  // namespace dw

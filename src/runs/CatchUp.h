@@ -1,6 +1,9 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,9 +33,31 @@ struct CaughtUpRun {
   bool intoNewFile = false;
   // This game's hold on the run (see runs/RunLock.h), kept while it plays.
   std::shared_ptr<RunLock> lock;
+  std::uint64_t startKeys = 0;  // the keys before the point the catch-up started at
+  // A checkpoint of the game where it stands, at `keep`, for the recording
+  // the run goes on in.
+  std::optional<std::string> checkpoint;
   // Lines for stderr: a checkpoint passed over, a damaged tail, a refused
   // recording played all the same.
   std::vector<std::string> notes;
+};
+
+// How far a catch-up has got: the keys played of all it plays, and the
+// level the game stands on; no keys in all while the recording is read.
+struct CatchUpProgress {
+  std::uint64_t keysDone = 0, keysInAll = 0;
+  std::int32_t level = 0;
+};
+
+// What watches a catch-up as it plays: an observer told of the game as if it
+// were played (the shell's log), and `progress`, told how far it has got
+// every `every` and once as it starts, which stops the catch-up by
+// returning false; `stopped` says so afterwards.
+struct CatchUpWatch {
+  GameObserver* observer = nullptr;
+  std::function<bool(const CatchUpProgress&)> progress;
+  std::chrono::milliseconds every{100};
+  bool stopped = false;
 };
 
 // Reads the recording at `path` and plays it into a fresh game without
@@ -43,14 +68,18 @@ struct CaughtUpRun {
 // holds it, when the file cannot be read,
 // holds no game in the dungeon, or was made with other rules or data and
 // `force` is not set.
+// A watch (see CatchUpWatch) is told of every attempt; after a stop the
+// error says so and nothing was written.
 std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::string& error,
-                                      bool useCheckpoint = true);
+                                      bool useCheckpoint = true, CatchUpWatch* watch = nullptr);
 
-// Reads the run to continue: `file`, or the newest run in the recordings
-// folder that no other game holds when it is empty, and catches it up (see catchUpRun). Nothing,
-// with the reason, when there is none or it cannot be continued.
-std::optional<CaughtUpRun> runToContinue(const std::string& file,
-                                         const std::filesystem::path& folder, bool force,
-                                         std::string& error);
+// The recording to continue: `file`, or the run last played in the
+// recordings folder when it is empty, with its header checked as catchUpRun
+// checks it (notes as there), so a run that cannot go on is refused before
+// any front-end opens. Nothing, with the reason, when there is none or it
+// cannot be continued.
+std::optional<std::string> recordingToContinue(const std::string& file,
+                                               const std::filesystem::path& folder, bool force,
+                                               std::string& error, std::vector<std::string>& notes);
 
 }  // namespace dw

@@ -32,10 +32,11 @@ fs::path newRecordingPath(const fs::path& folder, const std::string& stamp, std:
   return freePath(folder, stamp, name.substr(stamp.size()));
 }
 
-fs::path continuedRecordingPath(const fs::path& recording, const fs::path& folder) {
+fs::path continuedRecordingPath(const fs::path& recording, const fs::path& folder,
+                                std::int64_t seed, const std::string& stamp) {
   std::error_code error;
   if (fs::equivalent(recording.parent_path(), folder, error)) return recording;
-  return freePath(folder, recording.stem().string(), std::string(recordingExtension));
+  return newRecordingPath(folder, stamp, seed);
 }
 
 namespace {
@@ -100,13 +101,24 @@ std::optional<std::int64_t> seedOfRecordingName(const fs::path& recording) {
 std::optional<fs::path> newestRun(const fs::path& folder) {
   std::error_code error;
   std::optional<fs::path> newest;
+  fs::file_time_type newestTime{};
   for (const auto& entry : fs::directory_iterator(folder, error)) {
     const fs::path& path = entry.path();
+    std::error_code fileError;
     if (path.extension() != recordingExtension || !seedOfRecordingName(path) ||
-        !entry.is_regular_file(error))
+        !entry.is_regular_file(fileError))
       continue;
+    // A recording is written to as long as its run is played: the time it
+    // was last written is when the run was last played.
+    fs::file_time_type when = entry.last_write_time(fileError);
+    if (fileError) continue;
     // A run another game plays now is passed over.
-    if ((!newest || path.filename() > newest->filename()) && !runHolder(path)) newest = path;
+    if (runHolder(path)) continue;
+    if (!newest || when > newestTime ||
+        (when == newestTime && path.filename() > newest->filename())) {
+      newest = path;
+      newestTime = when;
+    }
   }
   return newest;
 }

@@ -46,9 +46,11 @@ std::filesystem::path freePath(const std::filesystem::path& folder, const std::s
 std::filesystem::path newRecordingPath(const std::filesystem::path& folder,
                                        const std::string& stamp, std::int64_t seed);
 // Where a continued run is recorded: the recording itself when it lies in
-// `folder`, else a free name there after it.
+// `folder`; a recording from elsewhere becomes a run of this machine, named
+// as a new run is (its stamp and seed), never after the file it came from.
 std::filesystem::path continuedRecordingPath(const std::filesystem::path& recording,
-                                             const std::filesystem::path& folder);
+                                             const std::filesystem::path& folder, std::int64_t seed,
+                                             const std::string& stamp = fileStamp());
 
 // A name the game gives its own recordings (see above, the seed maybe
 // missing). Any other file is the player's.
@@ -56,9 +58,10 @@ bool isGameRecordingName(const std::string& name);
 // The seed a recording's name gives ("...-seed42.dwrec", "...-seed-7-2.dwrec"
 // for a run continued under a free name); nothing when it names none.
 std::optional<std::int64_t> seedOfRecordingName(const std::filesystem::path& recording);
-// The newest recording in `folder` (by name, which starts with its date and
-// time) whose name gives a seed, so a game was begun in it, and that no
-// other game plays now; nothing when there is none.
+// The run last played in `folder`: of the recordings whose name gives a
+// seed (a game was begun in them), the one last written, the later name
+// among those written at the same time; and that no other game plays now; nothing when there is
+// none.
 std::optional<std::filesystem::path> newestRun(const std::filesystem::path& folder);
 
 // A file the game keeps beside a recording: "NAME<extension>" for

@@ -30,7 +30,8 @@ RunRecorder::RunRecorder(const Game& game, const CaughtUpRun& run, const fs::pat
   fs::create_directories(folder, ignored);
   path_ = run.intoNewFile ? freePath(folder, fs::path(run.path).stem().string(),
                                      std::string(recordingExtension))
-                          : continuedRecordingPath(run.path, folder);
+                          : continuedRecordingPath(run.path, folder,
+                                                   run.header.seed.value_or(run.game->state.seed));
   // Held before a byte of it is written: the run's own file stays held by
   // the lock taken to catch it up.
   std::string held;
@@ -38,6 +39,15 @@ RunRecorder::RunRecorder(const Game& game, const CaughtUpRun& run, const fs::pat
   removeLeftovers(folder);
   writer_.resume(run.path, run.keep, path_.string());
   checkpoints_.countFrom(run.keep.keys);
+  keepCatchUpCheckpoint(run);
+}
+
+// The checkpoint the catch-up took where the run goes on goes beside the
+// recording, so the next continue starts there.
+void RunRecorder::keepCatchUpCheckpoint(const CaughtUpRun& run) {
+  if (!run.checkpoint || !writer_.recording()) return;
+  std::string ignored;  // a checkpoint not written is taken again as the run goes on
+  writeCheckpointFile(checkpointPathOf(path_).string(), *run.checkpoint, ignored);
 }
 
 void RunRecorder::onKey(const std::string& key) {

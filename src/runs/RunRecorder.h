@@ -45,7 +45,9 @@ class RunRecorder : public InputTap, public CheckpointTaker::Recorder {
   RunRecorder(const Game& game, InFile where,
               std::uint64_t dataFingerprint = gameFilesFingerprint(""));
   // The caught-up run goes on: its kept part is written into its recording
-  // in `folder` (see continuedRecordingPath) first, then the game's keys.
+  // in `folder` (see continuedRecordingPath) first, with the checkpoint the
+  // catch-up took, then the game's keys. A recording from elsewhere is only
+  // read.
   RunRecorder(const Game& game, const CaughtUpRun& run, const std::filesystem::path& folder,
               std::uint64_t dataFingerprint = gameFilesFingerprint(""));
   RunRecorder(const RunRecorder&) = delete;
@@ -74,6 +76,7 @@ class RunRecorder : public InputTap, public CheckpointTaker::Recorder {
 
  private:
   void open();
+  void keepCatchUpCheckpoint(const CaughtUpRun& run);
 
   const Game& game_;
   std::uint64_t fingerprint_;

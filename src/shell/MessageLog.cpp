@@ -78,6 +78,25 @@ void MessageLog::onMessageReplaced(const Game&, std::string_view earlier) {
   add(LogEntry::Kind::message, std::string(earlier), turn_ + 1);
 }
 
+void MessageLog::takeUp(const Game& game) {
+  const GameState& s = game.state;
+  level_ = s.levelNumber;
+  newGame_ = false;
+  bool anyAlive = false;
+  for (int m = 1; m <= maxMembers; ++m) {
+    hp_[m] = s.memberStats[m][stat::hp];
+    everJoined_[m] = everJoined_[m] || hp_[m] > 0;
+    anyAlive = anyAlive || (m <= s.partySize && hp_[m] > 0);
+  }
+  partyDown_ = !anyAlive;
+}
+
+void MessageLog::clear() {
+  LogSink* sink = sink_;
+  *this = MessageLog();
+  sink_ = sink;
+}
+
 void MessageLog::watchParty(const Game& game) {
   const GameState& s = game.state;
   bool anyAlive = false;

@@ -52,6 +52,14 @@ class MessageLog : public GameObserver {
   void onCycle(const Game& game) override;
   void onMessageReplaced(const Game& game, std::string_view earlier) override;
 
+  // Whether a level of the game was seen.
+  bool begun() const { return level_ > 0; }
+  // A game watched from the middle (a run restored from its checkpoint):
+  // the party as it stands is no news, so nobody joins it now.
+  void takeUp(const Game& game);
+  // Empty again, for a run caught up from its start; the sink stays.
+  void clear();
+
   // Hands every entry to `sink` too, as it is written; the log itself keeps
   // only the newest capacity of them. Null stops it.
   void setSink(LogSink* sink) { sink_ = sink; }

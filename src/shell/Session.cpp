@@ -36,7 +36,13 @@ SessionEnd runSession(ShellFront& front, Environment env, Settings settings,
   Shell shell(front, std::move(env), std::move(settings));
   if (wiring) wiring(shell);
   SessionEnd end;
-  end.code = order.watch ? shell.watch(*order.watch) : shell.play(order.run);
+  if (order.watch) {
+    end.code = shell.watch(*order.watch);
+  } else if (!order.continueFile.empty()) {
+    end.code = shell.continueRun(order.continueFile, order.force, end.refusal, end.notes);
+  } else {
+    end.code = shell.play(order.run);
+  }
   end.endOfRun = shell.endOfRun();
   end.recording = shell.recordingPath();
   return end;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ShellFront.h"
 #include "runs/RecordingCheck.h"
@@ -22,6 +23,10 @@ struct SessionOrder {
   const RecordingToPlay* watch = nullptr;
   CaughtUpRun* run = nullptr;
   std::string seed;
+  // A run to catch up in front of the player and go on with (see
+  // Shell::continueRun).
+  std::string continueFile;
+  bool force = false;
 };
 
 // How one game with the shell around it ended: the game's exit code, the
@@ -31,6 +36,12 @@ struct SessionEnd {
   int code = 0;
   std::string endOfRun;
   std::string recording;
+  // Why the run to continue did not go on (refused, or stopped by the
+  // player), for stderr.
+  std::string refusal;
+  // What the catch-up passed over (a checkpoint that is a FIFO, a damaged
+  // tail), for stderr.
+  std::vector<std::string> notes;
 };
 
 // What a front-end adds to its shell before the game begins: how it saves

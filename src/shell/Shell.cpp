@@ -1,5 +1,6 @@
 #include "shell/Shell.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "frame/RunGame.h"
@@ -10,8 +11,8 @@
 #include "runs/RunFiles.h"
 #include "runs/RunRecorder.h"
 #include "shell/KeyHelp.h"
-#include "world/Spells.h"
 #include "shell/Surroundings.h"
+#include "world/Spells.h"
 
 namespace dw {
 
@@ -57,6 +58,48 @@ std::optional<std::string> keyBeforeTheEnd(RecordedInput& input) {
 // is missing before it shows what it has.
 constexpr std::chrono::milliseconds runsPanelRebuildTime{500};
 
+// The keys the start screen ends on: the spacebar, the seed asked for, Escape.
+bool leavesStartScreen(const std::string& key) {
+  return key == " " || key == "@" || key == std::string(1, escapeKey);
+}
+
+// What the shell keeps of a run as the catch-up plays it: its tally and its
+// log, as if it had watched the run all along.
+class CatchUpListener : public GameObserver {
+ public:
+  CatchUpListener(RunTally& tally, MessageLog& log) : tally_(tally), log_(log) {}
+  void onLevel(const Game& game) override {
+    tally_.onLevel(game);
+    log_.onLevel(game);
+  }
+  void onCycle(const Game& game) override {
+    tally_.onCycle(game);
+    log_.onCycle(game);
+  }
+  void onMessageReplaced(const Game& game, std::string_view earlier) override {
+    log_.onMessageReplaced(game, earlier);
+  }
+  void onKeyRead(const Game& game) override {
+    if (!log_.begun()) log_.takeUp(game);
+  }
+
+ private:
+  RunTally& tally_;
+  MessageLog& log_;
+};
+
+// "Catching up: level 12, key 120,000 of 1,000,000 [###.......] Esc stops"
+std::string catchUpText(const CatchUpProgress& progress) {
+  if (progress.keysInAll == 0) return "Catching up: reading the recording, Esc stops";
+  constexpr std::uint64_t width = 10;
+  std::uint64_t filled =
+      progress.keysInAll == 0 ? 0 : std::min(width, progress.keysDone * width / progress.keysInAll);
+  return "Catching up: level " + countText(progress.level) + ", key " +
+         countText(static_cast<std::int64_t>(progress.keysDone)) + " of " +
+         countText(static_cast<std::int64_t>(progress.keysInAll)) + " [" +
+         std::string(filled, '#') + std::string(width - filled, '.') + "] Esc stops";
+}
+
 constexpr const char* watchEndNotice = "The end of the recording: any key closes";
 
 // The spells the pad's picker offers, with the keys that cast them.
@@ -101,7 +144,8 @@ int Shell::play(CaughtUpRun* caughtUp) {
   Game game(platform_);
   // A run taken up goes on with the tally of its first part, read before its
   // recording is written anew.
-  tally_ = caughtUp ? tallyGoingOn(caughtUp->path) : RunTally();
+  tally_ = caughtUp ? caughtUpTally_.value_or(tallyGoingOn(caughtUp->path)) : RunTally();
+  caughtUpTally_.reset();
   if (record_) {
     std::filesystem::path folder = recordingsFolder(env_);
     recorder_ = caughtUp ? std::make_unique<RunRecorder>(game, *caughtUp, folder)
@@ -135,6 +179,8 @@ void Shell::offerNewestRun() {
   continueAsked_ = false;
   const FrontKey* key = rowOf(front_.frontKeys(), FrontAction::continueRun);
   if (!record_ || key == nullptr) return;
+  // A game asked for already (a seed typed ahead) has no start screen.
+  if (platform_.keysWaiting() > 0) return;
   auto newest = newestRun(recordingsFolder(env_));
   if (!newest) return;
   offer_ = newest->string();
@@ -142,12 +188,51 @@ void Shell::offerNewestRun() {
   front_.setNotice(keyNames(*key, " or ") + ": continue the game " + runDescription(*newest));
 }
 
+// Catches the run up in front of the player: how far it has got shows as a
+// notice, and Escape (or the front-end going) stops it with nothing written.
+std::optional<CaughtUpRun> Shell::catchUp(const std::string& path, bool force, std::string& error) {
+  log_.clear();
+  RunTally tally;
+  CatchUpListener listener(tally, log_);
+  CatchUpWatch watch;
+  watch.observer = &listener;
+  watch.progress = [this](const CatchUpProgress& progress) { return showCatchUp(progress); };
+  catchingUp_ = true;
+  stopAsked_ = false;
+  platform_.setKeyGate(this);
+  auto run = catchUpRun(path, force, error, true, &watch);
+  platform_.setKeyGate(nullptr);
+  catchingUp_ = false;
+  front_.setNotice("");
+  // Caught up from its start, the run's tally is whole; from a checkpoint it
+  // goes on from its summary.
+  if (run && !run->fromCheckpoint) caughtUpTally_ = tally;
+  return run;
+}
+
+bool Shell::showCatchUp(const CatchUpProgress& progress) {
+  front_.setNotice(catchUpText(progress));
+  platform_.present();
+  // Takes the keys typed meanwhile: each meets typed, which keeps them all.
+  platform_.pollKey();
+  return !stopAsked_;
+}
+
+int Shell::continueRun(const std::string& path, bool force, std::string& refusal,
+                       std::vector<std::string>& notes) {
+  auto caughtUp = catchUp(path, force, refusal);
+  if (!caughtUp) return stopAsked_ ? 0 : 2;  // 2: a run that cannot go on, as on the command line
+  for (const std::string& note : caughtUp->notes) tell(note);
+  notes = caughtUp->notes;
+  return play(&*caughtUp);
+}
+
 // F3 ended the start screen: the offered run goes on, or, when it cannot,
 // the player is told why and a new game begins.
 int Shell::continueOffered() {
   continueAsked_ = false;
   std::string error;
-  auto caughtUp = catchUpRun(*offer_, false, error);
+  auto caughtUp = catchUp(*offer_, false, error);
   if (!caughtUp) {
     tell(error);
     return play();
@@ -239,12 +324,21 @@ void Shell::viewChanged(const ViewOptions& view) {
 }
 
 std::optional<std::string> Shell::typed(std::string key) {
+  if (catchingUp_) {
+    if (key == std::string(1, escapeKey)) stopAsked_ = true;
+    return std::nullopt;  // no key reaches a run being caught up
+  }
   // A key typed on the keyboard closes the pad's picker.
   if (!padTyping_ && pad_.pickerOpen()) padGave(pad_.reset());
   if (onStartScreen_ && offer_ &&
       actionOfKey(front_.frontKeys(), nameOfKey(key)) == FrontAction::continueRun) {
     continueAsked_ = true;
     return std::nullopt;
+  }
+  if (onStartScreen_ && leavesStartScreen(key)) {
+    // A new game begins: the run offered is no longer to be had.
+    onStartScreen_ = false;
+    front_.setNotice("");
   }
   if (banner_) {
     banner_ = false;
@@ -290,6 +384,8 @@ void Shell::onCycle(const Game& game) {
 }
 
 void Shell::onKeyRead(const Game& game) {
+  // A run taken up from the middle: its party is no news.
+  if (!log_.begun()) log_.takeUp(game);
   if (recorder_) recorder_->checkpoints().onKeyRead(game);
 }
 

@@ -6,10 +6,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Game.h"
 #include "platform/Platform.h"
 #include "platform/ShellFront.h"
+#include "runs/CatchUp.h"
 #include "runs/RecordingCheck.h"
 #include "runs/RunSummary.h"
 #include "runs/UserFolders.h"
@@ -22,7 +24,6 @@
 namespace dw {
 
 class RunRecorder;
-struct CaughtUpRun;
 
 // Saves a picture of the screen at a whole-number enlargement and returns
 // what to tell the player. The desktop's saves PNG files; the page saves
@@ -63,6 +64,13 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   // Plays one game from the start screen to its end, or, with `run`, that
   // run caught up, from where it stopped. Returns its exit code.
   int play(CaughtUpRun* run = nullptr);
+  // Catches up the run recorded at `path` in front of the player, showing
+  // how far it has got (Escape stops it), with the log and the tally as the
+  // run left them, and plays it on. Returns the exit code; when it cannot go
+  // on, or was stopped, `refusal` says why; `notes` gets what the catch-up
+  // passed over (told in the game too), for stderr.
+  int continueRun(const std::string& path, bool force, std::string& refusal,
+                  std::vector<std::string>& notes);
   // Plays a recording at the watching pace. Returns the game's exit code.
   int watch(const RecordingToPlay& recording);
 
@@ -101,6 +109,8 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
 
  private:
   int run(Game& game, bool resumed);
+  std::optional<CaughtUpRun> catchUp(const std::string& path, bool force, std::string& error);
+  bool showCatchUp(const CatchUpProgress& progress);
   void offerNewestRun();
   int continueOffered();
   void afterTurn();
@@ -126,6 +136,11 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   bool recordingTold_ = false;
   std::unique_ptr<WatchPace> watch_;
   RunTally tally_;
+  // While a run is caught up, and whether Escape stopped it; the tally of a
+  // run caught up from its start.
+  bool catchingUp_ = false;
+  bool stopAsked_ = false;
+  std::optional<RunTally> caughtUpTally_;
   const Game* game_ = nullptr;  // while a game runs
   std::string endOfRun_;
   bool partyDown_ = false;

@@ -53,6 +53,8 @@ int playInTerminal(const SessionOrder& order) {
   std::string refused = terminal->refusedFile();
   terminal.reset();  // the terminal as it was
   if (!refused.empty()) std::cerr << "duskwarren: " << refused << "\n";
+  for (const std::string& note : end.notes) std::cerr << "duskwarren: " << note << "\n";
+  if (!end.refusal.empty()) std::cerr << "duskwarren: " << end.refusal << "\n";
   if (!end.endOfRun.empty()) std::cerr << "duskwarren: " << end.endOfRun << "\n";
   // Ended by Ctrl+C, a hang-up or a termination request: end the way the
   // shell expects of such an ending.

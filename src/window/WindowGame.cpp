@@ -62,6 +62,8 @@ int playInWindow(const SessionOrder& order) {
       return savePictureForPlayer(screen, scale, env);
     });
   });
+  for (const std::string& note : end.notes) std::cerr << "duskwarren: " << note << "\n";
+  if (!end.refusal.empty()) std::cerr << "duskwarren: " << end.refusal << "\n";
   if (!end.endOfRun.empty()) std::cerr << "duskwarren: " << end.endOfRun << "\n";
   if (!window->refusedFile().empty()) {
     // A game file that grew past what the game reads while it ran.

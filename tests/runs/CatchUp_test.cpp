@@ -128,8 +128,11 @@ TEST_F(ContinueRun, GoesOnInOneRecordingOfTheWholeRun) {
   Game game(live);
   copyGame(*caught->game, game);
   RunRecorder recorder(game, *caught, folder_ / "recordings");
+  // It becomes a run of this machine, named as a new run is.
   const fs::path target = recorder.path();
-  EXPECT_EQ(target, folder_ / "recordings" / "run-seed42.dwrec");
+  EXPECT_EQ(target.parent_path(), folder_ / "recordings");
+  EXPECT_TRUE(isGameRecordingName(target.filename().string())) << target;
+  EXPECT_EQ(seedOfRecordingName(target), caught->game->state.seed);
   ASSERT_EQ(recorder.error(), "");
   live.setInputTap(&recorder);
   resumeGame(game);
@@ -153,6 +156,13 @@ TEST_F(ContinueRun, GoesOnInOneRecordingOfTheWholeRun) {
   std::ostringstream after;
   after << again.rdbuf();
   EXPECT_EQ(after.str(), before);
+
+  // With the checkpoint the catch-up took beside it, the next continue
+  // starts there.
+  auto next = catchUpRun(target.string(), false, error);
+  ASSERT_TRUE(next) << error;
+  EXPECT_TRUE(next->fromCheckpoint);
+  EXPECT_EQ(next->startKeys, caught->keep.keys);
 }
 
 std::string fileText(const fs::path& path) {

@@ -111,21 +111,26 @@ TEST(RunNames, TheSeedAFreeNameAndTheFilesBesideARecording) {
   const fs::path second = newRecordingPath(folder, "2026-01-02-030405", -7);
   EXPECT_EQ(second, folder / "2026-01-02-030405-2-seed-7.dwrec");
   EXPECT_TRUE(isGameRecordingName(second.filename().string()));
-  const fs::path continued =
-      continuedRecordingPath(temp.path / "2026-01-02-030405-seed-7.dwrec", folder);
-  EXPECT_EQ(continued, folder / "2026-01-02-030405-seed-7-2.dwrec");
-  EXPECT_EQ(continuedRecordingPath(folder / "x.dwrec", folder), folder / "x.dwrec");
+  const fs::path continued = continuedRecordingPath(temp.path / "2026-01-02-030405-seed-7.dwrec",
+                                                    folder, -7, "2026-01-02-030405");
+  EXPECT_EQ(continued, folder / "2026-01-02-030405-2-seed-7.dwrec");
+  EXPECT_EQ(continuedRecordingPath(folder / "x.dwrec", folder, 3), folder / "x.dwrec");
   for (const fs::path& named : {second, continued}) EXPECT_EQ(seedOfRecordingName(named), -7);
   for (std::string name : {"best.dwrec", "a-seed.dwrec", "a-seed4x.dwrec", "a-seed4-.dwrec",
                            "a-seed99999999999999999999.dwrec"})
     EXPECT_EQ(seedOfRecordingName(name), std::nullopt) << name;
 
-  // The newest run is the last name that gives a seed: no game was begun
-  // in the others.
+  // The newest run is the one last played (last written) whose name gives
+  // a seed: no game was begun in the others.
   std::ofstream(folder / "2026-01-02-030406.dwrec") << "dwrec";
   std::ofstream(folder / "zz-best.dwrec") << "dwrec";
   std::ofstream(second) << "dwrec";
+  const auto now = fs::file_time_type::clock::now();
+  fs::last_write_time(second, now - std::chrono::hours(2));
+  fs::last_write_time(folder / "2026-01-02-030405-seed-7.dwrec", now - std::chrono::hours(1));
   EXPECT_EQ(newestRun(folder), folder / "2026-01-02-030405-seed-7.dwrec");
+  fs::last_write_time(second, now);
+  EXPECT_EQ(newestRun(folder), second);
   EXPECT_EQ(newestRun(temp.path / "none"), std::nullopt);
 
   EXPECT_EQ(checkpointPathOf("/r/a.dwrec"), fs::path("/r/a.dwcp"));

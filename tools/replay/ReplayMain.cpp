@@ -286,6 +286,10 @@ int playAndWrite(const Options& o, const std::vector<std::string>& golden,
   if (!o.recordPath.empty()) {
     writer.emplace(game, dw::RunRecorder::InFile{o.recordPath});
     platform.setInputTap(&*writer);
+    // Checkpoints beside the recording as play keeps them, so a long run
+    // recorded here is continued from near its end.
+    writer->checkpoints().setNext(game.observer);
+    game.observer = &writer->checkpoints();
   }
   int code = dw::runGame(game);
   game.observer = nullptr;
