@@ -2,7 +2,6 @@
 // command line is read here and handed over to the front-end it asks for.
 #include <algorithm>
 #include <climits>
-#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -11,13 +10,16 @@
 
 #include "cli/CommandLine.h"
 #include "platform/DataFolder.h"
+#include "platform/SafeWrite.h"
 #include "platform/VisibleText.h"
 #include "runs/KeptRuns.h"
 #include "runs/RecordingCheck.h"
 #include "runs/RunFiles.h"
 #include "runs/RunRecorder.h"
 #include "runs/UserFolders.h"
+#ifdef DUSKWARREN_TERMINAL
 #include "terminal/TerminalGame.h"
+#endif
 #ifdef DUSKWARREN_WINDOW
 #include "window/WindowGame.h"
 #endif
@@ -190,7 +192,15 @@ int handOver(const Request& r) {
     return dw::cli::exitUsage;
   dw::SessionOrder order{recording ? &*recording : nullptr, nullptr, r.seed,
                          toContinue.value_or(""), r.force};
+#ifdef DUSKWARREN_TERMINAL
   if (r.terminal) return dw::playInTerminal(order);
+#else
+  if (r.terminal) {
+    std::cerr << "duskwarren: the terminal is not in the Windows build: play in the window "
+                 "(without --terminal)\n";
+    return 1;
+  }
+#endif
 #ifdef DUSKWARREN_WINDOW
   return dw::playInWindow(order);
 #else
@@ -205,7 +215,7 @@ int handOver(const Request& r) {
 int main(int argc, char* argv[]) {
   // A file-size limit makes a write fail, like a full disk: the game plays
   // on without its recording.
-  std::signal(SIGXFSZ, SIG_IGN);
+  dw::ignoreFileSizeSignal();
   Request request;
   if (auto done = readCommandLine(argc, argv, request)) return *done;
   std::string error;

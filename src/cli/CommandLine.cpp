@@ -1,7 +1,6 @@
 #include "cli/CommandLine.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include <ostream>
 
 #include "DuskwarrenVersion.h"
+#include "platform/CappedRead.h"
 #include "platform/VisibleText.h"
 
 namespace dw::cli {
@@ -30,6 +30,9 @@ void setUp(CLI::App& app, std::string usage) {
   app.allow_extras();
   // An option given twice means its last value, as in most tools.
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  // Options are --long on every system: on Windows too, a value starting
+  // with / is a path, never an option.
+  app.allow_windows_style_options(false);
 }
 
 int refuse(const CLI::App& app, const std::string& message, std::ostream& err) {
@@ -58,11 +61,10 @@ CLI::Validator fileToRead() {
   return CLI::Validator(
       [](std::string& value) -> std::string {
         if (value.empty()) return "the value is empty";
-        struct stat info {};
-        if (::stat(value.c_str(), &info) != 0)
-          return "cannot read " + visibleText(value) + ": " + std::strerror(errno);
-        if (S_ISDIR(info.st_mode)) return visibleText(value) + " is a folder, not a file";
-        int fd = ::open(value.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        auto info = dw::factsOf(value);
+        if (!info) return "cannot read " + visibleText(value) + ": " + std::strerror(errno);
+        if (info->folder()) return visibleText(value) + " is a folder, not a file";
+        int fd = dw::openPath(value, O_RDONLY, true);
         if (fd < 0) return "cannot read " + visibleText(value) + ": " + std::strerror(errno);
         ::close(fd);
         return "";
@@ -74,10 +76,9 @@ CLI::Validator folderToUse() {
   return CLI::Validator(
       [](std::string& value) -> std::string {
         if (value.empty()) return "the value is empty";
-        struct stat info {};
-        if (::stat(value.c_str(), &info) != 0)
-          return "no folder " + visibleText(value) + ": " + std::strerror(errno);
-        if (!S_ISDIR(info.st_mode)) return visibleText(value) + " is not a folder";
+        auto info = dw::factsOf(value);
+        if (!info) return "no folder " + visibleText(value) + ": " + std::strerror(errno);
+        if (!info->folder()) return visibleText(value) + " is not a folder";
         return "";
       },
       "", "folderToUse");
@@ -87,11 +88,10 @@ CLI::Validator fileToWrite() {
   return CLI::Validator(
       [](std::string& value) -> std::string {
         if (value.empty()) return "the value is empty";
-        struct stat info {};
-        if (::stat(value.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        if (auto info = dw::factsOf(value); info && info->folder())
           return visibleText(value) + " is a folder, not a file";
         std::string folder = folderOf(value);
-        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        if (auto info = dw::factsOf(folder); !info || !info->folder())
           return "cannot write " + visibleText(value) + ": there is no folder " +
                  visibleText(folder);
         return "";

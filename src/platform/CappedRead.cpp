@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/VisibleText.h"
 
@@ -18,13 +19,92 @@ std::string cannotRead(const std::string& path, int error) {
   return "cannot read " + visibleText(path) + ": " + std::strerror(error);
 }
 
+#ifdef _WIN32
+// Windows has no sockets or FIFOs among a folder's names.
+bool isSocket(unsigned) {
+  return false;
+}
+bool isFifo(unsigned mode) {
+  return (mode & S_IFMT) == _S_IFIFO;
+}
+#else
+bool isSocket(unsigned mode) {
+  return S_ISSOCK(mode);
+}
+bool isFifo(unsigned mode) {
+  return S_ISFIFO(mode);
+}
+#endif
+
+// The path as the system calls take it: UTF-8 here, wide on Windows.
+std::filesystem::path systemPath(const std::string& path) {
+  return std::filesystem::path(
+      std::u8string_view(reinterpret_cast<const char8_t*>(path.data()), path.size()));
+}
+
 }  // namespace
+
+bool FileFacts::regular() const {
+  return (mode & S_IFMT) == S_IFREG;
+}
+
+bool FileFacts::folder() const {
+  return (mode & S_IFMT) == S_IFDIR;
+}
+
+#ifdef _WIN32
+
+int openPath(const std::string& path, int flags, bool, int mode) {
+  return ::_wopen(systemPath(path).c_str(), flags | O_BINARY | O_NOINHERIT, mode);
+}
+
+std::optional<FileFacts> factsOf(const std::string& path) {
+  struct _stat64 info {};
+  if (::_wstat64(systemPath(path).c_str(), &info) != 0) return std::nullopt;
+  return FileFacts{info.st_mode, static_cast<std::uint64_t>(info.st_size), 0, 0};
+}
+
+std::optional<FileFacts> factsOf(int fd) {
+  struct _stat64 info {};
+  if (::_fstat64(fd, &info) != 0) return std::nullopt;
+  return FileFacts{info.st_mode, static_cast<std::uint64_t>(info.st_size), 0, 0};
+}
+
+#else
+
+int openPath(const std::string& path, int flags, bool waitless, int mode) {
+  flags |= O_CLOEXEC | O_NOCTTY | (waitless ? O_NONBLOCK : 0);
+  int fd = ::open(systemPath(path).c_str(), flags, mode);
+  // A regular file never blocks a read; the flag is dropped all the same so
+  // the descriptor reads as any other.
+  if (fd >= 0 && waitless) {
+    int status = ::fcntl(fd, F_GETFL);
+    if (status >= 0) (void)::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  }
+  return fd;
+}
+
+std::optional<FileFacts> factsOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileFacts{info.st_mode, static_cast<std::uint64_t>(info.st_size), info.st_uid,
+                   info.st_gid};
+}
+
+std::optional<FileFacts> factsOf(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return std::nullopt;
+  return FileFacts{info.st_mode, static_cast<std::uint64_t>(info.st_size), info.st_uid,
+                   info.st_gid};
+}
+
+#endif
 
 const char* fileKindName(unsigned mode) {
   if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a FIFO";
+  if (isFifo(mode)) return "a FIFO";
   if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  if (S_ISSOCK(mode)) return "a socket";
+  if (isSocket(mode)) return "a socket";
   return S_ISREG(mode) ? "a file" : "no regular file";
 }
 
@@ -36,30 +116,23 @@ std::string tooLongText(const std::string& path, const std::string& what, std::s
 
 int openToRead(const std::string& path, FileOrigin origin, std::string& error, bool* missing) {
   if (missing != nullptr) *missing = false;
-  int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (origin == FileOrigin::found ? O_NONBLOCK : 0);
-  int fd = ::open(path.c_str(), flags);
+  int fd = openPath(path, O_RDONLY, origin == FileOrigin::found);
   if (fd < 0) {
     if (missing != nullptr) *missing = errno == ENOENT || errno == ENOTDIR;
     error = cannotRead(path, errno);
     return -1;
   }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
+  auto info = factsOf(fd);
+  if (!info) {
     error = cannotRead(path, errno);
     ::close(fd);
     return -1;
   }
-  bool refused = origin == FileOrigin::found ? !S_ISREG(info.st_mode) : S_ISDIR(info.st_mode);
+  bool refused = origin == FileOrigin::found ? !info->regular() : info->folder();
   if (refused) {
-    error = visibleText(path) + " is " + fileKindName(info.st_mode) + ", not a file";
+    error = visibleText(path) + " is " + fileKindName(info->mode) + ", not a file";
     ::close(fd);
     return -1;
-  }
-  // A regular file never blocks a read; the flag is dropped all the same so
-  // the descriptor reads as any other.
-  if (origin == FileOrigin::found) {
-    int status = ::fcntl(fd, F_GETFL);
-    if (status >= 0) (void)::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
   }
   return fd;
 }
@@ -69,9 +142,7 @@ std::optional<std::string> readCappedFile(const std::string& path, std::size_t c
                                           FileOrigin origin, bool* missing) {
   int fd = openToRead(path, origin, error, missing);
   if (fd < 0) return std::nullopt;
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-      static_cast<std::uint64_t>(info.st_size) > cap) {
+  if (auto info = factsOf(fd); info && info->regular() && info->size > cap) {
     ::close(fd);
     error = tooLongText(path, what, cap);
     return std::nullopt;
@@ -80,7 +151,7 @@ std::optional<std::string> readCappedFile(const std::string& path, std::size_t c
   char buffer[65536];
   // One byte past the cap tells a longer stream (a pipe, a device) apart.
   while (data.size() <= cap) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    auto n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       error = cannotRead(path, errno);

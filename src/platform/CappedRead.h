@@ -13,6 +13,7 @@
 // line that says what it is, and never waited on.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,29 @@ enum class FileOrigin {
   named,  // named by the player: a pipe or a device is read as it comes
   found,  // found by the game in the player's folders: regular files only
 };
+
+// The system's own file calls, the one place that knows the system. A path
+// is UTF-8 throughout the game; on Windows it becomes a wide path here, at
+// the call. Every descriptor is opened in binary mode, is not handed to
+// programs the game starts, and never makes a terminal the game's own.
+// `flags` are O_RDONLY, O_WRONLY, O_CREAT, O_EXCL and O_APPEND; `waitless`
+// opens a FIFO without waiting for a writer where the system has FIFOs.
+// -1, with errno, when it cannot.
+int openPath(const std::string& path, int flags, bool waitless = false, int mode = 0666);
+
+// What stat tells of a file: its kind and permission bits (as stat's
+// st_mode), its size and its owner.
+struct FileFacts {
+  unsigned mode = 0;
+  std::uint64_t size = 0;
+  unsigned owner = 0, group = 0;
+  bool regular() const;
+  bool folder() const;
+};
+// The facts of the file at `path` (links followed), or of an open
+// descriptor; nothing, with errno, when there is no such file.
+std::optional<FileFacts> factsOf(const std::string& path);
+std::optional<FileFacts> factsOf(int fd);
 
 // What a file that is no regular file is, in the player's words: "a
 // folder", "a FIFO", "a device", "a socket" (`mode` as stat gives it).
@@ -34,10 +58,10 @@ std::string tooLongText(const std::string& path, const std::string& what, std::s
 // Opens `path` for reading as its origin allows: a descriptor (the caller
 // closes it), or -1 with the reason in error ("cannot read PATH: No such
 // file or directory", "PATH is a FIFO, not a file", "PATH is a folder, not
-// a file"). A found file is opened without waiting (a FIFO with nobody
-// writing never blocks) and what was opened is checked, not the name, so
-// nothing can be swapped in between. `missing`, when given, tells whether
-// there was no file at all.
+// a file"). On Windows there are no FIFOs among a folder's names, and a
+// device name (NUL, CON) is a device there too. A found file is opened without waiting (a FIFO with
+// nobody writing never blocks) and what was opened is checked, not the name, so nothing can be
+// swapped in between. `missing`, when given, tells whether there was no file at all.
 int openToRead(const std::string& path, FileOrigin origin, std::string& error,
                bool* missing = nullptr);
 

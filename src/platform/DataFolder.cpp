@@ -1,5 +1,13 @@
 #include "platform/DataFolder.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 #include <cstring>
 #include <iostream>
 #include <system_error>
@@ -40,6 +48,25 @@ DataFolderChoice chooseDataFolder(const std::string& given, const fs::path& work
   return {{}, "no game data (a res/ folder) in " + where + ": the game starts without it"};
 }
 
+#ifdef _WIN32
+
+// The program's own file as Windows names it, whatever argv[0] says.
+fs::path programFolder(const char*) {
+  std::wstring name(MAX_PATH, L'\0');
+  for (int tries = 0; tries < 6; ++tries) {
+    DWORD length = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0) return {};
+    if (length < name.size()) {
+      name.resize(length);
+      return fs::path(name).parent_path();
+    }
+    name.resize(name.size() * 2);
+  }
+  return {};
+}
+
+#else
+
 fs::path programFolder(const char* argv0) {
   std::error_code ec;
   fs::path self = fs::read_symlink("/proc/self/exe", ec);
@@ -50,6 +77,8 @@ fs::path programFolder(const char* argv0) {
   fs::path canonical = fs::weakly_canonical(path, ec);
   return (ec ? path : canonical).parent_path();
 }
+
+#endif
 
 std::string oversizedGameFile(const fs::path& folder) {
   const std::pair<const char*, const char*> kinds[] = {

@@ -7,8 +7,10 @@
 // limit) leaves the target as it was and no stray file.
 //
 // A symbolic link is followed: the file it names is replaced, the link
-// stays. A file written over keeps its permissions. A target that cannot be
-// read, or whose permissions deny writing it (a read-only file, mode 0444,
+// stays (on Windows a link is replaced by the file, as by any program
+// there). On Windows the new file takes the old one's place with one
+// write-through move, and its folder is not synced. A file written over keeps its permissions. A
+// target that cannot be read, or whose permissions deny writing it (a read-only file, mode 0444,
 // whoever runs the game), is never written over: the write is refused and
 // says why. A target that is no regular file (a device, a FIFO,
 // /dev/stdout) is written in place when the player named it, and refused
@@ -86,5 +88,15 @@ std::string writeWholeFile(const std::string& path, std::string_view bytes,
 // What a write error means to the player: the system's words, and for a
 // file-size limit which limit it is.
 std::string writeErrorText(int error);
+
+// A file-size limit (ulimit -f) makes a write fail like a full disk rather
+// than end the program. Nothing to do where there are no such limits.
+void ignoreFileSizeSignal();
+
+// Puts what was written to the descriptor on the disk: 0, or the error.
+int syncDescriptor(int fd);
+
+// Removes a file this program made itself and cannot use.
+void removeMadeFile(const std::string& path);
 
 }  // namespace dw

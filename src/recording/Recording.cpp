@@ -1,7 +1,6 @@
 #include "recording/Recording.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -505,10 +504,8 @@ RecordingRead parseRecording(std::string_view bytes) {
 std::FILE* openRecordingFile(const std::string& path, std::string& error, FileOrigin origin) {
   int fd = openToRead(path, origin, error);
   if (fd < 0) return nullptr;
-  struct stat info {};
   // A file known to be too long is refused before a byte of it is read.
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-      static_cast<std::uint64_t>(info.st_size) > recordingMaxBytes) {
+  if (auto info = factsOf(fd); info && info->regular() && info->size > recordingMaxBytes) {
     error = tooLongText(path, "a recording", recordingMaxBytes);
     ::close(fd);
     return nullptr;
@@ -608,7 +605,7 @@ bool RecordingWriter::start(const std::string& path, const RecordingHeader& head
   }
   if (failed_) return false;
   // O_EXCL: a recording already there is never written over.
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
+  fd_ = openPath(path, O_WRONLY | O_CREAT | O_EXCL, false, 0644);
   if (fd_ < 0) {
     fail("cannot create " + visibleText(path) + ": " + std::strerror(errno));
     return false;
@@ -623,7 +620,7 @@ bool RecordingWriter::start(const std::string& path, const RecordingHeader& head
     // A file that could not take even what the game did before it opened
     // is no use to anyone: it goes. It is the one made just above, so
     // nobody else's file is touched.
-    ::unlink(path.c_str());
+    removeMadeFile(path);
     return false;
   }
   pending_.clear();
@@ -640,7 +637,8 @@ bool copyStart(const std::string& source, SafeFile& copy, std::uint64_t count, s
   std::vector<char> buffer(1 << 16);
   std::uint64_t left = count;
   while (left > 0 && !copy.failed()) {
-    ssize_t got = ::read(in, buffer.data(), std::min<std::uint64_t>(left, buffer.size()));
+    auto want = static_cast<unsigned>(std::min<std::uint64_t>(left, buffer.size()));
+    auto got = ::read(in, buffer.data(), want);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     copy.write(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
@@ -669,10 +667,9 @@ bool RecordingWriter::resume(const std::string& source, const RecordingPoint& po
     fail(why.empty() ? "cannot write " + visibleText(target) + ": " + copy.reason() : why);
     return false;
   }
-  fd_ = ::open(copy.target().c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY);
-  struct stat info {};
-  if (fd_ < 0 || ::fstat(fd_, &info) != 0 ||
-      static_cast<std::uint64_t>(info.st_size) != point.offset) {
+  fd_ = openPath(copy.target(), O_WRONLY | O_APPEND);
+  auto info = fd_ < 0 ? std::nullopt : factsOf(fd_);
+  if (!info || info->size != point.offset) {
     // Something else took the name in the moment between.
     fail("cannot go on writing " + visibleText(target) +
          (fd_ < 0 ? std::string(": ") + std::strerror(errno) : ": it was changed meanwhile"));
@@ -694,8 +691,10 @@ void RecordingWriter::finish(const std::string& reason) {
   end.kind = RecordedEvent::Kind::end;
   end.text = reason;
   if (fd_ >= 0) {
-    if (writeLine(eventText(end)) && ::fsync(fd_) != 0)
-      error_ = "cannot sync " + path_ + ": " + std::strerror(errno);
+    if (writeLine(eventText(end))) {
+      if (int error = syncDescriptor(fd_); error != 0)
+        error_ = "cannot sync " + path_ + ": " + std::strerror(error);
+    }
     if (fd_ >= 0 && ::close(fd_) != 0 && error_.empty())
       error_ = "cannot write " + path_ + ": " + std::strerror(errno);
     fd_ = -1;
@@ -780,7 +779,8 @@ bool RecordingWriter::writeLine(const std::string& text) {
 bool RecordingWriter::writeAll(const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+    auto chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, 1 << 30));
+    auto n = ::write(fd_, bytes.data() + done, chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n == 0) errno = ENOSPC;

@@ -11,7 +11,7 @@ namespace dw {
 namespace fs = std::filesystem;
 
 fs::path recordingsFolder(const Environment& env) {
-  return dataHome(env) / "duskwarren" / "recordings";
+  return gameRunsFolder(env) / "recordings";
 }
 
 std::string recordingName(const std::string& stamp, std::optional<std::int64_t> seed) {

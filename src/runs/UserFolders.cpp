@@ -1,7 +1,18 @@
 #include "runs/UserFolders.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// windows.h first
+#include <knownfolders.h>
+#include <shlobj.h>
+#else
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <ctime>
@@ -54,6 +65,67 @@ std::filesystem::path configHome(const Environment& env) {
   return absoluteVariable(env, "XDG_CONFIG_HOME").value_or(homeFolder(env) / ".config");
 }
 
+std::filesystem::path pathOfText(const std::string& utf8) {
+  return std::filesystem::path(
+      std::u8string_view(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+#ifdef _WIN32
+
+namespace {
+
+std::string utf8Of(const std::filesystem::path& path) {
+  std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// A variable naming a folder: an absolute Windows path ("C:\...", "\\server\...").
+std::optional<std::filesystem::path> windowsFolder(const Environment& env,
+                                                   const std::string& name) {
+  auto value = env(name);
+  if (!value || value->empty()) return std::nullopt;
+  std::filesystem::path folder = pathOfText(*value);
+  if (!folder.is_absolute()) return std::nullopt;
+  return folder;
+}
+
+}  // namespace
+
+// The variables, wide as Windows keeps them, in UTF-8.
+Environment processEnvironment() {
+  return [](const std::string& name) -> std::optional<std::string> {
+    const wchar_t* value = ::_wgetenv(pathOfText(name).c_str());
+    if (value == nullptr) return std::nullopt;
+    return utf8Of(std::filesystem::path(value));
+  };
+}
+
+std::filesystem::path homeFolder(const Environment& env) {
+  return windowsFolder(env, "USERPROFILE").value_or("C:\\");
+}
+
+std::filesystem::path gameSettingsFolder(const Environment& env) {
+  auto roaming = windowsFolder(env, "APPDATA");
+  return roaming.value_or(homeFolder(env) / "AppData" / "Roaming") / "Duskwarren";
+}
+
+std::filesystem::path gameRunsFolder(const Environment& env) {
+  auto local = windowsFolder(env, "LOCALAPPDATA");
+  return local.value_or(homeFolder(env) / "AppData" / "Local") / "Duskwarren";
+}
+
+// The Pictures known folder, wherever the player has moved it.
+std::filesystem::path gamePicturesFolder(const Environment& env) {
+  std::filesystem::path folder = homeFolder(env) / "Pictures";
+  PWSTR known = nullptr;
+  if (::SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &known) == S_OK && known != nullptr)
+    folder = std::filesystem::path(known);
+  ::CoTaskMemFree(known);
+  return folder / "Duskwarren";
+}
+
+#else
+
 Environment processEnvironment() {
   return [](const std::string& name) -> std::optional<std::string> {
     const char* value = std::getenv(name.c_str());
@@ -70,6 +142,20 @@ std::filesystem::path homeFolder(const Environment& env) {
   return "/";
 }
 
+std::filesystem::path gameSettingsFolder(const Environment& env) {
+  return configHome(env) / "duskwarren";
+}
+
+std::filesystem::path gameRunsFolder(const Environment& env) {
+  return dataHome(env) / "duskwarren";
+}
+
+std::filesystem::path gamePicturesFolder(const Environment& env) {
+  return picturesFolder(env) / "duskwarren";
+}
+
+#endif
+
 std::filesystem::path dataHome(const Environment& env) {
   return absoluteVariable(env, "XDG_DATA_HOME").value_or(homeFolder(env) / ".local" / "share");
 }
@@ -83,8 +169,9 @@ std::filesystem::path picturesFolder(const Environment& env) {
 std::string shortPath(const std::filesystem::path& path, const Environment& env) {
   std::string text = path.string();
   std::string home = homeFolder(env).string();
+  const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
   if (home.size() > 1 && text.compare(0, home.size(), home) == 0 &&
-      (text.size() == home.size() || text[home.size()] == '/')) {
+      (text.size() == home.size() || text[home.size()] == '/' || text[home.size()] == separator)) {
     return "~" + text.substr(home.size());
   }
   return text;
@@ -92,7 +179,11 @@ std::string shortPath(const std::filesystem::path& path, const Environment& env)
 
 std::string localTimeText(std::time_t moment, const char* format) {
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &moment);
+#else
   localtime_r(&moment, &local);
+#endif
   char text[64];
   std::size_t length = std::strftime(text, sizeof text, format, &local);
   return std::string(text, length);

@@ -23,6 +23,18 @@ std::filesystem::path dataHome(const Environment& env);
 std::filesystem::path configHome(const Environment& env);
 std::filesystem::path picturesFolder(const Environment& env);
 
+// The game's own folders among the player's: its settings, its runs (the
+// recordings folder is in it) and its pictures. On Linux and the like
+// $XDG_CONFIG_HOME/duskwarren, $XDG_DATA_HOME/duskwarren and the pictures
+// folder's duskwarren; on Windows %APPDATA%\Duskwarren,
+// %LOCALAPPDATA%\Duskwarren and Duskwarren in the Pictures folder.
+std::filesystem::path gameSettingsFolder(const Environment& env);
+std::filesystem::path gameRunsFolder(const Environment& env);
+std::filesystem::path gamePicturesFolder(const Environment& env);
+
+// A path from UTF-8, the way the game keeps every path and name.
+std::filesystem::path pathOfText(const std::string& utf8);
+
 // The path with the home folder written as "~", for the player to read.
 std::string shortPath(const std::filesystem::path& path, const Environment& env);
 

@@ -76,7 +76,7 @@ ScreenshotResult saveScreenshot(const Screen& screen, int scale,
 }
 
 std::string savePictureForPlayer(const Screen& screen, int scale, const Environment& env) {
-  std::filesystem::path folder = picturesFolder(env) / "duskwarren";
+  std::filesystem::path folder = gamePicturesFolder(env);
   ScreenshotResult result = saveScreenshot(screen, scale, folder, fileStamp());
   if (!result.saved) return "Screenshot not saved: " + result.error;
   return "Screenshot saved: " + visibleText(shortPath(result.files.front(), env));

@@ -115,7 +115,7 @@ std::vector<std::pair<std::string, std::string>> valuesOf(const Settings& s) {
 }  // namespace
 
 fs::path settingsFile(const Environment& env) {
-  return configHome(env) / "duskwarren" / "settings";
+  return gameSettingsFolder(env) / "settings";
 }
 
 Settings parseSettings(const std::string& text) {

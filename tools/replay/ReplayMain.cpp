@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -317,7 +316,7 @@ int playAndWrite(const Options& o, const std::vector<std::string>& golden,
 int main(int argc, char** argv) {
   // A file-size limit makes a write fail, like a full disk, instead of
   // ending the program.
-  std::signal(SIGXFSZ, SIG_IGN);
+  dw::ignoreFileSizeSignal();
   Options o;
   if (auto done = readOptions(argc, argv, o)) return *done;
   std::string keys;

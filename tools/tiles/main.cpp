@@ -1,7 +1,6 @@
 // duskwarren-tiles: converts between PNG pictures and the game's tile files.
 // Exit codes: 0 done, 2 bad use or bad input (the reason is on stderr).
 
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -12,6 +11,7 @@
 
 #include "TileConvert.h"
 #include "cli/CommandLine.h"
+#include "platform/SafeWrite.h"
 
 namespace fs = std::filesystem;
 using namespace dw;
@@ -188,7 +188,7 @@ int runTool(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   // A file-size limit makes a write fail, like a full disk.
-  std::signal(SIGXFSZ, SIG_IGN);
+  dw::ignoreFileSizeSignal();
   int code = runTool(argc, argv);
   if (!cli::outputWritten("duskwarren-tiles", std::cerr)) return exitBad;
   return code;
