@@ -127,12 +127,22 @@ std::vector<ShellFront::GlyphName> mapGlyphs() {
           {227, "Shadow"}};
 }
 
-OverlayContent keyHelp(const HelpFacts& facts) {
+namespace {
+
+// An empty panel of keys, paged, that opens at its top.
+OverlayContent keysPanel() {
   OverlayContent help;
   help.title = "Keys";
   help.footer = "PgUp PgDn \x18\x19: page";
   help.pageable = true;
   help.opensAtTop = true;
+  return help;
+}
+
+}  // namespace
+
+OverlayContent keyHelp(const HelpFacts& facts) {
+  OverlayContent help = keysPanel();
   add(help,
       {heading("Before a game"), key("Space", "Start a game"), key("@", "Type a seed, then Enter"),
        gap(), heading("In the dungeon"), key("8 2 4 6", "Walk up, down, left, right"),
@@ -159,11 +169,7 @@ OverlayContent keyHelp(const HelpFacts& facts) {
 }
 
 OverlayContent watchKeyHelp(const HelpFacts& facts) {
-  OverlayContent help;
-  help.title = "Keys";
-  help.footer = "PgUp PgDn \x18\x19: page";
-  help.pageable = true;
-  help.opensAtTop = true;
+  OverlayContent help = keysPanel();
   add(help, {heading("Watching a recording"), key("Space", "Pause or go on"),
              key("+ -", "Faster or slower"), key("Escape", "Stop watching")});
   frontKeys(help, facts, true);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "frame/RunGame.h"
@@ -127,16 +128,16 @@ TEST_F(ContinueRun, GoesOnInOneRecordingOfTheWholeRun) {
   HeadlessPlatform live(more + "\x1b");
   Game game(live);
   copyGame(*caught->game, game);
-  RunRecorder recorder(game, *caught, folder_ / "recordings");
+  auto recorder = std::make_unique<RunRecorder>(game, *caught, folder_ / "recordings");
   // It becomes a run of this machine, named as a new run is.
-  const fs::path target = recorder.path();
+  const fs::path target = recorder->path();
   EXPECT_EQ(target.parent_path(), folder_ / "recordings");
   EXPECT_TRUE(isGameRecordingName(target.filename().string())) << target;
   EXPECT_EQ(seedOfRecordingName(target), caught->game->state.seed);
-  ASSERT_EQ(recorder.error(), "");
-  live.setInputTap(&recorder);
+  ASSERT_EQ(recorder->error(), "");
+  live.setInputTap(recorder.get());
   resumeGame(game);
-  recorder.finish(recordedEnding(game));
+  recorder->finish(recordedEnding(game));
   EXPECT_EQ(game.endReason, EndReason::quit);
 
   // The recording of the whole run replays to the game of all its keys.
@@ -158,7 +159,9 @@ TEST_F(ContinueRun, GoesOnInOneRecordingOfTheWholeRun) {
   EXPECT_EQ(after.str(), before);
 
   // With the checkpoint the catch-up took beside it, the next continue
-  // starts there.
+  // starts there, once this game has let the run go.
+  live.setInputTap(nullptr);
+  recorder.reset();
   auto next = catchUpRun(target.string(), false, error);
   ASSERT_TRUE(next) << error;
   EXPECT_TRUE(next->fromCheckpoint);
