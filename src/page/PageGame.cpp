@@ -3,6 +3,7 @@
 #include <emscripten.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -10,9 +11,12 @@
 #include <vector>
 
 #include "page/PageKeys.h"
+#include "platform/SafeWrite.h"
 #include "platform/web/WebPlatform.h"
+#include "recording/Recording.h"
 #include "runs/CatchUp.h"
 #include "runs/RunFiles.h"
+#include "runs/RunSummary.h"
 #include "runs/UserFolders.h"
 #include "shell/Session.h"
 #include "shell/Shell.h"
@@ -59,12 +63,24 @@ Environment pageEnvironment() {
 // played.
 class KeptRunLines {
  public:
+  explicit KeptRunLines(Platform& files) : files_(files) {}
   // Goes on with the run the page keeps, which holds what came before.
   void goOn() { begun_ = true; }
+  // The run the shell takes up is the one the start screen offered, not a
+  // file from elsewhere.
+  void takesUpOffer() { offered_ = true; }
   void take(std::string_view line) { lines_.append(line); }
-  // The lines written since the last time, to the page.
-  void handOver() {
+  // The lines written since the last time, to the page. A run the shell took
+  // up itself (its first lines follow the part it went on from, with no
+  // header) is handed over whole once, from its recording.
+  void handOver(const std::string& recording) {
     if (lines_.empty()) return;
+    if (!begun_ && lines_.rfind("dwrec ", 0) != 0 && !recording.empty()) {
+      begun_ = true;
+      lines_.clear();
+      WebPlatform::adoptRun(files_.readWholeFile(recording), offered_);
+      return;
+    }
     if (!begun_) WebPlatform::beginKeptRun();
     begun_ = true;
     WebPlatform::keepRunText(lines_);
@@ -72,9 +88,21 @@ class KeptRunLines {
   }
 
  private:
+  Platform& files_;
   std::string lines_;
   bool begun_ = false;
+  bool offered_ = false;
 };
+
+// The summary of the run kept (a summary file's text, as the desktop keeps
+// one beside each recording), for the page's list of runs.
+void keepSummary(const Shell& shell) {
+  auto summary = shell.summarySoFar();
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(shell.recordingPath(), error);
+  if (!summary || summary->deepestLevel == 0 || error) return;
+  WebPlatform::keepSummary(summaryFileText(*summary, recordingGameVersion, bytes));
+}
 
 // Tells the page what a screen reader reads after a turn: the log's entries
 // since the last turn and the status from the game's state.
@@ -86,7 +114,15 @@ class TurnReader {
     // The entries after the last one told; only the newest when that one has
     // left the log.
     auto from = entries.begin();
-    if (last_ != nullptr) {
+    if (last_ == nullptr && !entries.empty()) {
+      // The first turn tells its own entries only: a run the shell caught up
+      // has its log whole, and nothing of that is news.
+      from = entries.end();
+      const LogEntry& newest = entries.back();
+      while (from != entries.begin() && std::prev(from)->level == newest.level &&
+             std::prev(from)->turn == newest.turn)
+        --from;
+    } else if (last_ != nullptr) {
       from = entries.end();
       while (from != entries.begin() && &*std::prev(from) != last_) --from;
       if (from == entries.begin() && !entries.empty()) from = std::prev(entries.end());
@@ -138,6 +174,43 @@ std::string savePagePicture() {
   return "Picture saved as " + name + " in your downloads";
 }
 
+// A recording the player chose to continue, laid down outside the
+// recordings folder (it is only read; the run goes on under the game's own
+// name); empty when there is none.
+std::string fileToContinue(WebPlatform& page) {
+  auto bytes = WebPlatform::recordingToContinue();
+  if (!bytes) return {};
+  std::string name = WebPlatform::watchedName();
+  if (name.empty() || name[0] == '.') name = "recording.dwrec";
+  const std::filesystem::path folder = std::filesystem::path(playerHome) / "continue";
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  const std::string path = (folder / name).string();
+  std::string error = writeWholeFile(path, *bytes, WriteKind::cache);
+  if (error.empty()) return path;
+  page.tell("Cannot continue " + name + ": " + error);
+  return {};
+}
+
+// The run last played, laid down among the recordings, where the start
+// screen offers it (F3).
+void layDownLastRun(const Environment& env) {
+  auto last = WebPlatform::lastKeptRun();
+  if (!last || !isGameRecordingName(last->name)) return;
+  const std::filesystem::path folder = recordingsFolder(env);
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  writeWholeFile((folder / last->name).string(), last->text, WriteKind::cache);
+}
+
+// The summary kept with the run goes beside its recording, so the run goes
+// on with its turns counted from the start (when it still fits the
+// recording; see runs/KeptRuns.h).
+void laySummaryBeside(const std::string& recording, const std::string& summary) {
+  if (!summary.empty())
+    writeWholeFile(summaryPathOf(recording).string(), summary, WriteKind::cache);
+}
+
 }  // namespace
 
 int playInPage(WebPlatform& page) {
@@ -153,16 +226,24 @@ int playInPage(WebPlatform& page) {
     order.watch = &*recording;
     return runSession(page, env, std::move(settings), order, pictures).code;
   }
-  // The run the page kept from an earlier visit, caught up to where it
-  // stopped without showing it; none when it holds no game stopped in the
-  // dungeon (one that ended in the start screen, or whose party has fallen).
-  auto caughtUp = catchUpHandedRun(WebPlatform::keptRun(), "kept-run.dwrec", env);
-  KeptRunLines kept;
-  if (caughtUp) {
-    // The page's store already holds the run up to where it goes on; what
-    // came after (the Escape that ended it) is dropped there too.
-    WebPlatform::goOnWithKeptRun(caughtUp->keep.offset);
-    kept.goOn();
+  KeptRunLines kept(page);
+  std::optional<CaughtUpRun> caughtUp;
+  order.continueFile = fileToContinue(page);
+  if (order.continueFile.empty()) {
+    // The run the page kept from an earlier visit, caught up to where it
+    // stopped without showing it; none when it holds no game stopped in the
+    // dungeon (one that ended in the start screen, or whose party has
+    // fallen). The page's store already holds the run up to where it goes
+    // on; what came after (the Escape that ended it) is dropped there too.
+    caughtUp = catchUpHandedRun(WebPlatform::keptRun(), "kept-run.dwrec", env);
+    if (caughtUp) {
+      laySummaryBeside(caughtUp->path, WebPlatform::keptSummary());
+      WebPlatform::goOnWithKeptRun(caughtUp->keep.offset);
+      kept.goOn();
+    } else {
+      layDownLastRun(env);
+      kept.takesUpOffer();
+    }
   }
   TurnReader reader;
   order.run = caughtUp ? &*caughtUp : nullptr;
@@ -170,11 +251,18 @@ int playInPage(WebPlatform& page) {
     pictures(shell);
     shell.setRecordingSink([&kept](std::string_view line) { kept.take(line); });
     shell.setTurnWatcher([&](const Game& game, const MessageLog& log) {
-      kept.handOver();
+      kept.handOver(shell.recordingPath());
+      keepSummary(shell);
       reader.tell(game, log);
     });
   });
-  kept.handOver();
+  kept.handOver(end.recording);
+  // The run's summary as it ended, with its ending.
+  if (!end.recording.empty()) {
+    std::string summary = page.readWholeFile(summaryPathOf(end.recording).string());
+    if (!summary.empty()) WebPlatform::keepSummary(summary);
+  }
+  if (!end.refusal.empty()) page.tell(end.refusal);
   return end.code;
 }
 

@@ -262,6 +262,11 @@ std::string Shell::recordingPath() const {
   return recorder_ ? recorder_->path() : std::string();
 }
 
+std::optional<RunSummary> Shell::summarySoFar() const {
+  if (game_ == nullptr || watch_ || tally_.unknownBefore()) return std::nullopt;
+  return tally_.summary(*game_);
+}
+
 int Shell::run(Game& game, bool resumed) {
   partyDown_ = banner_ = false;
   beforeLevel_ = true;

@@ -82,6 +82,10 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   // how to take it up again, for stderr once the front-end has given the
   // terminal back (empty when no game was begun).
   const std::string& endOfRun() const { return endOfRun_; }
+  // The run being played, as its summary says it so far (no ending yet);
+  // nothing while no game is played, a recording is watched, or the turns
+  // before the run was taken up are not known.
+  std::optional<RunSummary> summarySoFar() const;
 
   // ShellEvents: what the front-end tells.
   OverlayContent panel(PanelKind which) override;

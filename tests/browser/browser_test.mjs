@@ -7,11 +7,12 @@
 //   node browser_test.mjs notices SITE REPLAY OUT_DIR
 //   node browser_test.mjs idle SITE REPLAY OUT_DIR
 //   node browser_test.mjs keys SITE REPLAY OUT_DIR
-import { mkdirSync, readFileSync } from 'node:fs';
+import { spawnSync } from 'node:child_process';
+import { mkdirSync, readFileSync, rmSync } from 'node:fs';
 import path from 'node:path';
 import {
-  canvasRgb, check, expectSamePixels, launchBrowser, openGame, parseKeys, replayScreenshot,
-  runTest, serveSite, settled, typeKeys,
+  canvasRgb, check, expectSamePixels, launchBrowser, openGame, parseKeys, readPngRgb,
+  replayScreenshot, runTest, serveSite, settled, typeKeys,
 } from './harness.mjs';
 
 // The replay's local time is 12:00:00 on 1 January 1990; its timer is that
@@ -137,6 +138,18 @@ async function pageChecks(site, replay, out) {
   await Promise.all([page.waitForNavigation(), page.locator('#ended-new').click()]);
   check((await settled(page)) === 'waiting', 'New game did not start over');
   await expectSamePixels(page, startScreen, out, 'page-new-game');
+  // The start screen offers the run left (F3) and says its keys, beside the
+  // picture, never on it; F3 takes the run up where it stopped, and the
+  // offer goes.
+  const hint = page.locator('#start-hint');
+  const offer = await hint.innerText();
+  check(/F3: continue the game on seed \d+/.test(offer) && /@: seed/.test(offer) && /F1: keys/.test(offer),
+        `the start screen says: "${offer}"`);
+  await expectRowsClear(page, '#start-hint', 'the start screen\'s offer');
+  await page.keyboard.press('F3');
+  check((await settled(page, 60000)) === 'waiting', 'F3 did not take the run up');
+  check(!(await hint.isVisible()), 'the offer stays after F3');
+  await expectSamePixels(page, keysShot, out, 'page-offer-taken');
 }
 
 // A page waiting for a key uses next to no CPU. Also reports the time to
@@ -260,12 +273,22 @@ async function pageKeys(site, replay, out) {
   await typeKeys(page, parseKeys(played));
   await settled(page);
   const panel = page.locator('#panel');
-  for (const [open, close] of [['F2', 'q'], ['F1', 'z']]) {
+  for (const [open, close] of [['F2', 'q'], ['F1', 'z'], ['F5', 'y']]) {
     await page.keyboard.press(open);
     await panel.waitFor({ state: 'visible', timeout: 5000 });
     if (open === 'F1') {
       const help = await page.locator('#panel dl').textContent();
       check(/F12\s*The screen as a PNG download/.test(help), `the page's keys name no F12: ${help}`);
+    }
+    if (open === 'F5') {
+      // The eight cells around the hero, each in words.
+      const cells = await page.locator('#panel dl').evaluate((dl) => [...dl.querySelectorAll('dt')]
+        .map((dt) => [dt.textContent, dt.nextElementSibling ? dt.nextElementSibling.textContent : '']));
+      const ways = ['Up-left', 'Up', 'Up-right', 'Left', 'Right', 'Down-left', 'Down', 'Down-right'];
+      const said = new Map(cells);
+      check(ways.every((w) => /^[A-Z][a-z]+( [a-z]+)*$/.test(said.get(w) || '')) &&
+            new Set(ways.map((w) => said.get(w))).size > 1,
+            `F5 does not read the eight cells in words: ${JSON.stringify(cells)}`);
     }
     await page.keyboard.press(close);
     await panel.waitFor({ state: 'hidden', timeout: 5000 });
@@ -281,7 +304,10 @@ async function pageKeys(site, replay, out) {
   const [kept] = await Promise.all([page.waitForEvent('download'), page.locator('#download').click()]);
   const recording = readFileSync(await kept.path(), 'latin1');
   check(/^k 76 /m.test(recording), `the kept recording lacks the game's keys:\n${recording}`);
-  check(!/^k (71|7a) /m.test(recording), `a key that closed a panel was recorded:\n${recording}`);
+  check(!/^k (71|7a|79) /m.test(recording), `a key that closed a panel was recorded:\n${recording}`);
+  // Named as the desktop names its runs, with the seed.
+  check(/^\d{4}-\d\d-\d\d-\d{6}-seed42\.dwrec$/.test(kept.suggestedFilename()),
+        `the download is named ${kept.suggestedFilename()}`);
 
   const [picture] = await Promise.all([page.waitForEvent('download'), page.keyboard.press('F12')]);
   check(/^duskwarren-.*\.png$/.test(picture.suggestedFilename()),
@@ -289,6 +315,78 @@ async function pageKeys(site, replay, out) {
   const png = readFileSync(await picture.path());
   check(png.readUInt32BE(16) === 320 && png.readUInt32BE(20) === 200,
         `F12 saved a picture of ${png.readUInt32BE(16)} x ${png.readUInt32BE(20)}`);
+  await carriedRuns(page, played, replay, out);
+}
+
+// Runs duskwarren-replay with these arguments (and the game data beside it).
+function runReplay(replay, args) {
+  const result = spawnSync(replay, ['--data', path.dirname(replay), ...args],
+                           { encoding: 'utf8', timeout: 60000, killSignal: 'SIGKILL' });
+  check(!result.error && result.status === 0,
+        `duskwarren-replay ${args.join(' ')} failed (${result.status}): ${result.error || result.stderr}`);
+}
+
+// The rows of the list of runs (F4): its cells, and which row is chosen.
+async function runRows(page) {
+  await page.keyboard.press('F4');
+  await page.locator('#runs').waitFor({ state: 'visible', timeout: 10000 });
+  await page.waitForFunction(() => document.querySelector('#runs tr[aria-selected="true"]'),
+                             null, { timeout: 10000 });
+  return page.locator('#runs tbody tr').evaluateAll((trs) => trs.map((tr) => ({
+    cells: [...tr.cells].map((c) => c.textContent), chosen: tr.getAttribute('aria-selected') === 'true',
+  })));
+}
+
+// A run goes from the desktop to the page and back: a recording made by
+// duskwarren-replay, continued from a file, is caught up to the desktop's
+// picture, plays on, and downloads under its seed as one whole run that
+// replays to the page's picture. The list of runs then continues the run
+// played before, and lists the runs last played first; its keys never
+// reach a game. Watching a recording, + speeds it up and says so.
+async function carriedRuns(page, played, replay, out) {
+  const desktop = path.join(out, 'carried-desktop.dwrec');
+  rmSync(desktop, { force: true });
+  runReplay(replay, ['--keys', '@7\\r 662288', '--timer', '1000', '--record', desktop,
+                     '--screenshot', path.join(out, 'carried-desktop.png')]);
+  await runRows(page);
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.locator('#continue-file').click()]);
+  await Promise.all([page.waitForNavigation(), chooser.setFiles(desktop)]);
+  check((await settled(page, 60000)) === 'waiting', 'the desktop\'s run did not go on in the page');
+  await expectSamePixels(page, readPngRgb(path.join(out, 'carried-desktop.png')), out, 'carried-caught-up');
+  await typeKeys(page, parseKeys('44'));
+  await settled(page);
+  const [back] = await Promise.all([page.waitForEvent('download'), page.locator('#download').click()]);
+  check(/^\d{4}-\d\d-\d\d-\d{6}-seed7\.dwrec$/.test(back.suggestedFilename()),
+        `the continued run downloads as ${back.suggestedFilename()}`);
+  const carried = path.join(out, 'carried.dwrec');
+  await back.saveAs(carried);
+  runReplay(replay, ['--recording', carried, '--screenshot', path.join(out, 'carried.png')]);
+  await expectSamePixels(page, readPngRgb(path.join(out, 'carried.png')), out, 'carried-played-on');
+
+  const rows = await runRows(page);
+  check(rows.length === 2 && rows[0].cells[0] === 'Now' && rows[0].cells[1] === '7' &&
+        rows[1].cells[1] === '42' && rows[1].chosen && rows[1].cells[2] === '1' && Number(rows[1].cells[3]) > 0,
+        `the list of runs is ${JSON.stringify(rows)}`);
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+  check((await settled(page, 60000)) === 'waiting', 'the list did not continue the older run');
+  await expectSamePixels(page, replayScreenshot(replay, played, noon + 0.5, out, 'carried-older'), out,
+                         'carried-older');
+  const again = await runRows(page);
+  check(again[0].cells[1] === '42' && again[1].cells[1] === '7' && again[1].chosen,
+        `after continuing the older run the list is ${JSON.stringify(again)}`);
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.press('Escape');
+  await page.locator('#runs').waitFor({ state: 'hidden', timeout: 5000 });
+  await expectSamePixels(page, readPngRgb(path.join(out, 'carried-older.replay.png')), out, 'carried-list-keys');
+
+  await Promise.all([page.waitForNavigation(), page.locator('#watch-file').setInputFiles(desktop)]);
+  await page.waitForFunction(() => /keys a second/.test(document.getElementById('watching').textContent),
+                             null, { timeout: 30000, polling: 50 });
+  const speed = Number(/\((\d+) keys a second/.exec(await page.locator('#watching').innerText())[1]);
+  await page.keyboard.press('+');
+  await page.waitForFunction((want) => document.getElementById('watching').textContent.includes(want),
+                             `(${speed * 2} keys a second)`, { timeout: 5000, polling: 20 });
+  check(await page.locator('#watching').isVisible(), '+ took the watching notice away');
 }
 
 const out = rest[rest.length - 1];
@@ -303,7 +401,7 @@ if (kind === 'game') {
 } else if (kind === 'notices') {
   runTest('notices', 120, () => notices(...rest));
 } else if (kind === 'keys') {
-  runTest('keys', 90, () => pageKeys(...rest));
+  runTest('keys', 170, () => pageKeys(...rest));
 } else if (kind === 'idle') {
   runTest('idle', 60, () => idle(...rest));
 } else {

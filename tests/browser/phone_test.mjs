@@ -268,14 +268,14 @@ async function reader(site, replay, out) {
   const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.tagName);
   check((await focused()) === 'stage', `the game does not have the focus: ${await focused()}`);
   const order = [];
-  for (let i = 0; i < 10; ++i) {
+  for (let i = 0; i < 11; ++i) {
     await page.keyboard.press('Tab');
     order.push(await page.evaluate(() => {
       const e = document.activeElement;
       return e.tagName === 'BUTTON' && (e.getAttribute('aria-label') || e.textContent.trim()) ? e.id : '?';
     }));
   }
-  check(order.join() === 'help-panel,log-panel,look-panel,picture,new-game,download,watch,aspect,fullscreen,show-controls',
+  check(order.join() === 'help-panel,log-panel,look-panel,picture,runs-list,new-game,download,watch,aspect,fullscreen,show-controls',
         `Tab goes through ${order}`);
   await page.keyboard.press('Enter');
   check(await page.evaluate(() => document.body.classList.contains('touch')),
@@ -283,7 +283,7 @@ async function reader(site, replay, out) {
   await page.keyboard.press('Space');
   check(!(await page.evaluate(() => document.body.classList.contains('touch'))),
         'Space on the Controls button did not hide the controls');
-  for (let i = 0; i < 10; ++i) await page.keyboard.press('Shift+Tab');
+  for (let i = 0; i < 11; ++i) await page.keyboard.press('Shift+Tab');
   check((await focused()) === 'stage', `Shift+Tab does not lead back to the game: ${await focused()}`);
   // Had the game taken Space or Enter above, these keys would draw another picture.
   await typeKeys(page, parseKeys('@7\\r 66'));

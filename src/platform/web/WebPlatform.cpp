@@ -143,6 +143,47 @@ EM_JS(void, dw_web_panel_show, (const char* footer, int size, int atTop), {
                                     atTop !== 0);
 });
 
+// What the list of runs keeps beside each run, and a run taken up by the
+// shell (see runlist.js).
+EM_JS(void, dw_web_keep_summary, (const char* text, int size), {
+  Module.duskwarren.runlist.keepSummary(UTF8ToString(text, size));
+});
+EM_ASYNC_JS(int, dw_web_fetch_kept_summary, (), {
+  const run = Module.duskwarren.keptRunFound;
+  const text = run ? await Module.duskwarren.runlist.summaryOf(run.id) : "";
+  Module.duskwarren.handOver = new TextEncoder().encode(text);
+  return Module.duskwarren.handOver.length;
+});
+EM_ASYNC_JS(int, dw_web_fetch_continue, (), {
+  const chosen = await Module.duskwarren.runlist.takeRecordingToContinue();
+  if (!chosen) return -1;
+  Module.duskwarren.handOver = chosen.bytes;
+  Module.duskwarren.watchedName = chosen.name;
+  return chosen.bytes.length;
+});
+EM_ASYNC_JS(int, dw_web_fetch_last_run, (), {
+  const run = await Module.duskwarren.runlist.lastRun();
+  if (!run) return -1;
+  Module.duskwarren.lastRunText = new TextEncoder().encode(run.text);
+  Module.duskwarren.handOver = new TextEncoder().encode(run.file);
+  return Module.duskwarren.handOver.length;
+});
+EM_JS(int, dw_web_fetch_last_run_text, (), {
+  Module.duskwarren.handOver = Module.duskwarren.lastRunText;
+  Module.duskwarren.lastRunText = null;
+  return Module.duskwarren.handOver.length;
+});
+EM_JS(void, dw_web_adopt_run, (const char* text, int size, int offered), {
+  Module.duskwarren.runlist.adopt(new TextDecoder().decode(HEAPU8.subarray(text, text + size)),
+                                  offered !== 0);
+});
+EM_JS(void, dw_web_start_hint, (const char* text, int size), {
+  Module.duskwarren.front.startHint(Module.duskwarren.textOf(HEAPU8.subarray(text, text + size)));
+});
+// A moment for the page to show what changed and to take the keys typed
+// meanwhile, while the game works on without waiting (a run caught up).
+EM_ASYNC_JS(void, dw_web_breathe, (), { await new Promise((resolve) => setTimeout(resolve, 0)); });
+
 // clang-format on
 
 namespace dw {
@@ -226,11 +267,18 @@ void WebPlatform::setIcon(const Image& icon) {
 
 void WebPlatform::present() {
   const Screen& s = screen();
-  if (shownOnce_ && s.visibleChanges() == shownChanges_) return;
-  shownOnce_ = true;
-  shownChanges_ = s.visibleChanges();
-  dw_web_present(s.page(s.visiblePage()),
-                 reinterpret_cast<const std::uint8_t*>(s.palette().data()));
+  if (!shownOnce_ || s.visibleChanges() != shownChanges_) {
+    shownOnce_ = true;
+    shownChanges_ = s.visibleChanges();
+    dw_web_present(s.page(s.visiblePage()),
+                   reinterpret_cast<const std::uint8_t*>(s.palette().data()));
+  }
+  // A notice shown while the game works on (how far a catch-up has got)
+  // needs the page to have a moment, as do the keys that may stop it.
+  if (noticeChanged_) {
+    noticeChanged_ = false;
+    dw_web_breathe();
+  }
 }
 
 void WebPlatform::pumpEvents() {
@@ -278,6 +326,10 @@ void WebPlatform::padItem(int item) {
 void WebPlatform::request(FrontAction action) {
   if (auto panel = panelOf(action)) {
     openPanel(*panel);
+  } else if (action == FrontAction::continueRun) {
+    // The shell's own key on the start screen: it reaches the key gate as
+    // F3 does from a keyboard.
+    pushKey(std::string{'\0', extendedKey::f3});
   } else if (action == FrontAction::picture && events_ != nullptr) {
     events_->pictureAsked(screen(), 1);
   }
@@ -327,6 +379,9 @@ bool WebPlatform::panelOpen() const {
 }
 
 void WebPlatform::setNotice(const std::string& notice) {
+  if (notice == notice_) return;
+  notice_ = notice;
+  noticeChanged_ = true;
   dw_web_set_notice(notice.data(), static_cast<int>(notice.size()));
 }
 
@@ -340,6 +395,45 @@ void WebPlatform::tell(const std::string& message) {
 
 void WebPlatform::showBanner(const std::string& text) {
   dw_web_show_banner(text.data(), static_cast<int>(text.size()));
+}
+
+void WebPlatform::showStartHint(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  dw_web_start_hint(text.data(), static_cast<int>(text.size()));
+}
+
+void WebPlatform::keepSummary(const std::string& text) {
+  dw_web_keep_summary(text.data(), static_cast<int>(text.size()));
+}
+
+std::string WebPlatform::keptSummary() {
+  std::string text(static_cast<std::size_t>(dw_web_fetch_kept_summary()), '\0');
+  dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(text.data()));
+  return text;
+}
+
+std::optional<std::string> WebPlatform::recordingToContinue() {
+  const int size = dw_web_fetch_continue();
+  if (size < 0) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(bytes.data()));
+  return bytes;
+}
+
+std::optional<WebPlatform::KeptFile> WebPlatform::lastKeptRun() {
+  const int nameSize = dw_web_fetch_last_run();
+  if (nameSize < 0) return std::nullopt;
+  KeptFile run;
+  run.name.resize(static_cast<std::size_t>(nameSize));
+  dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(run.name.data()));
+  run.text.resize(static_cast<std::size_t>(dw_web_fetch_last_run_text()));
+  dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(run.text.data()));
+  return run;
+}
+
+void WebPlatform::adoptRun(const std::string& text, bool offered) {
+  dw_web_adopt_run(text.data(), static_cast<int>(text.size()), offered ? 1 : 0);
 }
 
 std::string WebPlatform::keptRun() {

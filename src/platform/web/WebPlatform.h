@@ -54,6 +54,22 @@ class WebPlatform : public Platform, public ShellFront {
     std::array<std::int64_t, 8> values{};
   };
   static void tellTurn(const std::vector<std::string>& messages, const TurnStatus& status);
+  // The summary of the run being kept (a summary file's text), kept beside
+  // it for the list of runs; and the one kept with the run keptRun() gave.
+  static void keepSummary(const std::string& text);
+  static std::string keptSummary();
+  // A recording the player chose to continue, handed over at most once;
+  // watchedName() gives its file name.
+  static std::optional<std::string> recordingToContinue();
+  // The run last played of those the page keeps, when no run is being
+  // played: its file name as the game names its runs, and its recording.
+  struct KeptFile {
+    std::string name, text;
+  };
+  static std::optional<KeptFile> lastKeptRun();
+  // A run the shell took up (a file, or the run the start screen offered)
+  // is kept from now on as its whole recording, under the game's name.
+  static void adoptRun(const std::string& text, bool offered);
 
   // --- the shell's front-end ----------------------------------------------
   FrontKind frontKind() const override { return FrontKind::page; }
@@ -63,6 +79,7 @@ class WebPlatform : public Platform, public ShellFront {
   void setWatchStatus(const std::string& status) override;
   void tell(const std::string& message) override;
   void showBanner(const std::string& text) override;
+  void showStartHint(const std::vector<std::string>& lines) override;
   bool panelOpen() const override;
 
  protected:
@@ -85,6 +102,9 @@ class WebPlatform : public Platform, public ShellFront {
 
   std::uint64_t shownChanges_ = 0;
   bool shownOnce_ = false;
+  // The notice changed since the page last had a moment to show it.
+  std::string notice_;
+  bool noticeChanged_ = false;
   ShellEvents* events_ = nullptr;
 };
 

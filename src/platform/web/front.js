@@ -29,10 +29,15 @@ Module.duskwarren.front = (function () {
   const partyNotice = element('p', 'party');
   partyNotice.setAttribute('role', 'status');
   partyNotice.hidden = true;
+  // What the start screen offers (F3) and its keys, over the picture's empty
+  // rows; it goes with the first key.
+  const startHint = element('p', 'start-hint');
+  startHint.hidden = true;
+  let offering = false;
   const watching = element('p', 'watching');
   watching.setAttribute('role', 'status');
   watching.hidden = true;
-  stage.append(panel, banner, partyNotice, watching, notice);
+  stage.append(panel, banner, partyNotice, watching, notice, startHint);
 
   // The notices never hide the picture's status row (its top 8 lines) or
   // its message row (its bottom 8): they stand above and below the picture
@@ -62,7 +67,7 @@ Module.duskwarren.front = (function () {
 
   function placeNotices() {
     const picture = shownPicture();
-    const tops = [watching, notice].filter((e) => e && !e.hidden);
+    const tops = [watching, notice, startHint].filter((e) => e && !e.hidden);
     const bottoms = [partyNotice, document.getElementById('tap-hint')].filter((e) => e && !e.hidden);
     if (!picture) return;
     const box = stage.getBoundingClientRect();
@@ -112,6 +117,20 @@ Module.duskwarren.front = (function () {
   // it, and any other key the game would take closes it instead of reaching
   // the game.
   function onKey(event, action) {
+    const runlist = Module.duskwarren.runlist;
+    if (runlist && runlist.onKey(event)) return true;
+    if (action === 'pastRuns') {
+      if (!event.repeat && runlist) runlist.open();
+      return true;
+    }
+    // F3 takes up the run the start screen offers, and is nothing elsewhere.
+    if (action === 'continueRun') {
+      if (!event.repeat && Module.duskwarren.onStartScreen() && offering) {
+        Module.duskwarren.goingOn();
+        Module.duskwarren.ask(action);
+      }
+      return true;
+    }
     if (action === 'keyHelp' || action === 'messageLog' || action === 'lookAround') {
       if (!event.repeat) show(action);
       return true;
@@ -210,6 +229,20 @@ Module.duskwarren.front = (function () {
     banner(text) {
       banner.textContent = text.trim();
       banner.hidden = text.trim() === '';
+      placeNotices();
+    },
+    // The start screen's lines (one a line, none to take them away); the
+    // offer shows here, not twice as the party's notice too.
+    startHint(text) {
+      const shown = text.split('\n').map((l) => l.trim()).filter((l) => l !== '');
+      offering = shown.some((l) => /: continue the game /.test(l));
+      if (shown.includes(partyNotice.textContent)) partyNotice.hidden = true;
+      startHint.replaceChildren(...shown.map((l) => {
+        const line = element('span');
+        line.textContent = l;
+        return line;
+      }));
+      startHint.hidden = shown.length === 0;
       placeNotices();
     },
     watchStatus(text) {

@@ -305,11 +305,16 @@ Module.duskwarren.runs = (function () {
       document.body.classList.remove('dropping');
       if (!hasFile(event)) return;
       event.preventDefault();
-      watch(event.dataTransfer.files[0]);
+      // The list of runs asks whether to watch it or continue it.
+      const file = event.dataTransfer.files[0];
+      if (game.runlist) game.runlist.dropped(file);
+      else watch(file);
     });
   }
 
   wireButtons();
   return { begin, append, settle, current, resume, forget, download, newGame, watch,
-           takeRecordingToWatch, notKept, fileName, get kept() { return kept; } };
+           takeRecordingToWatch, notKept, fileName, get kept() { return kept; },
+           // For the list of runs (runlist.js): the store, and the run kept now.
+           database: openDatabase, get currentId() { return currentRun; } };
 })();
