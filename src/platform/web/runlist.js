@@ -105,7 +105,8 @@ Module.duskwarren.runlist = (function () {
       found.push({ id: run.id, started: run.started, played: run.played || run.started, summary,
                    ended: closing ? closing[1] : 'cut off', now: run.id === current });
     }
-    found.sort((a, b) => b.played - a.played || b.id - a.id);
+    // The run being played first, as the desktop shows it.
+    found.sort((a, b) => b.now - a.now || b.played - a.played || b.id - a.id);
     return found;
   }
 
@@ -137,10 +138,16 @@ Module.duskwarren.runlist = (function () {
 
   // The shell took a run up (the one offered, or a file from elsewhere): it
   // is kept from now on as this whole recording.
+  // Its text goes first, ahead of the turns that follow, once the run is
+  // the one kept.
   function adopt(text, wasOffered) {
     game.goingOn();
     const going = wasOffered && offered ? runs.resume(offered, 0) : runs.begin();
-    going.then(() => runs.append(text));
+    runs.append(text);
+    // A summary handed over before the run was the one kept is kept now.
+    going.then(() => {
+      if (latestSummary !== null && !storing) storeSummary();
+    });
   }
 
   // The page starts again on the kept run `id`; the run being played stays
