@@ -192,6 +192,14 @@ std::string fileToContinue(WebPlatform& page) {
   return {};
 }
 
+// The summary kept with the run goes beside its recording, so the run goes
+// on with its turns counted from the start (when it still fits the
+// recording; see runs/KeptRuns.h).
+void laySummaryBeside(const std::string& recording, const std::string& summary) {
+  if (!summary.empty())
+    writeWholeFile(summaryPathOf(recording).string(), summary, WriteKind::cache);
+}
+
 // The run last played, laid down among the recordings, where the start
 // screen offers it (F3).
 void layDownLastRun(const Environment& env) {
@@ -200,15 +208,9 @@ void layDownLastRun(const Environment& env) {
   const std::filesystem::path folder = recordingsFolder(env);
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
-  writeWholeFile((folder / last->name).string(), last->text, WriteKind::cache);
-}
-
-// The summary kept with the run goes beside its recording, so the run goes
-// on with its turns counted from the start (when it still fits the
-// recording; see runs/KeptRuns.h).
-void laySummaryBeside(const std::string& recording, const std::string& summary) {
-  if (!summary.empty())
-    writeWholeFile(summaryPathOf(recording).string(), summary, WriteKind::cache);
+  const std::string path = (folder / last->name).string();
+  if (writeWholeFile(path, last->text, WriteKind::cache).empty())
+    laySummaryBeside(path, last->summary);
 }
 
 }  // namespace

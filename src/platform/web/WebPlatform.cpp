@@ -165,20 +165,30 @@ EM_ASYNC_JS(int, dw_web_fetch_last_run, (), {
   const run = await Module.duskwarren.runlist.lastRun();
   if (!run) return -1;
   Module.duskwarren.lastRunText = new TextEncoder().encode(run.text);
+  Module.duskwarren.lastRunSummary = new TextEncoder().encode(run.summary || "");
   Module.duskwarren.handOver = new TextEncoder().encode(run.file);
   return Module.duskwarren.handOver.length;
 });
-EM_JS(int, dw_web_fetch_last_run_text, (), {
-  Module.duskwarren.handOver = Module.duskwarren.lastRunText;
-  Module.duskwarren.lastRunText = null;
-  return Module.duskwarren.handOver.length;
+EM_JS(int, dw_web_fetch_last_run_text, (int summary), {
+  const run = Module.duskwarren;
+  run.handOver = summary ? run.lastRunSummary : run.lastRunText;
+  return run.handOver.length;
 });
 EM_JS(void, dw_web_adopt_run, (const char* text, int size, int offered), {
   Module.duskwarren.runlist.adopt(new TextDecoder().decode(HEAPU8.subarray(text, text + size)),
                                   offered !== 0);
 });
+// Its lines are parted by newlines, which the page's text has no other use for.
 EM_JS(void, dw_web_start_hint, (const char* text, int size), {
-  Module.duskwarren.front.startHint(Module.duskwarren.textOf(HEAPU8.subarray(text, text + size)));
+  const bytes = HEAPU8.subarray(text, text + size);
+  const lines = [];
+  for (let from = 0; from <= bytes.length;) {
+    let to = bytes.indexOf(10, from);
+    if (to < 0) to = bytes.length;
+    lines.push(Module.duskwarren.textOf(bytes.subarray(from, to)));
+    from = to + 1;
+  }
+  Module.duskwarren.front.startHint(lines);
 });
 // A moment for the page to show what changed and to take the keys typed
 // meanwhile, while the game works on without waiting (a run caught up).
@@ -427,8 +437,10 @@ std::optional<WebPlatform::KeptFile> WebPlatform::lastKeptRun() {
   KeptFile run;
   run.name.resize(static_cast<std::size_t>(nameSize));
   dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(run.name.data()));
-  run.text.resize(static_cast<std::size_t>(dw_web_fetch_last_run_text()));
+  run.text.resize(static_cast<std::size_t>(dw_web_fetch_last_run_text(0)));
   dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(run.text.data()));
+  run.summary.resize(static_cast<std::size_t>(dw_web_fetch_last_run_text(1)));
+  dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(run.summary.data()));
   return run;
 }
 

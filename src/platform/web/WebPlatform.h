@@ -62,9 +62,10 @@ class WebPlatform : public Platform, public ShellFront {
   // watchedName() gives its file name.
   static std::optional<std::string> recordingToContinue();
   // The run last played of those the page keeps, when no run is being
-  // played: its file name as the game names its runs, and its recording.
+  // played: its file name as the game names its runs, its recording and
+  // the summary kept with it.
   struct KeptFile {
-    std::string name, text;
+    std::string name, text, summary;
   };
   static std::optional<KeptFile> lastKeptRun();
   // A run the shell took up (a file, or the run the start screen offered)

@@ -34,6 +34,7 @@ Module.duskwarren.front = (function () {
   const startHint = element('p', 'start-hint');
   startHint.hidden = true;
   let offering = false;
+  let hintLines = [];
   const watching = element('p', 'watching');
   watching.setAttribute('role', 'status');
   watching.hidden = true;
@@ -123,9 +124,11 @@ Module.duskwarren.front = (function () {
       if (!event.repeat && runlist) runlist.open();
       return true;
     }
-    // F3 takes up the run the start screen offers, and is nothing elsewhere.
+    // F3 takes up the run the start screen offers; elsewhere it stays the
+    // browser's.
     if (action === 'continueRun') {
-      if (!event.repeat && Module.duskwarren.onStartScreen() && offering) {
+      if (!Module.duskwarren.onStartScreen() || !offering) return false;
+      if (!event.repeat) {
         Module.duskwarren.goingOn();
         Module.duskwarren.ask(action);
       }
@@ -223,7 +226,7 @@ Module.duskwarren.front = (function () {
     },
     notice(text) {
       partyNotice.textContent = text.trim();
-      partyNotice.hidden = text.trim() === '';
+      partyNotice.hidden = text.trim() === '' || hintLines.includes(text.trim());
       placeNotices();
     },
     banner(text) {
@@ -233,9 +236,10 @@ Module.duskwarren.front = (function () {
     },
     // The start screen's lines (one a line, none to take them away); the
     // offer shows here, not twice as the party's notice too.
-    startHint(text) {
-      const shown = text.split('\n').map((l) => l.trim()).filter((l) => l !== '');
+    startHint(lines) {
+      const shown = lines.map((l) => l.trim()).filter((l) => l !== '');
       offering = shown.some((l) => /: continue the game /.test(l));
+      hintLines = shown;
       if (shown.includes(partyNotice.textContent)) partyNotice.hidden = true;
       startHint.replaceChildren(...shown.map((l) => {
         const line = element('span');

@@ -128,7 +128,7 @@ Module.duskwarren.runlist = (function () {
         const file = runs.fileName({ started: run.started, text });
         if (!/-seed-?\d+\.dwrec$/.test(file)) continue;
         offered = { id: run.id, text };
-        return { file, text };
+        return { file, text, summary: await summaryOf(run.id) };
       }
     } catch (error) {
       console.warn('Duskwarren: cannot read the kept runs:', error);
