@@ -101,6 +101,8 @@ void keepSummary(const Shell& shell) {
   std::error_code error;
   const auto bytes = std::filesystem::file_size(shell.recordingPath(), error);
   if (!summary || summary->deepestLevel == 0 || error) return;
+  // What it is should the page go now; its end replaces it.
+  summary->ending = endingOfRecording("");
   WebPlatform::keepSummary(summaryFileText(*summary, recordingGameVersion, bytes));
 }
 
