@@ -341,8 +341,8 @@ async function runRows(page) {
 // duskwarren-replay, continued from a file, is caught up to the desktop's
 // picture, plays on, and downloads under its seed as one whole run that
 // replays to the page's picture. The list of runs then continues the run
-// played before, and lists the runs last played first; its keys never
-// reach a game. Watching a recording, + speeds it up and says so.
+// played before, the one being played ending as a quit ends it, and lists
+// the runs last played first; its keys never reach a game. Watching a recording, + speeds it up and says so.
 async function carriedRuns(page, played, replay, out) {
   const desktop = path.join(out, 'carried-desktop.dwrec');
   rmSync(desktop, { force: true });
@@ -372,7 +372,7 @@ async function carriedRuns(page, played, replay, out) {
   await expectSamePixels(page, replayScreenshot(replay, played, noon + 0.5, out, 'carried-older'), out,
                          'carried-older');
   const again = await runRows(page);
-  check(again[0].cells[1] === '42' && again[1].cells[1] === '7' && again[1].chosen,
+  check(again[0].cells[1] === '42' && again[1].cells[1] === '7' && again[1].cells[6] === 'quit' && again[1].chosen,
         `after continuing the older run the list is ${JSON.stringify(again)}`);
   await page.keyboard.press('ArrowUp');
   await page.keyboard.press('Escape');

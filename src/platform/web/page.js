@@ -356,7 +356,22 @@ Module.duskwarren = (function () {
     hideMouse() {
       stage.classList.add('no-pointer');
     },
+    // Ends the game being played as Escape does (a seed being typed is let
+    // go first); false when no game is being played.
+    quit() {
+      if (restart || firstFrame) return false;
+      if (seedTyping) sendKey(27);
+      sendKey(27);
+      return true;
+    },
     gameEnded(code) {
+      // The page goes on with another run once this one has ended.
+      const runlist = Module.duskwarren.runlist;
+      if (runlist && runlist.leaving()) {
+        setState('ended');
+        runlist.leave();
+        return new Promise(() => {});
+      }
       ended.hidden = false;
       setState('ended');
       document.getElementById('ended-code').textContent =

@@ -13,7 +13,7 @@ Module.duskwarren.runlist = (function () {
   const largestRecording = 256 * 1024 * 1024;
 
   let latestSummary = null;   // handed over, not stored yet
-  let storing = false;
+  let storing = null;         // the summary being stored, a promise
   let offered = null;         // the run the start screen offers: { id, text }
   let rows = [];              // the list shown: { id, now }
   let chosen = 0;
@@ -49,11 +49,16 @@ Module.duskwarren.runlist = (function () {
   // write at a time), with the time it was last played.
   function keepSummary(text) {
     latestSummary = text;
-    if (!storing) storeSummary();
+    stored();
+  }
+
+  // Resolves once the summary handed over last is stored (or could not be).
+  function stored() {
+    if (!storing && latestSummary !== null) storing = storeSummary();
+    return storing || Promise.resolve();
   }
 
   async function storeSummary() {
-    storing = true;
     try {
       await runs.settle();
       const db = await runs.database();
@@ -69,7 +74,7 @@ Module.duskwarren.runlist = (function () {
     } catch (error) {
       console.warn('Duskwarren: cannot keep the run\u2019s summary:', error);
     }
-    storing = false;
+    storing = null;
   }
 
   // The summary kept with a run, or ''.
@@ -145,16 +150,23 @@ Module.duskwarren.runlist = (function () {
     const going = wasOffered && offered ? runs.resume(offered, 0) : runs.begin();
     runs.append(text);
     // A summary handed over before the run was the one kept is kept now.
-    going.then(() => {
-      if (latestSummary !== null && !storing) storeSummary();
-    });
+    going.then(stored);
   }
 
-  // The page starts again on the kept run `id`; the run being played stays
-  // kept as it stands.
+  // The page starts again on the kept run `id`. The game being played ends
+  // first, as Escape ends it, its run kept; the page starts again once the
+  // game has ended and what it wrote is stored (or after a while, should
+  // the game not end: Escape only went back to the start screen).
+  let leavingFor = false;
+  async function leave() {
+    await runs.settle();
+    await stored();
+    location.reload();
+  }
+
   async function continueKept(id) {
     await runs.settle();
-    if (!storing) await storeSummary();
+    await stored();
     const db = await runs.database();
     if (!db) return;
     try {
@@ -167,7 +179,13 @@ Module.duskwarren.runlist = (function () {
       game.front.tell('That run cannot be continued: the browser\u2019s storage refused.');
       return;
     }
-    location.reload();
+    close();
+    if (!game.quit()) {
+      location.reload();
+      return;
+    }
+    leavingFor = true;
+    setTimeout(leave, 3000);
   }
 
   // A recording picked or dropped to continue here: checked to be one,
@@ -187,7 +205,7 @@ Module.duskwarren.runlist = (function () {
       const db = await runs.database();
       if (!db) throw new Error('no storage');
       await runs.settle();
-      if (!storing) await storeSummary();
+      await stored();
       const t = db.transaction(['state'], 'readwrite');
       t.objectStore('state').put({ name: file.name, bytes }, 'continue');
       await finished(t);
@@ -393,10 +411,9 @@ Module.duskwarren.runlist = (function () {
   }
   // The summary and the time last played are kept when the page goes.
   document.addEventListener('visibilitychange', () => {
-    if (document.visibilityState === 'hidden' && latestSummary !== null && !storing) storeSummary();
+    if (document.visibilityState === 'hidden') stored();
   });
 
   return { keepSummary, summaryOf, list, lastRun, adopt, continueKept, continueFile, takeRecordingToContinue,
-           open, close, toggle, onKey, dropped, isOpen: () => !box.hidden,
-           choosing: () => !choice.hidden };
+           open, close, toggle, onKey, dropped, leave, leaving: () => leavingFor };
 })();
