@@ -372,7 +372,7 @@ async function kept(keysFile, site, replay, out) {
   runReplay(replay, ['--keys', '@42\\r 6622+h', '--timer', '1000', '--record', desktop,
                      '--screenshot', path.join(out, 'kept-desktop.png')]);
   await page.locator('#watch-file').setInputFiles(desktop);
-  await page.waitForFunction(() => /the end/.test(document.getElementById('watching').textContent),
+  await page.waitForFunction(() => /the end/.test(document.getElementById('watching')?.textContent),
                              null, { timeout: 30000, polling: 50 });
   check(/kept-desktop\.dwrec/.test(await page.locator('#watching').innerText()), 'the watched file is not named');
   await expectSamePixels(page, readPngRgb(path.join(out, 'kept-desktop.png')), out, 'kept-watched');
