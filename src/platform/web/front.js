@@ -128,10 +128,7 @@ Module.duskwarren.front = (function () {
     // browser's.
     if (action === 'continueRun') {
       if (!Module.duskwarren.onStartScreen() || !offering) return false;
-      if (!event.repeat) {
-        Module.duskwarren.goingOn();
-        Module.duskwarren.ask(action);
-      }
+      if (!event.repeat) takeUpOffer();
       return true;
     }
     if (action === 'keyHelp' || action === 'messageLog' || action === 'lookAround') {
@@ -154,6 +151,17 @@ Module.duskwarren.front = (function () {
     }
     return false;
   }
+
+  function takeUpOffer() {
+    if (!Module.duskwarren.onStartScreen() || !offering) return;
+    Module.duskwarren.goingOn();
+    Module.duskwarren.ask('continueRun');
+  }
+  // A tap (or a click) on the offer takes the run up too: a touch screen
+  // has no F3.
+  startHint.addEventListener('click', (event) => {
+    if (event.target.classList.contains('offer')) takeUpOffer();
+  });
 
   const pictureButton = document.getElementById('picture');
   if (pictureButton) {
@@ -242,7 +250,7 @@ Module.duskwarren.front = (function () {
       hintLines = shown;
       if (shown.includes(partyNotice.textContent)) partyNotice.hidden = true;
       startHint.replaceChildren(...shown.map((l) => {
-        const line = element('span');
+        const line = element('span', null, /: continue the game /.test(l) ? 'offer' : null);
         line.textContent = l;
         return line;
       }));
