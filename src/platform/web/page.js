@@ -140,6 +140,13 @@ Module.duskwarren = (function () {
   // Hands one key byte to the game, as typed or tapped. While the end of a
   // game shows, Enter and Space start a new one and other keys do nothing.
   function sendKey(byte) {
+    // A control tapped while the list of runs shows closes it, and the game
+    // never sees it.
+    const runlist = Module.duskwarren.runlist;
+    if (runlist && runlist.isOpen()) {
+      runlist.close();
+      return;
+    }
     if (restart) {
       if (byte === 13 || byte === 32) startAgain();
       return;

@@ -415,5 +415,6 @@ Module.duskwarren.runlist = (function () {
   });
 
   return { keepSummary, summaryOf, list, lastRun, adopt, continueKept, continueFile, takeRecordingToContinue,
-           open, close, toggle, onKey, dropped, leave, leaving: () => leavingFor };
+           open, close, toggle, onKey, dropped, leave, leaving: () => leavingFor,
+           isOpen: () => !box.hidden };
 })();
