@@ -60,8 +60,8 @@ std::vector<RunListEntry> keptRuns(const std::filesystem::path& folder, const Ru
 
 // The runs as a table for the terminal: a heading and one line a run.
 std::string runsTable(const std::vector<RunListEntry>& runs);
-// The runs as a panel in the game, newest first as in the table; `now` is
-// the run being played, shown first.
+// The runs as a panel in the game, newest first as in the table, each run a
+// choice to continue; `now` is the run being played, shown first.
 OverlayContent runsPanel(const std::vector<RunListEntry>& runs,
                          const std::optional<RunSummary>& now = std::nullopt);
 
