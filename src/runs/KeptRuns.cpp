@@ -314,7 +314,8 @@ RunTally tallyGoingOn(const fs::path& recording) {
 }
 
 std::string closeRun(const RunTally& tally, const Game& game, const fs::path& recording,
-                     const std::string& recordingError, bool inTerminal) {
+                     const std::string& recordingError, bool inTerminal,
+                     const std::string& ending) {
   RunSummary summary = tally.summary(game);
   // A run taken up again without a summary of its first part: the whole
   // recording tells.
@@ -322,7 +323,7 @@ std::string closeRun(const RunTally& tally, const Game& game, const fs::path& re
     if (auto whole = summarizeRecording(recording, gameFilesFingerprint(""))) summary = *whole;
   }
   // The words the recording's closing entry uses.
-  summary.ending = recordedEnding(game);
+  summary.ending = ending.empty() ? recordedEnding(game) : ending;
   std::string ignored;
   if (!recording.empty() && summary.deepestLevel > 0) writeRunSummary(recording, summary, ignored);
   std::string why = recordingError.empty() ? "the recording could not be made" : recordingError;

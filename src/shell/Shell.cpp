@@ -77,6 +77,10 @@ std::string catchUpText(const CatchUpProgress& progress) {
          std::string(filled, '#') + std::string(width - filled, '.') + "] Esc stops";
 }
 
+// How a game left for a run picked in F4 ended, in its recording and its
+// summary.
+constexpr const char* leftEnding = "left";
+
 constexpr const char* watchEndNotice = "The end of the recording: any key closes";
 
 // The spells the pad's picker offers, with the keys that cast them.
@@ -141,7 +145,7 @@ int Shell::play(CaughtUpRun* caughtUp) {
     platform_.setInputTap(nullptr);
     // A run left for another (F4) ends as a quit does, but every key of it
     // counts: no Escape ended it.
-    recorder_->finish(picked_ ? "left" : recordedEnding(game));
+    recorder_->finish(picked_ ? leftEnding : recordedEnding(game));
     recording = recorder_->path();
     recordingError = recorder_->error();
   }
@@ -150,8 +154,8 @@ int Shell::play(CaughtUpRun* caughtUp) {
     continueAsked_ = false;
     return continueChosen(*offer_);
   }
-  endOfRun_ =
-      closeRun(tally_, game, recording, recordingError, front_.frontKind() == FrontKind::terminal);
+  endOfRun_ = closeRun(tally_, game, recording, recordingError,
+                       front_.frontKind() == FrontKind::terminal, picked_ ? leftEnding : "");
   if (picked_) return continueChosen(*std::exchange(picked_, std::nullopt));
   return code;
 }
