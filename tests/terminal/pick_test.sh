@@ -3,7 +3,10 @@
 # recorded by duskwarren-replay --record lie in the recordings folder, each
 # with the checkpoint and the log the replay leaves where it goes on; the
 # older was played last but one. In a game on seed 5, F4 lists the newer
-# first; Down and Enter pick the older: the game on seed 5 ends as a quit
+# first; Enter on it, while another game holds it, is refused with why (the
+# notice cut on its row, whole in the log) and the game goes on; Down and
+# Enter pick the older: the game on seed 5 ends
+# as a quit
 # ends it (its recording and summary kept), and the run picked shows the
 # very screen its recording stopped on. Its F2 log then holds what the
 # replay's --log holds of that recording, levels and turns alike, and no
@@ -31,16 +34,36 @@ done
 replay_text "@42\\r $moves" "$WORK/older.txt"
 replay_text '@5\r' "$WORK/compass.txt"
 
+replay_text '@5\r 6666' "$WORK/seed5.txt"
+# Another game holds the newer run (for a while of its own: it ends by itself).
+flock -n "${newer%.dwrec}.dwlock" sleep 60 >/dev/null 2>&1 &
+holder=$!
+
 start_game 80 30 "'$DUSKWARREN' --terminal --seed 5 2>'$WORK/game.err'"
 expect_screen "$WORK/compass.txt" "--seed 5"
 keys Space
 keys -l "6666"
 keys F4
 wait_for_text "─ Past runs ─" 5 "F4 opens the past runs" || finish
-# The newer run first, the older below it; Down moves the highlight and no
-# game sees it, Enter picks.
+# The newer run first, the older below it, the newer highlighted: held, it
+# is refused with why, and the game goes on as it was.
 JOINED=1 wait_for_text "Seed 7,.*Seed 42," 5 "the newer run listed first" &&
   note "F4 lists the runs newest first"
+keys Enter
+wait_for_text "cannot continue" 5 "the held run refused" && note "a held run is refused"
+expect_screen "$WORK/seed5.txt" "refused"
+kill "$holder" 2>/dev/null
+# The notice, cut to the row below the game (its path is long), is whole in
+# the log.
+keys F2
+JOINED=1 wait_for_text "cannot continue .*seed7.*that run is being .*played (process" 5 \
+  "the whole refusal in the log" && note "the log keeps the whole of a notice cut on its row"
+keys Escape
+expect_screen "$WORK/seed5.txt" "log-of-refusal-closed"
+# Down moves the highlight to the older run, and no game sees it; Enter
+# picks it.
+keys F4
+wait_for_text "─ Past runs ─" 5 "F4 opens the past runs again" || finish
 keys Down
 keys Enter
 expect_screen "$WORK/older.txt" "picked"
