@@ -206,6 +206,8 @@ std::optional<CaughtUpRun> Shell::catchUp(const std::string& path, bool force, s
   if (run) {
     caughtUpTally_ = tally;
     run->companion = CheckpointLog(log_, tally).companionBytes(*run->game);
+  } else {
+    log_.clear();  // a catch-up stopped or refused leaves nothing of its run
   }
   return run;
 }
