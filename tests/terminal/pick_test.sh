@@ -36,7 +36,7 @@ replay_text '@5\r' "$WORK/compass.txt"
 
 replay_text '@5\r 6666' "$WORK/seed5.txt"
 # Another game holds the newer run (for a while of its own: it ends by itself).
-flock -n "${newer%.dwrec}.dwlock" sleep 60 >/dev/null 2>&1 &
+flock -n "${newer%.dwrec}.dwlock" sleep 120 >/dev/null 2>&1 &
 holder=$!
 
 start_game 80 30 "'$DUSKWARREN' --terminal --seed 5 2>'$WORK/game.err'"
