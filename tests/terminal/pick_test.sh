@@ -4,13 +4,12 @@
 # with the checkpoint and the log the replay leaves where it goes on; the
 # older was played last but one. In a game on seed 5, F4 lists the newer
 # first; Enter on it, while another game holds it, is refused with why (the
-# notice cut on its row, whole in the log) and the game goes on; Down and
-# Enter pick the older: the game on seed 5 ends
-# as a quit
-# ends it (its recording and summary kept), and the run picked shows the
-# very screen its recording stopped on. Its F2 log then holds what the
-# replay's --log holds of that recording, levels and turns alike, and no
-# key that steered the panel reached a game.
+# notice cut on its row, whole in the log) and the game goes on. Down and
+# Enter pick the older: the game on seed 5 ends as a quit ends it (its
+# recording and summary kept), and the run picked shows the very screen its
+# recording stopped on. Its F2 log then holds what the replay's --log holds
+# of that recording, levels and turns alike, and no key that steered a
+# panel reached a game.
 source "$(dirname "$0")/terminal_lib.sh"
 require_tmux
 require_game
