@@ -127,4 +127,48 @@ std::string fitToRow(std::string_view text, int width) {
   return std::string(kept) + ellipsis;
 }
 
+int choiceOfLine(const OverlayContent& content, int line) {
+  int choice = -1;
+  for (std::size_t c = 0; c < content.choices.size() && content.choices[c] <= line; ++c)
+    choice = static_cast<int>(c);
+  return choice;
+}
+
+std::pair<int, int> rowsOfChoice(const OverlayContent& content, const PanelRows& rows, int choice) {
+  auto rowOfLine = [&rows](int line) {
+    return line < static_cast<int>(rows.firstRows.size()) ? rows.firstRows[line] : rows.count;
+  };
+  int last = static_cast<int>(content.choices.size()) - 1;
+  return {rowOfLine(content.choices[choice]),
+          choice < last ? rowOfLine(content.choices[choice + 1]) : rows.count};
+}
+
+PanelPlace movePanel(const OverlayContent& content, const PanelRows& rows, int height,
+                     PanelPlace place, int step) {
+  int lastTop = std::max(0, rows.count - height);
+  if (content.choices.empty()) {
+    place.top = std::clamp(place.top + step, 0, lastTop);
+    return place;
+  }
+  int choices = static_cast<int>(content.choices.size());
+  if (step == 1 || step == -1) {
+    place.chosen = std::clamp(place.chosen + step, 0, choices - 1);
+  } else {
+    // The choice a page away from the one highlighted.
+    int row = std::clamp(rowsOfChoice(content, rows, place.chosen).first + step, 0,
+                         std::max(0, rows.count - 1));
+    int line = 0;
+    while (line + 1 < static_cast<int>(rows.firstRows.size()) && rows.firstRows[line + 1] <= row)
+      ++line;
+    place.chosen = std::clamp(choiceOfLine(content, line), 0, choices - 1);
+  }
+  auto [first, end] = rowsOfChoice(content, rows, place.chosen);
+  // The lines before the first choice come into view with it.
+  if (place.chosen == 0) first = 0;
+  if (end > place.top + height) place.top = end - height;
+  if (first < place.top) place.top = first;
+  place.top = std::clamp(place.top, 0, lastTop);
+  return place;
+}
+
 }  // namespace dw

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dw {
@@ -25,7 +26,35 @@ struct OverlayContent {
   bool pageable = false;    // PageUp, PageDown and the arrows move through it
   bool opensAtTop = false;  // a pageable panel opens at its start, not its end
   std::string empty;        // shown when there are no lines
+  // A pick list: the lines where each choice begins, in order (a choice
+  // runs to the next one, the last to the end; lines before the first are
+  // no choice). The arrows move a highlight from choice to choice, Enter
+  // picks the one highlighted and Escape closes the panel.
+  std::vector<int> choices;
 };
+
+// The choice of a pick list the line belongs to, or -1.
+int choiceOfLine(const OverlayContent& content, int line);
+
+// A panel's lines as a front-end wrapped them: the row each line begins
+// on, and the rows in all.
+struct PanelRows {
+  std::vector<int> firstRows;
+  int count = 0;
+};
+// The rows of a choice of a pick list: its first, and the one after its last.
+std::pair<int, int> rowsOfChoice(const OverlayContent& content, const PanelRows& rows, int choice);
+// Where a panel stands: its first row in view, and the choice highlighted
+// (-1 when it is no pick list).
+struct PanelPlace {
+  int top = 0;
+  int chosen = -1;
+};
+// A pageable panel `height` rows high moved by `step` rows (1 or -1: a
+// line, more: a page). In a pick list the highlight moves instead, a choice
+// at a time or a page, and stays in view.
+PanelPlace movePanel(const OverlayContent& content, const PanelRows& rows, int height,
+                     PanelPlace place, int step);
 
 // Splits a panel's text into lines of at most width characters (one byte a
 // character: code-page-437 text). Lines break at spaces, and between two

@@ -52,6 +52,9 @@ class ShellEvents {
   virtual void pictureAsked(const Screen& screen, int scale) = 0;
   // The player changed the view.
   virtual void viewChanged(const ViewOptions& view) = 0;
+  // The player picked a choice of a pick list (see OverlayContent::choices)
+  // with Enter; the panel has closed.
+  virtual void panelPicked(PanelKind /*which*/, int /*choice*/) {}
 
   // A gamepad was plugged in or taken out (its name as it tells it).
   virtual void padPlugged(const std::string& /*name*/, PadKind /*kind*/) {}

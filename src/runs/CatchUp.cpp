@@ -159,8 +159,13 @@ bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool 
   RecordingScanner scanner(file);
   scanner.readHeader();
   run.fromCheckpoint = useCheckpoint && startFromCheckpoint(run, file, scanner, fingerprint);
+  // The watch may want the run from its start after all (it has nothing
+  // kept for that checkpoint).
+  if (run.fromCheckpoint && watch && watch->begin && !watch->begin(scanner.point()))
+    run.fromCheckpoint = false;
   // A checkpoint passed over may have left its mark: start again clean.
   if (useCheckpoint && !run.fromCheckpoint) return catchUp(run, file, fingerprint, false, watch);
+  if (!run.fromCheckpoint && watch && watch->begin) watch->begin(std::nullopt);
   // Told before the recording is read: a long one takes a while.
   if (watch && watch->progress && !watch->progress({run.startKeys, 0, 0})) watch->stopped = true;
   if (watch && watch->stopped) return false;

@@ -37,6 +37,9 @@ struct CaughtUpRun {
   // A checkpoint of the game where it stands, at `keep`, for the recording
   // the run goes on in.
   std::optional<std::string> checkpoint;
+  // What the session keeps beside that checkpoint (see CheckpointCompanion),
+  // set by the session once it has watched the catch-up.
+  std::optional<std::string> companion;
   // Lines for stderr: a checkpoint passed over, a damaged tail, a refused
   // recording played all the same.
   std::vector<std::string> notes;
@@ -55,6 +58,11 @@ struct CatchUpProgress {
 // returning false; `stopped` says so afterwards.
 struct CatchUpWatch {
   GameObserver* observer = nullptr;
+  // Told as each attempt begins, before the observer hears of it: from the
+  // checkpoint at that place, or (nothing) from the run's start; what the
+  // observer kept of an attempt before is then to be dropped. Returning
+  // false passes the checkpoint over, and the run is played from its start.
+  std::function<bool(const std::optional<RecordingPoint>& from)> begin;
   std::function<bool(const CatchUpProgress&)> progress;
   std::chrono::milliseconds every{100};
   bool stopped = false;

@@ -70,6 +70,7 @@ bool gameSidecar(const fs::path& sidecar) {
                                    FileOrigin::found);
   if (!text) return false;
   if (sidecar.extension() == summaryExtension) return parseSummaryFile(*text).has_value();
+  if (sidecar.extension() == checkpointLogExtension) return text->starts_with(checkpointLogMagic);
   return sidecar.extension() == checkpointExtension && text->starts_with(checkpointMagic);
 }
 
@@ -257,12 +258,14 @@ OverlayContent runsPanel(const std::vector<RunListEntry>& runs,
                          const std::optional<RunSummary>& now) {
   OverlayContent content;
   content.title = "Past runs";
-  content.footer = "PgUp PgDn \x18\x19: page";
+  content.footer = "\x18\x19: pick, Enter: continue";
   content.pageable = true;
   content.opensAtTop = true;
   content.empty = "No runs kept yet.";
   if (now && now->deepestLevel > 0) addPanelRun(content, "Now", *now, 14);
   for (const RunListEntry& run : runs) {
+    // Each kept run is a choice to continue.
+    content.choices.push_back(static_cast<int>(content.lines.size()));
     // The date without its year, which the panel has no room for.
     addPanelRun(content, run.date.substr(5), run.summary, 15);
   }
@@ -311,7 +314,8 @@ RunTally tallyGoingOn(const fs::path& recording) {
 }
 
 std::string closeRun(const RunTally& tally, const Game& game, const fs::path& recording,
-                     const std::string& recordingError, bool inTerminal) {
+                     const std::string& recordingError, bool inTerminal,
+                     const std::string& ending) {
   RunSummary summary = tally.summary(game);
   // A run taken up again without a summary of its first part: the whole
   // recording tells.
@@ -319,7 +323,7 @@ std::string closeRun(const RunTally& tally, const Game& game, const fs::path& re
     if (auto whole = summarizeRecording(recording, gameFilesFingerprint(""))) summary = *whole;
   }
   // The words the recording's closing entry uses.
-  summary.ending = recordedEnding(game);
+  summary.ending = ending.empty() ? recordedEnding(game) : ending;
   std::string ignored;
   if (!recording.empty() && summary.deepestLevel > 0) writeRunSummary(recording, summary, ignored);
   std::string why = recordingError.empty() ? "the recording could not be made" : recordingError;

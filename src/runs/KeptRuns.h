@@ -60,8 +60,8 @@ std::vector<RunListEntry> keptRuns(const std::filesystem::path& folder, const Ru
 
 // The runs as a table for the terminal: a heading and one line a run.
 std::string runsTable(const std::vector<RunListEntry>& runs);
-// The runs as a panel in the game, newest first as in the table; `now` is
-// the run being played, shown first.
+// The runs as a panel in the game, newest first as in the table, each run a
+// choice to continue; `now` is the run being played, shown first.
 OverlayContent runsPanel(const std::vector<RunListEntry>& runs,
                          const std::optional<RunSummary>& now = std::nullopt);
 
@@ -83,9 +83,10 @@ RunTally tallyGoingOn(const std::filesystem::path& recording);
 // its recording when it has one, and the line for stderr comes back (see
 // endOfRunLine; empty when no game was begun). A summary that cannot be
 // written is made again from the recording when the runs are next listed.
+// `ending` is the recording's closing words, when not recordedEnding(game).
 std::string closeRun(const RunTally& tally, const Game& game,
                      const std::filesystem::path& recording, const std::string& recordingError,
-                     bool inTerminal);
+                     bool inTerminal, const std::string& ending = {});
 
 // The line that tells, as the game ends, where the run went and how to take
 // it up again: "seed 42, level 7, 2,312 turns; to go on: duskwarren

@@ -14,9 +14,10 @@ namespace dw {
 
 // The names of a run's files. A run is kept as its recording,
 // "<stamp>[-n]-seed<seed>.dwrec" (the stamp as 2026-12-07-141503), with
-// files the game keeps beside it: its checkpoint "<name>.dwcp", its
-// summary "<name>.dwrun" and the lock "<name>.dwlock" of the game playing
-// it, each made again when it is missing. Any file the game did not name is
+// files the game keeps beside it: its checkpoint "<name>.dwcp", the
+// message log at that checkpoint "<name>.dwlog", its summary "<name>.dwrun"
+// and the lock "<name>.dwlock" of the game playing it, each made again when
+// it is missing. Any file the game did not name is
 // the player's, and is never removed.
 
 // How many recordings the game keeps: starting a new one removes the oldest
@@ -26,11 +27,13 @@ inline constexpr std::size_t recordingsKept = 100;
 inline constexpr std::string_view recordingExtension = ".dwrec";
 inline constexpr std::string_view checkpointExtension = ".dwcp";
 inline constexpr std::string_view summaryExtension = ".dwrun";
+// What the session kept of the run at its checkpoint (see runs/Checkpoint.h).
+inline constexpr std::string_view checkpointLogExtension = ".dwlog";
 // The file a game holds its run by (see runs/RunLock.h).
 inline constexpr std::string_view lockExtension = ".dwlock";
 // Every file the game keeps beside a recording.
-inline constexpr std::array<std::string_view, 3> sidecarExtensions = {
-    checkpointExtension, summaryExtension, lockExtension};
+inline constexpr std::array<std::string_view, 4> sidecarExtensions = {
+    checkpointExtension, checkpointLogExtension, summaryExtension, lockExtension};
 
 // Where the games are recorded: <data home>/duskwarren/recordings.
 std::filesystem::path recordingsFolder(const Environment& env);
@@ -70,6 +73,9 @@ std::filesystem::path sidecarPath(const std::filesystem::path& recording,
                                   std::string_view extension);
 inline std::filesystem::path checkpointPathOf(const std::filesystem::path& recording) {
   return sidecarPath(recording, checkpointExtension);
+}
+inline std::filesystem::path checkpointLogPathOf(const std::filesystem::path& recording) {
+  return sidecarPath(recording, checkpointLogExtension);
 }
 inline std::filesystem::path summaryPathOf(const std::filesystem::path& recording) {
   return sidecarPath(recording, summaryExtension);

@@ -1,5 +1,6 @@
 #include "runs/RunLock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -108,7 +109,8 @@ std::optional<std::pair<std::string, long> > leftoverOf(const std::string& name)
   }
   fs::path kept(target);
   bool ours = kept.extension() == recordingExtension ||
-              (kept.extension() == checkpointExtension || kept.extension() == summaryExtension);
+              std::find(sidecarExtensions.begin(), sidecarExtensions.end(), kept.extension()) !=
+                  sidecarExtensions.end();
   if (!ours || pid <= 0 || !isGameRecordingName(kept.stem().string() + ".dwrec"))
     return std::nullopt;
   return std::make_pair(target, pid);

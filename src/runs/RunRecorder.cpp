@@ -47,7 +47,7 @@ RunRecorder::RunRecorder(const Game& game, const CaughtUpRun& run, const fs::pat
 void RunRecorder::keepCatchUpCheckpoint(const CaughtUpRun& run) {
   if (!run.checkpoint || !writer_.recording()) return;
   std::string ignored;  // a checkpoint not written is taken again as the run goes on
-  writeCheckpointFile(checkpointPathOf(path_).string(), *run.checkpoint, ignored);
+  writeTakenCheckpoint(path_.string(), {*run.checkpoint, run.companion, run.keep}, ignored);
 }
 
 void RunRecorder::onKey(const std::string& key) {

@@ -23,9 +23,66 @@ std::uint8_t colourOf(LogEntry::Kind kind) {
     case LogEntry::Kind::fallen:
     case LogEntry::Kind::partyDown:
       return 12;
+    case LogEntry::Kind::notice:
+      return 11;
   }
   return 15;
 }
+
+// UTF-8 text in the game's character set; what it has no byte for shows as
+// "?".
+std::string cp437OfUtf8(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    auto lead = static_cast<std::uint8_t>(text[i]);
+    int extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+    char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+    std::size_t next = i + 1;
+    for (int k = 0;
+         k < extra && next < text.size() && (static_cast<std::uint8_t>(text[next]) & 0xC0) == 0x80;
+         ++k, ++next)
+      c = (c << 6) | (static_cast<std::uint8_t>(text[next]) & 0x3F);
+    int code =
+        extra < 0 || next - i != static_cast<std::size_t>(extra) + 1 ? -1 : cp437FromUnicode(c);
+    out += code >= 0 ? static_cast<char>(code) : '?';
+    i = next;
+  }
+  return out;
+}
+
+// Little-endian numbers and length-prefixed bytes for the saved log; a read
+// past the end fails the whole.
+struct LogBytes {
+  std::string_view in;
+  std::size_t at = 0;
+  bool ok = true;
+  std::uint64_t number(int bytes) {
+    if (in.size() - at < static_cast<std::size_t>(bytes)) ok = false;
+    if (!ok) return 0;
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+      v |= std::uint64_t{static_cast<std::uint8_t>(in[at++])} << (8 * i);
+    return v;
+  }
+  std::string text() {
+    std::uint64_t size = number(4);
+    if (!ok || size > in.size() - at) return ok = false, std::string();
+    std::string out(in.substr(at, size));
+    at += size;
+    return out;
+  }
+};
+
+void putNumber(std::string& out, std::uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void putText(std::string& out, std::string_view text) {
+  putNumber(out, text.size(), 4);
+  out.append(text);
+}
+
+constexpr std::uint64_t savedLogLayout = 1;
 
 }  // namespace
 
@@ -95,6 +152,63 @@ void MessageLog::clear() {
   LogSink* sink = sink_;
   *this = MessageLog();
   sink_ = sink;
+}
+
+void MessageLog::addNotice(std::string_view utf8) {
+  add(LogEntry::Kind::notice, cp437OfUtf8(utf8));
+}
+
+std::string MessageLog::saved() const {
+  std::string out;
+  putNumber(out, savedLogLayout, 4);
+  std::size_t kept = 0;
+  for (const LogEntry& e : entries_) kept += e.kind != LogEntry::Kind::notice;
+  putNumber(out, kept, 4);
+  for (const LogEntry& e : entries_) {
+    if (e.kind == LogEntry::Kind::notice) continue;
+    putNumber(out, static_cast<std::uint64_t>(e.kind), 1);
+    putNumber(out, static_cast<std::uint32_t>(e.level), 4);
+    putNumber(out, static_cast<std::uint64_t>(e.turn), 8);
+    putText(out, e.text);
+  }
+  for (int m = 0; m <= maxMembers; ++m) {
+    putNumber(out, static_cast<std::uint32_t>(hp_[m]), 4);
+    putNumber(out, everJoined_[m], 1);
+  }
+  putNumber(out, partyDown_, 1);
+  putNumber(out, newGame_, 1);
+  putNumber(out, static_cast<std::uint32_t>(level_), 4);
+  putNumber(out, static_cast<std::uint64_t>(turn_), 8);
+  putText(out, notice_);
+  return out;
+}
+
+bool MessageLog::restore(std::string_view bytes) {
+  LogBytes in{bytes};
+  if (in.number(4) != savedLogLayout) return false;
+  std::uint64_t count = in.number(4);
+  if (count > capacity) return false;
+  MessageLog log;
+  for (std::uint64_t i = 0; i < count && in.ok; ++i) {
+    auto kind = in.number(1);
+    if (kind >= static_cast<std::uint64_t>(LogEntry::Kind::notice)) return false;
+    auto level = static_cast<std::int32_t>(in.number(4));
+    auto turn = static_cast<std::int64_t>(in.number(8));
+    log.entries_.push_back({static_cast<LogEntry::Kind>(kind), level, turn, in.text()});
+  }
+  for (int m = 0; m <= maxMembers; ++m) {
+    log.hp_[m] = static_cast<std::int32_t>(in.number(4));
+    log.everJoined_[m] = in.number(1) != 0;
+  }
+  log.partyDown_ = in.number(1) != 0;
+  log.newGame_ = in.number(1) != 0;
+  log.level_ = static_cast<std::int32_t>(in.number(4));
+  log.turn_ = static_cast<std::int64_t>(in.number(8));
+  log.notice_ = in.text();
+  if (!in.ok || in.at != bytes.size()) return false;
+  log.sink_ = sink_;
+  *this = std::move(log);
+  return true;
 }
 
 void MessageLog::watchParty(const Game& game) {

@@ -16,7 +16,9 @@ namespace dw {
 // One entry of the message log: a message of the game as it was written, in
 // full, or a note of something the rules do without a word.
 struct LogEntry {
-  enum class Kind { message, newGame, level, joined, back, fallen, partyDown };
+  // A notice is what the session told the player around the game (a
+  // picture saved, a run passed over), kept whole however it was shown.
+  enum class Kind { message, newGame, level, joined, back, fallen, partyDown, notice };
   Kind kind = Kind::message;
   std::int32_t level = 0;
   std::int64_t turn = 0;  // commands carried out since the level began
@@ -59,6 +61,16 @@ class MessageLog : public GameObserver {
   void takeUp(const Game& game);
   // Empty again, for a run caught up from its start; the sink stays.
   void clear();
+  // Adds what the session told the player (UTF-8), whole, at the turn it
+  // was told.
+  void addNotice(std::string_view utf8);
+
+  // The log as it stands, as bytes to keep beside a checkpoint (the
+  // session's notices left out: they are no part of the run), and the log
+  // put back from them: false, with the log left as it was, when they are
+  // not whole bytes of a log.
+  std::string saved() const;
+  bool restore(std::string_view bytes);
 
   // Hands every entry to `sink` too, as it is written; the log itself keeps
   // only the newest capacity of them. Null stops it.

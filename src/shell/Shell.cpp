@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "frame/RunGame.h"
 #include "platform/VisibleText.h"
 #include "recording/Fingerprint.h"
 #include "recording/RecordedInput.h"
+#include "runs/Checkpoint.h"
 #include "runs/KeptRuns.h"
 #include "runs/RunFiles.h"
 #include "runs/RunRecorder.h"
@@ -63,31 +65,6 @@ bool leavesStartScreen(const std::string& key) {
   return key == " " || key == "@" || key == std::string(1, escapeKey);
 }
 
-// What the shell keeps of a run as the catch-up plays it: its tally and its
-// log, as if it had watched the run all along.
-class CatchUpListener : public GameObserver {
- public:
-  CatchUpListener(RunTally& tally, MessageLog& log) : tally_(tally), log_(log) {}
-  void onLevel(const Game& game) override {
-    tally_.onLevel(game);
-    log_.onLevel(game);
-  }
-  void onCycle(const Game& game) override {
-    tally_.onCycle(game);
-    log_.onCycle(game);
-  }
-  void onMessageReplaced(const Game& game, std::string_view earlier) override {
-    log_.onMessageReplaced(game, earlier);
-  }
-  void onKeyRead(const Game& game) override {
-    if (!log_.begun()) log_.takeUp(game);
-  }
-
- private:
-  RunTally& tally_;
-  MessageLog& log_;
-};
-
 // "Catching up: level 12, key 120,000 of 1,000,000 [###.......] Esc stops"
 std::string catchUpText(const CatchUpProgress& progress) {
   if (progress.keysInAll == 0) return "Catching up: reading the recording, Esc stops";
@@ -99,6 +76,10 @@ std::string catchUpText(const CatchUpProgress& progress) {
          countText(static_cast<std::int64_t>(progress.keysInAll)) + " [" +
          std::string(filled, '#') + std::string(width - filled, '.') + "] Esc stops";
 }
+
+// How a game left for a run picked in F4 ended, in its recording and its
+// summary.
+constexpr const char* leftEnding = "left";
 
 constexpr const char* watchEndNotice = "The end of the recording: any key closes";
 
@@ -150,6 +131,7 @@ int Shell::play(CaughtUpRun* caughtUp) {
     std::filesystem::path folder = recordingsFolder(env_);
     recorder_ = caughtUp ? std::make_unique<RunRecorder>(game, *caughtUp, folder)
                          : std::make_unique<RunRecorder>(game, RunRecorder::InFolder{folder});
+    recorder_->checkpoints().setCompanion(&checkpointLog_);
     if (recordingSink_) recorder_->setLineSink(recordingSink_);
     recordingTold_ = !recorder_->error().empty();
     if (recordingTold_) tell("Not recorded: " + recorder_->error());
@@ -161,14 +143,20 @@ int Shell::play(CaughtUpRun* caughtUp) {
   std::string recordingError = "recording is off";
   if (recorder_) {
     platform_.setInputTap(nullptr);
-    recorder_->finish(recordedEnding(game));
+    // A run left for another (F4) ends as a quit does, but every key of it
+    // counts: no Escape ended it.
+    recorder_->finish(picked_ ? leftEnding : recordedEnding(game));
     recording = recorder_->path();
     recordingError = recorder_->error();
   }
   onStartScreen_ = false;
-  if (continueAsked_) return continueOffered();
-  endOfRun_ =
-      closeRun(tally_, game, recording, recordingError, front_.frontKind() == FrontKind::terminal);
+  if (continueAsked_) {
+    continueAsked_ = false;
+    return continueChosen(*offer_);
+  }
+  endOfRun_ = closeRun(tally_, game, recording, recordingError,
+                       front_.frontKind() == FrontKind::terminal, picked_ ? leftEnding : "");
+  if (picked_) return continueChosen(*std::exchange(picked_, std::nullopt));
   return code;
 }
 
@@ -193,9 +181,18 @@ void Shell::offerNewestRun() {
 std::optional<CaughtUpRun> Shell::catchUp(const std::string& path, bool force, std::string& error) {
   log_.clear();
   RunTally tally;
-  CatchUpListener listener(tally, log_);
+  LogAndTally listener(tally, log_);
   CatchUpWatch watch;
   watch.observer = &listener;
+  // Each attempt starts the log and the tally afresh: from what was kept
+  // beside the checkpoint, or from the run's start when nothing whole was.
+  watch.begin = [&](const std::optional<RecordingPoint>& from) {
+    log_.clear();
+    tally = RunTally();
+    if (!from) return true;
+    auto kept = readCheckpointLog(path, *from);
+    return kept && restoreCheckpointLog(*kept, log_, tally);
+  };
   watch.progress = [this](const CatchUpProgress& progress) { return showCatchUp(progress); };
   catchingUp_ = true;
   stopAsked_ = false;
@@ -204,9 +201,14 @@ std::optional<CaughtUpRun> Shell::catchUp(const std::string& path, bool force, s
   platform_.setKeyGate(nullptr);
   catchingUp_ = false;
   front_.setNotice("");
-  // Caught up from its start, the run's tally is whole; from a checkpoint it
-  // goes on from its summary.
-  if (run && !run->fromCheckpoint) caughtUpTally_ = tally;
+  // The log and the tally are whole, from the run's start or from what was
+  // kept beside its checkpoint, and are kept beside the next one.
+  if (run) {
+    caughtUpTally_ = tally;
+    run->companion = CheckpointLog(log_, tally).companionBytes(*run->game);
+  } else {
+    log_.clear();  // a catch-up stopped or refused leaves nothing of its run
+  }
   return run;
 }
 
@@ -227,12 +229,11 @@ int Shell::continueRun(const std::string& path, bool force, std::string& refusal
   return play(&*caughtUp);
 }
 
-// F3 ended the start screen: the offered run goes on, or, when it cannot,
-// the player is told why and a new game begins.
-int Shell::continueOffered() {
-  continueAsked_ = false;
+// F3 ended the start screen, or a run was picked in F4: that run goes on,
+// or, when it cannot, the player is told why and a new game begins.
+int Shell::continueChosen(const std::string& path) {
   std::string error;
-  auto caughtUp = catchUp(*offer_, false, error);
+  auto caughtUp = catchUp(path, false, error);
   if (!caughtUp) {
     tell(error);
     return play();
@@ -255,6 +256,7 @@ int Shell::watch(const RecordingToPlay& recording) {
   front_.setWatchStatus("");
   watch_.reset();
   platform_.setClockFeed(nullptr);
+  if (picked_) return continueChosen(*std::exchange(picked_, std::nullopt));
   return code;
 }
 
@@ -268,7 +270,10 @@ std::optional<RunSummary> Shell::summarySoFar() const {
 }
 
 int Shell::run(Game& game, bool resumed) {
-  partyDown_ = banner_ = false;
+  banner_ = false;
+  // A run taken up shows its notice as it stood; its fallen party is no news.
+  partyDown_ = resumed && partyJustDown(log_);
+  if (resumed) front_.setNotice(log_.notice());
   beforeLevel_ = true;
   game_ = &game;
   game.observer = this;
@@ -309,10 +314,25 @@ OverlayContent Shell::panel(PanelKind which) {
   if (which == PanelKind::pastRuns) {
     std::optional<RunSummary> now;
     if (game_ && !watch_) now = tally_.summary(*game_);
-    return runsPanel(keptRuns(recordingsFolder(env_), {recordingPath(), runsPanelRebuildTime}),
-                     now);
+    auto runs = keptRuns(recordingsFolder(env_), {recordingPath(), runsPanelRebuildTime});
+    pickable_.clear();
+    for (const RunListEntry& run : runs)
+      pickable_.push_back((recordingsFolder(env_) / run.file).string());
+    return runsPanel(runs, now);
   }
   return watch_ ? watchKeyHelp(helpFacts()) : keyHelp(helpFacts());
+}
+
+void Shell::panelPicked(PanelKind which, int choice) {
+  if (which != PanelKind::pastRuns || choice < 0 || choice >= static_cast<int>(pickable_.size()))
+    return;
+  // Checked before the game is left: a run another game holds, or one that
+  // cannot go on here, is refused, and the game goes on.
+  std::string error;
+  std::vector<std::string> notes;
+  const std::string& path = pickable_[choice];
+  if (!recordingToContinue(path, recordingsFolder(env_), false, error, notes)) return tell(error);
+  picked_ = path;
 }
 
 void Shell::pictureAsked(const Screen& screen, int scale) {
@@ -358,12 +378,16 @@ std::optional<std::string> Shell::typed(std::string key) {
 }
 
 KeyGate::Next Shell::next() {
-  if (continueAsked_) return {std::nullopt, -1, true};  // the start screen ends
+  // The start screen ends, or the game, for the run picked.
+  if (continueAsked_ || picked_) return {std::nullopt, -1, true};
   if (!watch_) return {};
   WatchPace::Step step = watch_->next(front_.panelOpen());
   if (step.statusChanged) {
     front_.setWatchStatus(watch_->status());
-    if (watch_->ended()) front_.setNotice(watchEndNotice);
+    if (watch_->ended()) {
+      front_.setNotice(watchEndNotice);
+      log_.addNotice(watchEndNotice);
+    }
   }
   if (step.key && banner_) {
     banner_ = false;
@@ -474,6 +498,9 @@ void Shell::showStartHint(bool on) {
 }
 
 void Shell::tell(const std::string& message) {
+  // However the front-end shows it (cut to a row, for a while), the log
+  // keeps it whole.
+  if (!message.empty()) log_.addNotice(message);
   front_.tell(message);
 }
 

@@ -15,6 +15,7 @@
 #include "runs/RecordingCheck.h"
 #include "runs/RunSummary.h"
 #include "runs/UserFolders.h"
+#include "shell/CheckpointLog.h"
 #include "shell/Gamepad.h"
 #include "shell/KeyHelp.h"
 #include "shell/MessageLog.h"
@@ -91,6 +92,9 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   OverlayContent panel(PanelKind which) override;
   void pictureAsked(const Screen& screen, int scale) override;
   void viewChanged(const ViewOptions& view) override;
+  // A run picked in the past runs (F4): the game being played ends as a quit
+  // ends it, and the run picked goes on; one that cannot is told.
+  void panelPicked(PanelKind which, int choice) override;
   void padPlugged(const std::string& name, PadKind kind) override;
   void padUnplugged(const std::string& name) override;
   std::optional<FrontAction> padButton(PadButton button, bool down) override;
@@ -116,7 +120,7 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   std::optional<CaughtUpRun> catchUp(const std::string& path, bool force, std::string& error);
   bool showCatchUp(const CatchUpProgress& progress);
   void offerNewestRun();
-  int continueOffered();
+  int continueChosen(const std::string& path);
   void afterTurn();
   void tell(const std::string& message);
   void showStartHint(bool on);
@@ -140,6 +144,12 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   bool recordingTold_ = false;
   std::unique_ptr<WatchPace> watch_;
   RunTally tally_;
+  // What is kept beside each checkpoint of the run recorded: its log and
+  // its tally.
+  CheckpointLog checkpointLog_{log_, tally_};
+  // The runs the past-runs panel offers, in its order, and the one picked.
+  std::vector<std::string> pickable_;
+  std::optional<std::string> picked_;
   // While a run is caught up, and whether Escape stopped it; the tally of a
   // run caught up from its start.
   bool catchingUp_ = false;

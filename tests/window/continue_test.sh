@@ -2,8 +2,8 @@
 # A run in the window, its game killed with SIGKILL, is taken up with
 # duskwarren --continue on the very picture it stopped on (every key
 # counts: nothing ended it), goes on, and is then taken up once more with F3
-# on the start screen. Its one recording replays to the trace of all its
-# keys.
+# on the start screen, and again with Enter in F4's past runs. Its one
+# recording replays to the trace of all its keys.
 source "$(dirname "$0")/window_lib.sh"
 require_x
 require_replay
@@ -46,6 +46,14 @@ press F3
 expect_page "$WORK/later.png" "taken up with F3"
 press Escape
 expect_exit 0 "Escape after F3"
+
+# F4 lists it among the past runs, highlighted; Enter takes it up too.
+start_app "$DUSKWARREN"
+expect_title "F3: continue the game on seed 42" "the start screen's offer again"
+press F4 Return
+expect_page "$WORK/later.png" "picked in F4"
+press Escape
+expect_exit 0 "Escape after F4"
 
 (cd "$DUSKWARREN_RUNTIME_DIR" &&
   "$DUSKWARREN_REPLAY" --recording "$recording" --trace "$WORK/recording.jsonl") \

@@ -1,9 +1,10 @@
 #!/bin/bash
-# The window's own keys never reach the game. F1 (the keys) and F2 (the
-# message log) open over the picture and any key closes them, after which the
-# window shows the headless game's page again, pixel for pixel; F12 saves that
-# same page as a PNG, with its enlargement, in the player's pictures folder
-# and the title says where. Played on with panels and screenshots between its
+# The window's own keys never reach the game. F1 (the keys), F2 (the
+# message log), F4 (the past runs) and F5 (the surroundings in words) open
+# over the picture and any key closes them, after which the window shows
+# the headless game's page again, pixel for pixel; F12 saves that same page
+# as a PNG, with its enlargement, in the player's pictures folder and the
+# title says where. Played on with panels and screenshots between its
 # keys, the game ends on the very page the headless game shows for its keys
 # alone.
 source "$(dirname "$0")/window_lib.sh"
@@ -39,6 +40,19 @@ press Prior Up Down Next Left Right
 # Escape closes the log; handed on, it would end the game.
 press Escape
 expect_page "$WORK/first.png" log-closed
+
+# F5 reads the hero's surroundings in words over the picture; 4, which
+# would walk west, closes it and goes no further.
+press F5
+expect_covered "$WORK/first.png" look-open
+press 4
+expect_page "$WORK/first.png" look-closed
+# F4 lists the past runs (none here but the one played): Down and Enter
+# steer it and close it, and reach no game.
+press F4
+expect_covered "$WORK/first.png" runs-open
+press Down Return
+expect_page "$WORK/first.png" runs-closed
 
 press F12
 expect_title "Screenshot saved: $XDG_PICTURES_DIR/duskwarren/" "F12"

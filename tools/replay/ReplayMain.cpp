@@ -31,6 +31,7 @@
 #include "recording/Fingerprint.h"
 #include "runs/RecordingCheck.h"
 #include "runs/RunRecorder.h"
+#include "shell/CheckpointLog.h"
 
 // Where the installed game data is, seen from the folder of the program.
 #ifndef DUSKWARREN_DATA_FROM_BIN
@@ -259,6 +260,61 @@ std::optional<int> checkPlayed(const Options& o, const dw::Game& game,
   return std::nullopt;
 }
 
+// The run recorded with --record, with checkpoints beside it as play keeps
+// them (each with the log and the tally the game keeps beside it), and one
+// where the run goes on when it is continued, so that takes no replay.
+class RecordedRun : public dw::GameObserver {
+ public:
+  RecordedRun(dw::Game& game, dw::HeadlessPlatform& platform, const std::string& path)
+      : platform_(platform),
+        writer_(game, dw::RunRecorder::InFile{path}),
+        keeper_(tally_, log_, game.observer) {
+    platform.setInputTap(&writer_);
+    writer_.checkpoints().setCompanion(&companion_);
+    writer_.checkpoints().setNext(this);
+    game.observer = &writer_.checkpoints();
+  }
+
+  void onLevel(const dw::Game& game) override { keeper_.onLevel(game); }
+  void onCycle(const dw::Game& game) override { keeper_.onCycle(game); }
+  void onMessageReplaced(const dw::Game& game, std::string_view earlier) override {
+    keeper_.onMessageReplaced(game, earlier);
+  }
+  void onKeyRead(const dw::Game& game) override {
+    keeper_.onKeyRead(game);
+    // The read of the last key: where a run that Escape ended goes on.
+    if (platform_.keysWaiting() == 1) beforeLastKey_ = writer_.checkpoints().take(game);
+  }
+
+  // Keeps the checkpoint where the run goes on and writes the closing
+  // entry; why the recording could not be made, or empty.
+  std::string finish(dw::Game& game) {
+    platform_.setInputTap(nullptr);
+    std::optional<dw::TakenCheckpoint> last;
+    if (game.endReason == dw::EndReason::inputClosed) {
+      // Every key counts: the run goes on at the key read that found no
+      // more, as a game still running there (as the catch-up leaves it).
+      game.endReason = dw::EndReason::running;
+      last = writer_.checkpoints().take(game);
+      game.endReason = dw::EndReason::inputClosed;
+    } else if (game.endReason == dw::EndReason::quit && platform_.keysWaiting() == 0) {
+      last = std::move(beforeLastKey_);  // the Escape that quit is left out
+    }
+    if (last) writer_.checkpoints().write(*last);
+    writer_.finish(dw::recordedEnding(game, "keys"));
+    return writer_.error();
+  }
+
+ private:
+  dw::HeadlessPlatform& platform_;
+  dw::RunRecorder writer_;
+  dw::MessageLog log_;
+  dw::RunTally tally_;
+  dw::LogAndTally keeper_;
+  dw::CheckpointLog companion_{log_, tally_};
+  std::optional<dw::TakenCheckpoint> beforeLastKey_;
+};
+
 // The game with its trace and recording as asked for. Returns the game's
 // exit status, or the run's when something could not be done.
 int playAndWrite(const Options& o, const std::vector<std::string>& golden,
@@ -281,15 +337,8 @@ int playAndWrite(const Options& o, const std::vector<std::string>& golden,
     }
     game.observer = &log->observer(game.observer);
   }
-  std::optional<dw::RunRecorder> writer;
-  if (!o.recordPath.empty()) {
-    writer.emplace(game, dw::RunRecorder::InFile{o.recordPath});
-    platform.setInputTap(&*writer);
-    // Checkpoints beside the recording as play keeps them, so a long run
-    // recorded here is continued from near its end.
-    writer->checkpoints().setNext(game.observer);
-    game.observer = &writer->checkpoints();
-  }
+  std::optional<RecordedRun> writer;
+  if (!o.recordPath.empty()) writer.emplace(game, platform, o.recordPath);
   int code = dw::runGame(game);
   game.observer = nullptr;
   if (tracing) recorder.finish(game);
@@ -301,10 +350,9 @@ int playAndWrite(const Options& o, const std::vector<std::string>& golden,
     return 2;
   }
   if (writer) {
-    platform.setInputTap(nullptr);
-    writer->finish(dw::recordedEnding(game, "keys"));
-    if (!writer->error().empty()) {
-      std::cerr << "duskwarren-replay: cannot record: " << writer->error() << "\n";
+    std::string error = writer->finish(game);
+    if (!error.empty()) {
+      std::cerr << "duskwarren-replay: cannot record: " << error << "\n";
       return 2;
     }
   }

@@ -15,6 +15,8 @@ constexpr int cell = 8;
 constexpr int frameLeft = 2, frameRight = Screen::textCols - 1;
 constexpr int textLeft = frameLeft + 2;
 constexpr int frameColour = 3, titleColour = 14, footerColour = 7, bannerColour = 12;
+// The paper behind the choice highlighted in a pick list.
+constexpr int chosenColour = 1;
 constexpr int bodyColsOfBanner = frameRight - frameLeft - 3;
 constexpr std::uint8_t boxTopLeft = 218, boxTopRight = 191, boxBottomLeft = 192,
                        boxBottomRight = 217, boxHorizontal = 196, boxVertical = 179;
@@ -91,6 +93,7 @@ void OverlayPanel::open(OverlayContent content) {
   open_ = true;
   layOut();
   top_ = content_.pageable && !content_.opensAtTop ? lastTop() : 0;
+  chosen_ = picking() ? 0 : -1;
 }
 
 void OverlayPanel::layOut() {
@@ -101,7 +104,9 @@ void OverlayPanel::layOut() {
   }
   labelWidth_ = std::min(labelWidth_, bodyCols / 2);
   int textWidth = bodyCols - (labelWidth_ > 0 ? labelWidth_ + 1 : 0);
+  firstRows_.clear();
   for (const auto& line : content_.lines) {
+    firstRows_.push_back(rowCount());
     auto pieces = wrapPanelText(line.text, line.heading ? bodyCols : textWidth);
     for (std::size_t i = 0; i < pieces.size(); ++i) {
       rows_.push_back({i == 0 ? line.label.substr(0, labelWidth_) : std::string(),
@@ -118,7 +123,9 @@ void OverlayPanel::move(Move m) {
   if (!content_.pageable) return;
   int step = (m == Move::lineUp || m == Move::lineDown) ? 1 : bodyRows - 1;
   if (m == Move::lineUp || m == Move::pageUp) step = -step;
-  top_ = std::clamp(top_ + step, 0, lastTop());
+  PanelPlace place = movePanel(content_, rows(), bodyRows, {top_, chosen_}, step);
+  top_ = place.top;
+  chosen_ = place.chosen;
 }
 
 void OverlayPanel::draw(std::uint32_t* argb, const Palette& palette) const {
@@ -151,8 +158,13 @@ void OverlayPanel::draw(std::uint32_t* argb, const Palette& palette) const {
     return;
   }
   int textCol = textLeft + (labelWidth_ > 0 ? labelWidth_ + 1 : 0);
+  auto [chosenFirst, chosenEnd] =
+      chosen_ >= 0 ? rowsOfChoice(content_, rows(), chosen_) : std::pair{0, 0};
   for (int i = 0; i < shown && top_ + i < rowCount(); ++i) {
     const Row& r = rows_[top_ + i];
+    if (top_ + i >= chosenFirst && top_ + i < chosenEnd)
+      fillCells(argb, frameTop + 1 + i, frameLeft + 1, frameTop + 1 + i, frameRight - 1,
+                argbOf(palette[chosenColour]));
     putText(c, frameTop + 1 + i, textLeft, r.label, r.labelColour);
     putText(c, frameTop + 1 + i, r.heading ? textLeft : textCol, r.text, r.textColour);
   }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/PanelText.h"
@@ -28,8 +29,13 @@ class OverlayPanel {
   bool isOpen() const { return open_; }
   const std::string& title() const { return content_.title; }
   bool pageable() const { return content_.pageable; }
+  // A pick list (see OverlayContent::choices), and its choice highlighted.
+  bool picking() const { return !content_.choices.empty(); }
+  int chosen() const { return chosen_; }
 
   enum class Move { lineUp, lineDown, pageUp, pageDown };
+  // Pages through the panel; in a pick list, moves the highlight (a page at
+  // a time with pageUp and pageDown) and keeps it in view.
   void move(Move m);
   int firstRow() const { return top_; }
   int rowCount() const { return static_cast<int>(rows_.size()); }
@@ -45,11 +51,14 @@ class OverlayPanel {
   };
   void layOut();
   int lastTop() const;
+  PanelRows rows() const { return {firstRows_, rowCount()}; }
 
   OverlayContent content_;
   std::vector<Row> rows_;
+  std::vector<int> firstRows_;  // the row each line of the content begins on
   int labelWidth_ = 0;
   int top_ = 0;
+  int chosen_ = -1;
   bool open_ = false;
 };
 

@@ -34,7 +34,11 @@ bool modifierOnly(SDL_Keycode sym) {
   }
 }
 
-std::optional<OverlayPanel::Move> pagingMove(SDL_Keycode sym) {
+// The keys that page through a panel; in a pick list the keypad's 8 and 2
+// move the highlight too, as they walk in the game.
+std::optional<OverlayPanel::Move> pagingMove(SDL_Keycode sym, bool picking) {
+  if (picking && sym == SDLK_KP_8) return OverlayPanel::Move::lineUp;
+  if (picking && sym == SDLK_KP_2) return OverlayPanel::Move::lineDown;
   switch (sym) {
     case SDLK_UP:
       return OverlayPanel::Move::lineUp;
@@ -196,15 +200,20 @@ bool SdlPlatform::panelKey(const SDL_KeyboardEvent& key) {
       openPanel(*asked);
       return true;
     }
-  } else if (auto move = pagingMove(sym); move && panel_.pageable()) {
+  } else if (auto move = pagingMove(sym, panel_.picking()); move && panel_.pageable()) {
     panel_.move(*move);
+    swallowText_ = true;  // the keypad's digit is no key of the game
     return true;
   }
-  // Any other key closes the panel, and the game never sees it.
+  // Any other key closes the panel, and the game never sees it; Enter in a
+  // pick list picks the choice highlighted.
+  bool picked = panel_.picking() && (sym == SDLK_RETURN || sym == SDLK_KP_ENTER);
+  std::optional<PanelKind> shown = panelShown_;
   panel_.close();
   panelShown_.reset();
   closingKey_ = key.keysym.scancode;
   swallowText_ = true;
+  if (picked && shown && shell_ != nullptr) shell_->panelPicked(*shown, panel_.chosen());
   return true;
 }
 

@@ -19,6 +19,7 @@ constexpr int cols = Screen::textCols, rows = Screen::textRows;
 constexpr int frameLeft = 1, frameRight = cols - 2, bodyRows = rows - 4;
 constexpr int bodyCols = frameRight - frameLeft - 3;
 constexpr std::uint8_t frameColour = 3, titleColour = 14, footerColour = 7, noticeColour = 12;
+constexpr std::uint8_t chosenColour = 1;  // the paper behind a pick list's highlight
 constexpr std::uint8_t boxTopLeft = 218, boxTopRight = 191, boxBottomLeft = 192,
                        boxBottomRight = 217, boxHorizontal = 196, boxVertical = 179;
 
@@ -108,19 +109,31 @@ bool TerminalPlatform::frontKey(const std::string& k) {
     return true;
   }
   frontChanged();
-  int last = std::max(0, static_cast<int>(panelRows_.size()) - bodyRows);
-  int step = k == key(extendedKey::up) || k == key(extendedKey::down) ? 1 : bodyRows - 1;
-  if (k == key(extendedKey::up) || k == key(extendedKey::pageUp) || k == key(extendedKey::left)) {
-    panelTop_ = std::clamp(panelTop_ - step, 0, last);
-  } else if (k == key(extendedKey::down) || k == key(extendedKey::pageDown) ||
-             k == key(extendedKey::right)) {
-    panelTop_ = std::clamp(panelTop_ + step, 0, last);
+  if (int step = panelStep(k); step != 0) {
+    PanelPlace place = movePanel(panel_, panelLines_, bodyRows, {panelTop_, panelChosen_}, step);
+    panelTop_ = place.top;
+    panelChosen_ = place.chosen;
   } else if (asked && *asked != panelKind_) {
     openPanel(*asked);
   } else {
     panelOpen_ = false;  // any other key closes the panel
+    // Enter in a pick list picks the choice highlighted.
+    if (!panel_.choices.empty() && k == std::string(1, enterKey))
+      shell_->panelPicked(panelKind_, panelChosen_);
   }
   return true;
+}
+
+// How far a key under the panel moves it (0: not at all): the arrows a line,
+// PageUp, PageDown, Left and Right a page; in a pick list 8 and 2 a line,
+// as they walk in the game.
+int TerminalPlatform::panelStep(const std::string& k) const {
+  bool picking = !panel_.choices.empty();
+  if (k == key(extendedKey::up) || (picking && k == "8")) return -1;
+  if (k == key(extendedKey::down) || (picking && k == "2")) return 1;
+  if (k == key(extendedKey::pageUp) || k == key(extendedKey::left)) return -(bodyRows - 1);
+  if (k == key(extendedKey::pageDown) || k == key(extendedKey::right)) return bodyRows - 1;
+  return 0;
 }
 
 void TerminalPlatform::openPanel(PanelKind kind) {
@@ -128,11 +141,13 @@ void TerminalPlatform::openPanel(PanelKind kind) {
   panelKind_ = kind;
   panelOpen_ = true;
   panelRows_.clear();
+  panelLines_ = {};
   std::size_t labelWidth = 0;
   for (const OverlayLine& line : panel_.lines) labelWidth = std::max(labelWidth, line.label.size());
   labelWidth = std::min<std::size_t>(labelWidth, bodyCols / 2);
   int textWidth = bodyCols - static_cast<int>(labelWidth > 0 ? labelWidth + 1 : 0);
   for (const OverlayLine& line : panel_.lines) {
+    panelLines_.firstRows.push_back(static_cast<int>(panelRows_.size()));
     auto pieces = wrapPanelText(line.text, line.heading ? bodyCols : textWidth);
     for (std::size_t i = 0; i < pieces.size(); ++i) {
       OverlayLine row = line;
@@ -143,8 +158,10 @@ void TerminalPlatform::openPanel(PanelKind kind) {
       panelRows_.push_back(row);
     }
   }
+  panelLines_.count = static_cast<int>(panelRows_.size());
   int last = std::max(0, static_cast<int>(panelRows_.size()) - bodyRows);
   panelTop_ = panel_.pageable && !panel_.opensAtTop ? last : 0;
+  panelChosen_ = panel_.choices.empty() ? -1 : 0;
   frontChanged();
 }
 
@@ -184,10 +201,16 @@ void TerminalPlatform::decorate(TextPage& page) const {
   put(page, top, frameLeft + 2, " " + panel_.title + " ", titleColour);
   put(page, bottom, frameLeft + 2, " " + panel_.footer + " ", footerColour);
   if (panelRows_.empty()) put(page, top + 1, frameLeft + 2, panel_.empty, footerColour);
+  auto [chosenFirst, chosenEnd] =
+      panelChosen_ >= 0 ? rowsOfChoice(panel_, panelLines_, panelChosen_) : std::pair{0, 0};
   for (int i = 0; i < shown && panelTop_ + i < static_cast<int>(panelRows_.size()); ++i) {
     const OverlayLine& row = panelRows_[panelTop_ + i];
     put(page, top + 1 + i, frameLeft + 2, row.text, row.heading ? titleColour : row.textColour);
     put(page, top + 1 + i, frameLeft + 2, row.label, row.labelColour);
+    // The choice highlighted in a pick list: its rows on the highlight's paper.
+    if (panelTop_ + i < chosenFirst || panelTop_ + i >= chosenEnd) continue;
+    for (int c = frameLeft + 1; c < frameRight; ++c)
+      page[(top + 1 + i) * cols + c].bg = chosenColour;
   }
 }
 

@@ -78,6 +78,7 @@ class TerminalPlatform : public Platform, public ShellFront {
   bool start(std::string& error, std::optional<ColourDepth> colours);
   // Around the game (TerminalPanels.cpp).
   bool frontKey(const std::string& key);
+  int panelStep(const std::string& key) const;
   std::string panelKeysLine() const;
   void openPanel(PanelKind kind);
   void decorate(TextPage& page) const;
@@ -123,7 +124,9 @@ class TerminalPlatform : public Platform, public ShellFront {
   PanelKind panelKind_ = PanelKind::keyHelp;
   OverlayContent panel_;
   std::vector<OverlayLine> panelRows_;  // the panel's lines wrapped to its width
+  PanelRows panelLines_;                // where each of its lines begins among them
   int panelTop_ = 0;
+  int panelChosen_ = -1;  // the choice highlighted in a pick list
   std::string notice_, watchStatus_, told_, banner_;
   std::int64_t toldUntilMs_ = 0;
   std::string shownStatus_;
