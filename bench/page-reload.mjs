@@ -18,7 +18,8 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {
-  check, expectSamePixels, launchBrowser, openGame, readPngRgb, runTest, serveSite, settled,
+  check, expectSamePixels, keepRunInPage, launchBrowser, longRunKeys, openGame, readPngRgb, runTest,
+  serveSite, settled,
 } from '../tests/browser/harness.mjs';
 
 const [site, replay, ...counts] = process.argv.slice(2);
@@ -27,59 +28,10 @@ if (!site || !replay) {
   process.exit(2);
 }
 
-// The keys as bytes (a keys file is read as it is). About a level for every 300 keys, on seed 42: bits of real play, a walk
-// and a fresh start after each (as the desktop's continue bench plays).
-const realPlay = [
-  '86622266888888888888888888888866 4488844 666tttt',
-  '2282864666888888888888888888888886h+-+66~ 2222',
-  '8666888828266888844886 446222222622224 2222222222666222 444888888888886 ' +
-    '22444222222666262224444444444 b66b',
-  'hvv+wv6666~ tpttpp-fwfff+h',
-  '24 44444 84444444224 8886666688888666666668866 222444444 66626666666886 ',
-];
-function runKeys(count) {
-  let keys = '@42\r ';
-  let seed = 16;
-  const walk = '2468246824682468 hv+';
-  for (let script = 0; keys.length < count; ++script) {
-    keys += realPlay[script % 5];
-    for (let i = 0; i < 220; ++i) {
-      seed = (Math.imul(seed, 1103515245) + 12345) >>> 0;
-      keys += walk[(seed >>> 16) % walk.length];
-    }
-    keys += '~ ';
-  }
-  return keys.slice(0, count);
-}
-
 function runReplay(args) {
   const result = spawnSync(replay, ['--data', path.dirname(replay), ...args],
                            { encoding: 'utf8', timeout: 600000, killSignal: 'SIGKILL' });
   check(result.status === 0, `duskwarren-replay ${args.join(' ')} failed: ${result.stderr}`);
-}
-
-// The recording laid into the page's storage as the current run, in chunks
-// of about a thousand lines, as the page leaves a run it keeps.
-async function seed(page, text) {
-  await page.evaluate(async (recording) => {
-    const request = (r) => new Promise((resolve, reject) => {
-      r.onsuccess = () => resolve(r.result);
-      r.onerror = () => reject(r.error);
-    });
-    const db = await request(indexedDB.open('duskwarren'));
-    const t = db.transaction(['runs', 'chunks', 'state'], 'readwrite');
-    const id = await request(t.objectStore('runs').add({ started: Date.now(), chunks: 0 }));
-    const lines = recording.split(/(?<=\n)/);
-    for (let n = 0, at = 0; at < lines.length; ++n, at += 1000) {
-      t.objectStore('chunks').add(lines.slice(at, at + 1000).join(''), [id, n]);
-    }
-    t.objectStore('state').put(id, 'current');
-    await new Promise((resolve, reject) => {
-      t.oncomplete = resolve;
-      t.onerror = () => reject(t.error);
-    });
-    db.close();
-  }, text);
 }
 
 // One reload: the times to the first frame and to the wait for a key.
@@ -102,7 +54,7 @@ async function bench() {
   try {
     const url = await serveSite(site);
     for (const count of (counts.length ? counts : ['100000', '1000000']).map(Number)) {
-      const keys = runKeys(count);
+      const keys = longRunKeys(count);
       const keysFile = path.join(scratch, `run-${count}.keys`);
       writeFileSync(keysFile, `${keys}\x1b`, 'latin1');
       const recording = path.join(scratch, `run-${count}.dwrec`);
@@ -113,7 +65,7 @@ async function bench() {
 
       const { context, page } = await launchBrowser();
       await openGame(page, url);
-      await seed(page, readFileSync(recording, 'latin1'));
+      await keepRunInPage(page, readFileSync(recording, 'latin1'));
       const first = await reload(page);
       await expectSamePixels(page, readPngRgb(shot), scratch, `reload-${count}`);
       const later = [];

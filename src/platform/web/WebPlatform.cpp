@@ -64,9 +64,8 @@ EM_ASYNC_JS(void, dw_web_wait_for_key_or, (int ms), { await Module.duskwarren.ke
 EM_ASYNC_JS(int, dw_web_fetch_kept_run, (), {
   const run = await Module.duskwarren.runs.takeUp();
   Module.duskwarren.keptRunFound = run;
-  Module.duskwarren.handOver = new TextEncoder().encode(run ? run.text : "");
-  if (run) run.bytes = Module.duskwarren.handOver.length;
-  return Module.duskwarren.handOver.length;
+  Module.duskwarren.handOver = run ? run.chunks : [];
+  return run ? run.bytes : 0;
 });
 // The newest checkpoint kept beside that run (none: no bytes).
 EM_JS(int, dw_web_fetch_kept_checkpoint, (), {
@@ -98,8 +97,13 @@ EM_JS(int, dw_web_fetch_watched_name, (), {
   Module.duskwarren.handOver = new TextEncoder().encode(name.replace(/[^A-Za-z0-9._-]/g, "_").slice(-100));
   return Module.duskwarren.handOver.length;
 });
+// The bytes, or the list of pieces they come in.
 EM_JS(void, dw_web_take_hand_over, (std::uint8_t * out), {
-  HEAPU8.set(Module.duskwarren.handOver, out);
+  let at = out;
+  for (const piece of [].concat(Module.duskwarren.handOver)) {
+    HEAPU8.set(piece, at);
+    at += piece.length;
+  }
   Module.duskwarren.handOver = null;
 });
 
@@ -116,7 +120,7 @@ EM_ASYNC_JS(void, dw_web_go_on, (double bytes), {
   await Module.duskwarren.runs.resume(Module.duskwarren.keptRunFound, bytes);
 });
 EM_JS(void, dw_web_keep, (const char* text, int size), {
-  Module.duskwarren.runs.append(new TextDecoder().decode(HEAPU8.subarray(text, text + size)));
+  Module.duskwarren.runs.append(HEAPU8.slice(text, text + size));
 });
 
 // Code-page-437 bytes go to the page as they are; it turns them into text.

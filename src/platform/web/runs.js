@@ -1,6 +1,6 @@
 // The runs kept between visits: each run's recording (the lines of a .dwrec)
-// in the browser's IndexedDB, appended in small chunks as the game takes its
-// keys, so a key costs one small write however long the run; beside it the
+// in the browser's IndexedDB, appended in small chunks of its bytes as the
+// game takes its keys, so a key costs one small write however long the run; beside it the
 // run's newest checkpoint, as the game takes them, so going back to a long
 // run replays only the keys after it (the small chunks before a checkpoint
 // are then joined into one, so a long run reads back in few); the current
@@ -23,12 +23,12 @@ Module.duskwarren.runs = (function () {
   let database = null;              // a promise of the open database, or of null
   let currentRun = null;            // the id of the run being kept
   let nextChunk = 0;
-  let pending = '';                 // entries not yet handed to the store
+  let pending = [];                 // entries not yet handed to the store (bytes)
   let flushing = null;
   let kept = true;
   let checkpoint = null;            // the newest checkpoint's bytes, not yet stored
   let joinFrom = 0;                 // the first chunk written since the last join
-  let written = [];                 // the texts of the chunks from joinFrom on
+  let written = [];                 // the chunks from joinFrom on
   let heldRun = null;               // the run whose lock this tab holds
   let letGo = null;                 // lets go of that lock
 
@@ -55,7 +55,7 @@ Module.duskwarren.runs = (function () {
   function notKept(error) {
     if (!kept) return;
     kept = false;
-    pending = '';
+    pending = [];
     console.warn('Duskwarren: the run is not being kept:', error);
     say('This run is not being kept: the browser\u2019s storage is full or refused. ' +
         'The game goes on.');
@@ -70,7 +70,9 @@ Module.duskwarren.runs = (function () {
           const db = opening.result;
           if (event.oldVersion < 1) {
             db.createObjectStore('runs', { keyPath: 'id', autoIncrement: true });
-            db.createObjectStore('chunks');  // key [run, chunk number], value text
+            // Key [run, chunk number]; value the bytes (a Uint8Array; text in
+            // runs kept before).
+            db.createObjectStore('chunks');
             db.createObjectStore('state');   // 'current': the run to go back to
           }
           // Key: the run; value: its newest checkpoint's bytes (a Uint8Array).
@@ -121,16 +123,27 @@ Module.duskwarren.runs = (function () {
     await finished(t);
   }
 
-  // Adds text (whole lines) to the current run. The entries of one turn go
-  // into the store together, as one new chunk.
-  function append(text) {
+  // Adds whole lines (their bytes, or text) to the current run. The entries
+  // of one turn go into the store together, as one new chunk.
+  function append(lines) {
     if (!kept) return;
-    pending += text;
+    pending.push(typeof lines === 'string' ? new TextEncoder().encode(lines) : lines);
     schedule();
   }
 
+  function joined(parts) {
+    if (parts.length === 1) return parts[0];
+    const all = new Uint8Array(parts.reduce((n, p) => n + p.length, 0));
+    let at = 0;
+    for (const p of parts) {
+      all.set(p, at);
+      at += p.length;
+    }
+    return all;
+  }
+
   function schedule() {
-    if (!flushing && (pending || checkpoint) && currentRun !== null) {
+    if (!flushing && (pending.length || checkpoint) && currentRun !== null) {
       flushing = setTimeout(flush, 0);
     }
   }
@@ -147,8 +160,8 @@ Module.duskwarren.runs = (function () {
   // last checkpoint then become one.
   async function flush() {
     const db = await openDatabase();
-    const text = pending, bytes = checkpoint;
-    pending = '';
+    const text = pending.length ? joined(pending) : null, bytes = checkpoint;
+    pending = [];
     checkpoint = null;
     try {
       if (db && kept && currentRun !== null && (text || bytes)) {
@@ -157,7 +170,7 @@ Module.duskwarren.runs = (function () {
         if (text) written.push(text);
         if (bytes && written.length > 1) {
           chunks.delete(IDBKeyRange.bound([currentRun, joinFrom], [currentRun, Infinity]));
-          chunks.add(written.join(''), [currentRun, joinFrom]);
+          chunks.add(joined(written), [currentRun, joinFrom]);
           nextChunk = joinFrom + 1;
         } else if (text) {
           chunks.add(text, [currentRun, nextChunk++]);
@@ -185,7 +198,7 @@ Module.duskwarren.runs = (function () {
 
   // Resolves when every entry appended so far is in the store.
   async function settle() {
-    while (flushing || ((pending || checkpoint) && kept && currentRun !== null)) {
+    while (flushing || ((pending.length || checkpoint) && kept && currentRun !== null)) {
       if (flushing) {
         await new Promise((resolve) => setTimeout(resolve, 5));
       } else {
@@ -194,10 +207,10 @@ Module.duskwarren.runs = (function () {
     }
   }
 
-  // The run to go back to: { id, started, text, checkpoint, chunks, keys },
-  // or null when there is none (a new game was chosen, nothing was kept,
-  // storage refused). checkpoint: the bytes of its newest, or null; chunks
-  // and keys: its text as stored, and their keys.
+  // The run to go back to: { id, started, text, bytes, checkpoint, chunks,
+  // keys }, or null when there is none (a new game was chosen, nothing was
+  // kept, storage refused). bytes: its length; checkpoint: the bytes of its
+  // newest, or null; chunks and keys: its bytes as stored, and their keys.
   async function current() {
     const db = await openDatabase();
     if (!db) return null;
@@ -221,8 +234,19 @@ Module.duskwarren.runs = (function () {
       request(t.objectStore('chunks').getAllKeys(range)),
       request(t.objectStore('checkpoints').get(id)),
     ]);
-    return { id, started: run.started, text: chunks.join(''), chunks, keys,
-             checkpoint: bytes || null };
+    const encoder = new TextEncoder();
+    const parts = chunks.map((c) => (typeof c === 'string' ? encoder.encode(c) : c));
+    let text = null;
+    return {
+      id, started: run.started, chunks: parts, keys, checkpoint: bytes || null,
+      bytes: parts.reduce((n, p) => n + p.length, 0),
+      // The first line, for the file's name.
+      head: new TextDecoder().decode(parts.length ? parts[0].subarray(0, 200) : new Uint8Array(0)),
+      get text() {
+        text ??= new TextDecoder().decode(joined(parts.length ? parts : [new Uint8Array(0)]));
+        return text;
+      },
+    };
   }
 
   // Carries on appending to a run found by current(), from its first
@@ -250,15 +274,11 @@ Module.duskwarren.runs = (function () {
   // Drops what the run's chunks hold after its first keptBytes bytes,
   // walking back from the last chunk.
   function cutAfter(chunks, run, keptBytes) {
-    const encoder = new TextEncoder();
-    let end = run.bytes !== undefined ? run.bytes : encoder.encode(run.text).length;
+    let end = run.bytes;
     for (let i = run.chunks.length - 1; i >= 0 && end > keptBytes; --i) {
-      const bytes = encoder.encode(run.chunks[i]);
-      const start = end - bytes.length;
+      const start = end - run.chunks[i].length;
       chunks.delete(run.keys[i]);
-      if (start < keptBytes) {
-        chunks.add(new TextDecoder().decode(bytes.subarray(0, keptBytes - start)), run.keys[i]);
-      }
+      if (start < keptBytes) chunks.add(run.chunks[i].slice(0, keptBytes - start), run.keys[i]);
       end = start;
     }
   }
@@ -319,7 +339,7 @@ Module.duskwarren.runs = (function () {
     letGo = null;
     if (currentRun !== id) return;
     currentRun = null;
-    pending = '';
+    pending = [];
     checkpoint = null;
     kept = false;
     say('This run goes on in another tab, which keeps it from now on. ' +
@@ -381,7 +401,7 @@ Module.duskwarren.runs = (function () {
   function fileName(run) {
     const d = new Date(run.started);
     const two = (n) => String(n).padStart(2, '0');
-    const seed = /^dwrec [^\n]*? seed=(-?\d+) /.exec(run.text);
+    const seed = /^dwrec [^\n]*? seed=(-?\d+) /.exec(run.head ?? run.text);
     return `${d.getFullYear()}-${two(d.getMonth() + 1)}-${two(d.getDate())}-` +
            `${two(d.getHours())}${two(d.getMinutes())}${two(d.getSeconds())}` +
            (seed ? `-seed${seed[1]}` : '') + '.dwrec';
@@ -390,7 +410,7 @@ Module.duskwarren.runs = (function () {
   async function download() {
     await settle();
     const run = await current();
-    if (!run || !run.text) {
+    if (!run || !run.bytes) {
       say('There is no kept run to download yet.');
       return;
     }
@@ -399,7 +419,7 @@ Module.duskwarren.runs = (function () {
 
   function save(run) {
     const link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([run.text], { type: 'application/octet-stream' }));
+    link.href = URL.createObjectURL(new Blob(run.chunks, { type: 'application/octet-stream' }));
     link.download = fileName(run);
     document.body.append(link);
     link.click();
