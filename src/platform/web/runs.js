@@ -383,10 +383,27 @@ Module.duskwarren.runs = (function () {
     });
   }
 
+  // The run to go back to, read while the game's code loads when this tab
+  // can hold it at once (held, no other tab writes to it meanwhile).
+  let early = (async () => {
+    try {
+      const db = await openDatabase();
+      if (!db) return null;
+      const id = await request(db.transaction('state').objectStore('state').get('current'));
+      if (id === undefined || id === null || !(await hold(id, false))) return null;
+      return await readRun(db.transaction(['runs', 'chunks', 'checkpoints']), id);
+    } catch (error) {
+      return null;
+    }
+  })();
+
   // The run to go back to, once this tab holds it: current(), or null for a
   // new game when another tab plays it and the player chose not to take it
   // over.
   async function takeUp() {
+    const read = early ? await early : null;
+    early = null;
+    if (read && heldRun === read.id) return read;
     await settle();
     const found = await current();
     if (!found) return null;
@@ -497,12 +514,18 @@ Module.duskwarren.runs = (function () {
   // The recording chosen to watch, once: { name, bytes } or null.
   async function takeRecordingToWatch() {
     const db = await openDatabase();
+    if (early) await early;
     if (!db) return null;
     try {
       const t = db.transaction(['state'], 'readwrite');
       const chosen = await request(t.objectStore('state').get('watch'));
       t.objectStore('state').delete('watch');
       await finished(t);
+      // Watching, this tab plays no kept run.
+      if (chosen) {
+        early = null;
+        release();
+      }
       return chosen || null;
     } catch (error) {
       console.warn('Duskwarren: cannot read the recording to watch:', error);
