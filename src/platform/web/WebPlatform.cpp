@@ -58,9 +58,9 @@ EM_ASYNC_JS(void, dw_web_game_ended, (int code), { await Module.duskwarren.gameE
 EM_ASYNC_JS(void, dw_web_wait_for_key_or, (int ms), { await Module.duskwarren.keyArrived(ms); });
 
 // Bytes the page hands over in two steps: their length (after waiting for
-// the browser's storage), then the bytes themselves.
-// The kept run is this tab's once it holds it (another tab's is taken over
-// only when the player says so).
+// the browser's storage), then the bytes themselves. The kept run is this
+// tab's once it holds it (another tab's is taken over only when the player
+// says so).
 EM_ASYNC_JS(int, dw_web_fetch_kept_run, (), {
   const run = await Module.duskwarren.runs.takeUp();
   Module.duskwarren.keptRunFound = run;
