@@ -114,10 +114,11 @@ EM_JS(int, dw_web_fetch_pad_name, (), {
 });
 EM_JS(void, dw_web_begin_run, (), { Module.duskwarren.runs.begin(); });
 // The kept run goes on from its first `bytes` bytes; no tap on the picture
-// is Space in it.
-EM_ASYNC_JS(void, dw_web_go_on, (double bytes), {
+// is Space in it. The game does not wait for the store: what it hands over
+// meanwhile is written once the run is ready there.
+EM_JS(void, dw_web_go_on, (double bytes), {
   Module.duskwarren.goingOn();
-  await Module.duskwarren.runs.resume(Module.duskwarren.keptRunFound, bytes);
+  Module.duskwarren.runs.resume(Module.duskwarren.keptRunFound, bytes);
 });
 EM_JS(void, dw_web_keep, (const char* text, int size), {
   Module.duskwarren.runs.append(HEAPU8.slice(text, text + size));

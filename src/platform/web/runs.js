@@ -31,6 +31,7 @@ Module.duskwarren.runs = (function () {
   let written = [];                 // the chunks from joinFrom on
   let heldRun = null;               // the run whose lock this tab holds
   let letGo = null;                 // lets go of that lock
+  let resuming = null;              // a run being made ready to go on with
 
   function request(r) {
     return new Promise((resolve, reject) => {
@@ -189,15 +190,16 @@ Module.duskwarren.runs = (function () {
   }
 
   // The game took a checkpoint of the current run: it is stored with the
-  // lines written before it.
+  // lines written before it (once the run is ready in the store).
   function keepCheckpoint(bytes) {
-    if (!kept || currentRun === null) return;
+    if (!kept) return;
     checkpoint = bytes;
     schedule();
   }
 
   // Resolves when every entry appended so far is in the store.
   async function settle() {
+    if (resuming) await resuming;
     while (flushing || ((pending.length || checkpoint) && kept && currentRun !== null)) {
       if (flushing) {
         await new Promise((resolve) => setTimeout(resolve, 5));
@@ -251,8 +253,14 @@ Module.duskwarren.runs = (function () {
 
   // Carries on appending to a run found by current(), from its first
   // keptBytes bytes when given: what follows them is dropped from the store
-  // (only the chunks at the end that hold it are written again).
-  async function resume(run, keptBytes) {
+  // (only the chunks at the end that hold it are written again). What is
+  // appended meanwhile is written once the run is ready.
+  function resume(run, keptBytes) {
+    resuming = goOnWith(run, keptBytes).finally(() => { resuming = null; });
+    return resuming;
+  }
+
+  async function goOnWith(run, keptBytes) {
     const db = await openDatabase();
     if (!db || !run) return;
     try {
