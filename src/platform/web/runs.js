@@ -1,12 +1,12 @@
 // The runs kept between visits: each run's recording (the lines of a .dwrec)
 // in the browser's IndexedDB, appended in small chunks of its bytes as the
-// game takes its keys, so a key costs one small write however long the run; beside it the
-// run's newest checkpoint, as the game takes them, so going back to a long
-// run replays only the keys after it (the small chunks before a checkpoint
-// are then joined into one, so a long run reads back in few); the current
-// run, to go back to; a new game; the recording downloaded as a .dwrec; and
-// a .dwrec from the desktop game picked or dropped on the page to watch.
-// Storage that is full or refused never stops the game: the page says once
+// game takes its keys, so a key costs one small write however long the run;
+// beside it the run's newest checkpoint, as the game takes them, so going
+// back to a long run replays only the keys after it (the small chunks before
+// a checkpoint are then joined into one, so a long run reads back in few);
+// the current run, to go back to; a new game; the recording downloaded as a
+// .dwrec; and a .dwrec from the desktop game picked or dropped on the page to
+// watch. Storage that is full or refused never stops the game: the page says once
 // that the run is not being kept.
 //
 // A kept run is played in one tab at a time: the tab that keeps it holds
@@ -100,6 +100,7 @@ Module.duskwarren.runs = (function () {
       await finished(t);
       currentRun = id;
       nextChunk = 0;
+      checkpoint = null;  // none of this run yet
       startJoining();
       await hold(id, false);
       await removeOldRuns(db);
