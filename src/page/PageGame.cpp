@@ -1,6 +1,7 @@
 #include "page/PageGame.h"
 
 #include <emscripten.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "page/PageKeys.h"
+#include "platform/CappedRead.h"
 #include "platform/SafeWrite.h"
 #include "platform/web/WebPlatform.h"
 #include "recording/Recording.h"
@@ -104,6 +106,53 @@ void keepSummary(const Shell& shell) {
   // What it is should the page go now; its end replaces it.
   summary->ending = endingOfRecording("");
   WebPlatform::keepSummary(summaryFileText(*summary, recordingGameVersion, bytes));
+}
+
+// Hands the page each checkpoint the game writes beside the run's recording
+// (in the page's own memory), to keep beside the run it keeps: the game
+// writes a checkpoint as a new file, so a file not seen before is a new one.
+class KeptCheckpoints {
+ public:
+  void look(const std::string& recording) {
+    if (recording.empty()) return;
+    const std::string path = checkpointPathOf(recording).string();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return;
+    const Seen seen{st.st_ino, st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size};
+    if (seen == seen_) return;
+    seen_ = seen;
+    constexpr std::size_t most = 16u << 20;  // far above any checkpoint
+    std::string why;
+    if (auto bytes = readCappedFile(path, most, "a checkpoint", why, FileOrigin::found))
+      WebPlatform::keepCheckpoint(*bytes);
+  }
+
+ private:
+  struct Seen {
+    std::uint64_t inode = 0;
+    std::int64_t seconds = 0, nanoseconds = 0, size = 0;
+    bool operator==(const Seen&) const = default;
+  };
+  Seen seen_;
+};
+
+// The page's kept run caught up to where it stopped, from its newest
+// checkpoint when that one is good; nothing when it holds no game stopped
+// in the dungeon (one that ended in the start screen, or whose party has
+// fallen). A run that cannot be taken up at all the page names with why.
+std::optional<CaughtUpRun> catchUpKeptRun(WebPlatform& page, const Environment& env) {
+  std::string text = WebPlatform::keptRun();
+  std::string refused;
+  auto run = catchUpHandedRun(text, WebPlatform::keptCheckpoint(), "kept-run.dwrec", env, refused);
+  if (!refused.empty()) WebPlatform::keptRunRefused(refused);
+  if (!run) return run;
+  const std::string folder = recordingsFolder(env).string() + "/";
+  for (std::string note : run->notes) {
+    if (note.rfind(folder, 0) == 0) note.erase(0, folder.size());
+    page.tell(note);
+  }
+  WebPlatform::caughtUp(run->fromCheckpoint);
+  return run;
 }
 
 // Tells the page what a screen reader reads after a turn: the log's entries
@@ -231,19 +280,21 @@ int playInPage(WebPlatform& page) {
     return runSession(page, env, std::move(settings), order, pictures).code;
   }
   KeptRunLines kept(page);
+  KeptCheckpoints checkpoints;
   std::optional<CaughtUpRun> caughtUp;
   order.continueFile = fileToContinue(page);
   if (order.continueFile.empty()) {
     // The run the page kept from an earlier visit, caught up to where it
-    // stopped without showing it; none when it holds no game stopped in the
-    // dungeon (one that ended in the start screen, or whose party has
-    // fallen). The page's store already holds the run up to where it goes
-    // on; what came after (the Escape that ended it) is dropped there too.
-    caughtUp = catchUpHandedRun(WebPlatform::keptRun(), "kept-run.dwrec", env);
+    // stopped without showing it. The page's store already holds the run up
+    // to where it goes on; what came after (the Escape that ended it) is
+    // dropped there too.
+    caughtUp = catchUpKeptRun(page, env);
     if (caughtUp) {
       laySummaryBeside(caughtUp->path, WebPlatform::keptSummary());
       WebPlatform::goOnWithKeptRun(caughtUp->keep.offset);
       kept.goOn();
+      // Where it goes on from, so the next visit starts there.
+      if (caughtUp->checkpoint) WebPlatform::keepCheckpoint(*caughtUp->checkpoint);
     } else {
       layDownLastRun(env);
       kept.takesUpOffer();
@@ -254,9 +305,10 @@ int playInPage(WebPlatform& page) {
   SessionEnd end = runSession(page, env, std::move(settings), order, [&](Shell& shell) {
     pictures(shell);
     shell.setRecordingSink([&kept](std::string_view line) { kept.take(line); });
-    shell.setTurnWatcher([&](const Game& game, const MessageLog& log) {
-      kept.handOver(shell.recordingPath());
-      keepSummary(shell);
+    shell.setTurnWatcher([&, played = &shell](const Game& game, const MessageLog& log) {
+      kept.handOver(played->recordingPath());
+      checkpoints.look(played->recordingPath());
+      keepSummary(*played);
       reader.tell(game, log);
     });
   });

@@ -107,8 +107,10 @@ bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed, CatchUpWatch
 
 // Restores the recording's checkpoint into the run's game and sets the
 // scanner after it. False, with a note, when there is none or it is no good.
+// chainWhole: a scan of the whole recording found every line holding its
+// chain.
 bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& scanner,
-                         std::uint64_t fingerprint) {
+                         std::uint64_t fingerprint, bool chainWhole) {
   std::string cpPath = checkpointPathOf(run.path).string();
   constexpr std::size_t most = 16u << 20;  // far above any checkpoint
   std::string why;
@@ -123,7 +125,8 @@ bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& sc
   if (!restoreCheckpoint(*bytes, *run.game, place, why)) {
   } else if (place.dataFingerprint != fingerprint) {
     why = "it was taken with other data or tiles";
-  } else if (!scanChain(file, &place.point).provesPoint ||
+  } else if (!(chainWhole ? pointOnWholeChain(file, place.point)
+                          : scanChain(file, &place.point).provesPoint) ||
              !scanner.resumeAt(run.header, place.point)) {
     // Every line before it must be the one it was taken after.
     why = "the recording before it is not the one it was taken from";
@@ -151,14 +154,15 @@ std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, 
 
 // One attempt: from the checkpoint, or from the start.
 bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool useCheckpoint,
-             CatchUpWatch* watch) {
+             CatchUpWatch* watch, bool chainWhole = false) {
   run.platform = std::make_unique<HeadlessPlatform>();
   run.game = std::make_unique<Game>(*run.platform);
   run.startKeys = 0;
   std::rewind(file);
   RecordingScanner scanner(file);
   scanner.readHeader();
-  run.fromCheckpoint = useCheckpoint && startFromCheckpoint(run, file, scanner, fingerprint);
+  run.fromCheckpoint =
+      useCheckpoint && startFromCheckpoint(run, file, scanner, fingerprint, chainWhole);
   // The watch may want the run from its start after all (it has nothing
   // kept for that checkpoint).
   if (run.fromCheckpoint && watch && watch->begin && !watch->begin(scanner.point()))
@@ -237,7 +241,7 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
   auto run = readHeader(path, file, force, fingerprint, error);
   if (run) run->lock = lock;
   if (run && !passedUndamaged(*run, file, force, error)) run.reset();
-  bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint, watch);
+  bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint, watch, !run->intoNewFile);
   if (run && !ready && run->fromCheckpoint && !(watch && watch->stopped)) {
     run->notes.push_back(visibleText(checkpointPathOf(path).string()) +
                          " passed over (the run does not go on from it): it is replayed from "

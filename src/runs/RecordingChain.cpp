@@ -96,6 +96,39 @@ ChainScan scanChain(std::FILE* file, const RecordingPoint* until) {
   return scan;
 }
 
+bool pointOnWholeChain(std::FILE* file, const RecordingPoint& point) {
+  constexpr std::uint64_t ending = 10;  // " " and 8 hex digits and "\n"
+  if (point.offset < ending || std::fseek(file, 0, SEEK_SET) != 0) return false;
+  std::string buffer(1u << 20, '\0');
+  std::uint64_t lines = 0, read = 0, lineLength = 0;
+  while (read < point.offset) {
+    std::size_t room =
+        static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), point.offset - read));
+    std::size_t got = std::fread(buffer.data(), 1, room, file);
+    if (got == 0) return false;
+    for (std::size_t i = 0; i < got; ++i) {
+      if (buffer[i] != '\n') {
+        if (++lineLength > recordingMaxLine) return false;
+      } else {
+        ++lines;
+        lineLength = 0;
+      }
+    }
+    read += got;
+  }
+  char last[ending];
+  if (std::fseek(file, static_cast<long>(point.offset - ending), SEEK_SET) != 0 ||
+      std::fread(last, 1, ending, file) != ending || last[0] != ' ' || last[ending - 1] != '\n')
+    return false;
+  std::uint32_t written = 0;
+  for (std::size_t i = 1; i + 1 < ending; ++i) {
+    int v = hexDigit(last[i]);
+    if (v < 0) return false;
+    written = written << 4 | static_cast<std::uint32_t>(v);
+  }
+  return lines == point.entries && written == point.chain;
+}
+
 std::string chainBreakText(const ChainScan& scan) {
   if (!scan.brokenAt) return {};
   return "damaged at entry " + countText(static_cast<std::int64_t>(*scan.brokenAt)) + " of " +

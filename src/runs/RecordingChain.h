@@ -29,6 +29,14 @@ struct ChainScan {
 // left anywhere.
 ChainScan scanChain(std::FILE* file, const RecordingPoint* until = nullptr);
 
+// For a recording whose whole scan found no break: whether the point stands
+// at the end of a line after exactly its count of entries, with the
+// checksum the lines give there. Each line up to it holds its chain, so the
+// line it ends carries that checksum itself: the lines are only counted
+// (and their lengths checked, as the scan stops at an over-long one), not
+// checked again.
+bool pointOnWholeChain(std::FILE* file, const RecordingPoint& point);
+
 // "damaged at entry 100 of 2,604" for a scan with a break.
 std::string chainBreakText(const ChainScan& scan);
 

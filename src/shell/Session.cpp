@@ -28,6 +28,17 @@ bool layDown(const std::filesystem::path& path, const std::string& bytes) {
   return writeWholeFile(path.string(), bytes, WriteKind::cache).empty();
 }
 
+// What is wrong with a handed run, from the line the catch-up gives: its
+// reason alone, without the file's name or what the command line offers.
+std::string handedRunProblem(const std::string& error, const std::string& path) {
+  std::string reason = error;
+  std::size_t at = reason.find(path + ": ");
+  if (at != std::string::npos) reason.erase(0, at + path.size() + 2);
+  std::size_t offer = reason.find("; ");
+  if (offer != std::string::npos) reason.erase(offer);
+  return reason;
+}
+
 }  // namespace
 
 SessionEnd runSession(ShellFront& front, Environment env, Settings settings,
@@ -48,14 +59,24 @@ SessionEnd runSession(ShellFront& front, Environment env, Settings settings,
   return end;
 }
 
-std::optional<CaughtUpRun> catchUpHandedRun(const std::string& text, const std::string& name,
-                                            const Environment& env) {
+std::optional<CaughtUpRun> catchUpHandedRun(const std::string& text, const std::string& checkpoint,
+                                            const std::string& name, const Environment& env,
+                                            std::string& refused) {
   if (text.empty()) return std::nullopt;
-  const std::string path = (recordingsFolder(env) / name).string();
+  const std::filesystem::path folder = recordingsFolder(env);
+  const std::string path = (folder / name).string();
   if (!layDown(path, text)) return std::nullopt;
+  if (!checkpoint.empty()) layDown(checkpointPathOf(path), checkpoint);
   std::string error;
-  auto run = catchUpRun(path, false, error);
-  if (!run) removeRun(path);
+  std::vector<std::string> notes;
+  // Its header first: a run of other rules or data is refused at once.
+  bool readable = recordingToContinue(path, folder, false, error, notes).has_value();
+  auto run = readable ? catchUpRun(path, false, error) : std::nullopt;
+  if (!run) {
+    if (!readable || error.find(": damaged at ") != std::string::npos)
+      refused = handedRunProblem(error, path);
+    removeRun(path);
+  }
   return run;
 }
 

@@ -55,11 +55,15 @@ SessionEnd runSession(ShellFront& front, Environment env, Settings settings,
                       const SessionOrder& order, const ShellWiring& wiring = {});
 
 // A run handed over as the text of its recording (the page keeps its runs in
-// the browser's storage), laid down as `name` in the recordings folder and
-// caught up to where it stopped; nothing, and no file left, when it holds no
-// game that can go on.
-std::optional<CaughtUpRun> catchUpHandedRun(const std::string& text, const std::string& name,
-                                            const Environment& env);
+// the browser's storage), laid down as `name` in the recordings folder with
+// its checkpoint beside it when one is handed over too (checked as every
+// checkpoint is, and passed over when it is no good), and caught up to where
+// it stopped; nothing, and no file left, when it holds no game that can go
+// on. Why, in `refused`, when it cannot be taken up at all (other rules or
+// data, damaged); left empty for a run that only ended.
+std::optional<CaughtUpRun> catchUpHandedRun(const std::string& text, const std::string& checkpoint,
+                                            const std::string& name, const Environment& env,
+                                            std::string& refused);
 
 // A recording handed over as its bytes, laid down as `name` in `folder` and
 // read for watching; nothing (and the reason in error) when it cannot be

@@ -7,12 +7,13 @@
 //   node browser_test.mjs notices SITE REPLAY OUT_DIR
 //   node browser_test.mjs idle SITE REPLAY OUT_DIR
 //   node browser_test.mjs keys SITE REPLAY OUT_DIR
+//   node browser_test.mjs runs SITE REPLAY OUT_DIR
 import { spawnSync } from 'node:child_process';
-import { mkdirSync, readFileSync, rmSync } from 'node:fs';
+import { mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import {
-  canvasRgb, check, expectSamePixels, launchBrowser, openGame, parseKeys, readPngRgb,
-  replayScreenshot, runTest, serveSite, settled, typeKeys,
+  canvasRgb, check, expectSamePixels, keepRunInPage, launchBrowser, longRunKeys, openGame, parseKeys,
+  readPngRgb, replayScreenshot, runTest, serveSite, settled, typeKeys,
 } from './harness.mjs';
 
 // The replay's local time is 12:00:00 on 1 January 1990; its timer is that
@@ -389,6 +390,120 @@ async function carriedRuns(page, played, replay, out) {
   check(await page.locator('#watching').isVisible(), '+ took the watching notice away');
 }
 
+// What the page's storage holds of its current run: its text and whether a
+// checkpoint is kept beside it; with damage, one byte of that checkpoint is
+// changed first.
+async function storedRun(page, damage = false) {
+  return page.evaluate(async (flip) => {
+    await Module.duskwarren.runs.settle();
+    const request = (r) => new Promise((resolve, reject) => {
+      r.onsuccess = () => resolve(r.result);
+      r.onerror = () => reject(r.error);
+    });
+    const db = await request(indexedDB.open('duskwarren'));
+    const t = db.transaction(['state', 'chunks', 'checkpoints'], 'readwrite');
+    const id = await request(t.objectStore('state').get('current'));
+    const chunks = await request(t.objectStore('chunks').getAll(IDBKeyRange.bound([id, 0], [id, Infinity])));
+    const bytes = await request(t.objectStore('checkpoints').get(id));
+    if (flip && bytes) {
+      bytes[bytes.length >> 1] ^= 0x20;
+      t.objectStore('checkpoints').put(bytes, id);
+    }
+    await new Promise((resolve) => { t.oncomplete = resolve; });
+    db.close();
+    return { id, text: chunks.join(''), chunks: chunks.length, checkpoint: bytes ? bytes.length : 0 };
+  }, damage);
+}
+
+async function caughtUpFrom(page) {
+  return page.evaluate(() => document.body.dataset.caughtUp);
+}
+
+// The page's kept runs: a long run recorded by the desktop replay, laid
+// into the page's storage, is gone back to on a reload from its start, and
+// from then on from the checkpoint kept beside it; a damaged checkpoint is
+// passed over, and the run is the same. Two tabs on one run: the later one
+// asks before it takes the run over, the earlier one says so and keeps no
+// more; every key the earlier tab took is in the kept recording, which plays
+// to the later tab's picture. A damaged kept run is named with why and
+// offered for download as it is.
+async function keptRuns(site, replay, out) {
+  const url = await serveSite(site);
+  const { context, page } = await launchBrowser({ acceptDownloads: true });
+  await openGame(page, url, 0.5);
+  const played = longRunKeys(2500);
+  const keysFile = path.join(out, 'runs.keys');
+  writeFileSync(keysFile, `${played}\x1b`, 'latin1');
+  const recording = path.join(out, 'runs.dwrec');
+  rmSync(recording, { force: true });
+  runReplay(replay, ['--keys-file', keysFile, '--timer', String(noon + 0.5), '--record', recording]);
+  const recorded = readFileSync(recording, 'latin1');
+  await keepRunInPage(page, recorded);
+  writeFileSync(keysFile, played, 'latin1');
+  const shot = path.join(out, 'runs.png');
+  runReplay(replay, ['--keys-file', keysFile, '--timer', String(noon + 0.5), '--screenshot', shot]);
+
+  for (const [from, damage] of [['start', false], ['checkpoint', true], ['start', false],
+                                ['checkpoint', false]]) {
+    await page.reload();
+    check((await settled(page, 60000)) === 'waiting', 'the reload did not go back to the run');
+    check((await caughtUpFrom(page)) === from, `the run was caught up from its ${await caughtUpFrom(page)}, not its ${from}`);
+    await expectSamePixels(page, readPngRgb(shot), out, `runs-from-${from}`);
+    const stored = await storedRun(page, damage);
+    check(stored.checkpoint > 0, 'no checkpoint is kept beside the run');
+  }
+  const notice = await page.locator('#notice').innerText();
+  check(!/not being kept/.test(notice), `a false word about storage: "${notice}"`);
+
+  // The first tab plays on; a second opens the same run.
+  const before = '66';
+  await typeKeys(page, parseKeys(before));
+  await settled(page);
+  const second = await context.newPage();
+  await second.clock.setFixedTime(new Date(Date.UTC(1990, 0, 1, 12, 0, 0, 500)));
+  await second.goto(url);
+  await second.locator('#run-elsewhere').waitFor({ state: 'visible', timeout: 20000 });
+  check(/another tab/.test(await second.locator('#run-elsewhere').innerText()), 'the second tab does not say why it asks');
+  await second.locator('#take-over').click();
+  check((await settled(second, 60000)) === 'waiting', 'the second tab did not take the run over');
+  await page.waitForFunction(() => /another tab/.test(document.getElementById('notice').textContent),
+                             null, { timeout: 10000 });
+  const told = await page.locator('#notice').innerText();
+  check(!/storage/.test(told), `the first tab says: "${told}"`);
+  // What the first tab plays now is not kept; the second goes on with the run.
+  await typeKeys(page, parseKeys('4444'));
+  await settled(page);
+  await typeKeys(second, parseKeys('88'));
+  await settled(second);
+  const all = `${played}${before}88`;
+  writeFileSync(keysFile, all, 'latin1');
+  const both = path.join(out, 'runs-both.png');
+  runReplay(replay, ['--keys-file', keysFile, '--timer', String(noon + 0.5), '--screenshot', both]);
+  await expectSamePixels(second, readPngRgb(both), out, 'runs-taken-over');
+  const [kept] = await Promise.all([second.waitForEvent('download'), second.locator('#download').click()]);
+  const keptRecording = path.join(out, 'runs-kept.dwrec');
+  await kept.saveAs(keptRecording);
+  const keptShot = path.join(out, 'runs-kept.png');
+  runReplay(replay, ['--recording', keptRecording, '--screenshot', keptShot]);
+  await expectSamePixels(second, readPngRgb(keptShot), out, 'runs-kept');
+  const keyEntries = (text) => (text.match(/^k /gm) || []).length;
+  check(keyEntries(readFileSync(keptRecording, 'latin1')) === keyEntries(recorded) - 1 + 4,
+        'the kept recording does not hold every key of the run');
+
+  // A damaged run: named with why, and downloaded as it is.
+  const lines = recorded.split(/(?<=\n)/);
+  lines[100] = lines[100].replace(/.\n$/, (c) => (c[0] === '0' ? '1' : '0') + '\n');
+  const damaged = lines.join('');
+  await second.close();
+  await keepRunInPage(page, damaged);
+  await page.reload();
+  check((await settled(page, 60000)) === 'waiting', 'the page with a damaged run does not start');
+  const refusal = await page.locator('#run-refused').innerText();
+  check(/cannot be taken up: damaged at entry 101 of/.test(refusal), `the damaged run is named so: "${refusal}"`);
+  const [offered] = await Promise.all([page.waitForEvent('download'), page.locator('#refused-download').click()]);
+  check(readFileSync(await offered.path(), 'latin1') === damaged, 'the damaged run is not offered as it is');
+}
+
 const out = rest[rest.length - 1];
 mkdirSync(out, { recursive: true });
 if (kind === 'game') {
@@ -402,9 +517,12 @@ if (kind === 'game') {
   runTest('notices', 120, () => notices(...rest));
 } else if (kind === 'keys') {
   runTest('keys', 170, () => pageKeys(...rest));
+  runTest('keys', 90, () => pageKeys(...rest));
+} else if (kind === 'runs') {
+  runTest('runs', 170, () => keptRuns(...rest));
 } else if (kind === 'idle') {
   runTest('idle', 60, () => idle(...rest));
 } else {
-  console.error('usage: node browser_test.mjs (game NAME KEYS FRACTION [keypad] | page | notices | keys | idle) SITE REPLAY OUT_DIR');
+  console.error('usage: node browser_test.mjs (game NAME KEYS FRACTION [keypad] | page | notices | keys | runs | idle) SITE REPLAY OUT_DIR');
   process.exit(2);
 }

@@ -313,3 +313,55 @@ export async function expectSamePixels(page, replayImage, outDir, name) {
   check(differing === 0, `${name}: ${differing} pixels differ from the replay, the first at ` +
                          `(${first % 320}, ${Math.floor(first / 320)}); see ${outDir}/${name}.*.png`);
 }
+
+// The keys of a long run on seed 42, as bytes in a string: bits of real
+// play, a walk and a fresh start after each, about a level for every 300
+// keys (as the desktop's continue bench plays).
+export function longRunKeys(count) {
+  const realPlay = [
+    '86622266888888888888888888888866 4488844 666tttt',
+    '2282864666888888888888888888888886h+-+66~ 2222',
+    '8666888828266888844886 446222222622224 2222222222666222 444888888888886 ' +
+      '22444222222666262224444444444 b66b',
+    'hvv+wv6666~ tpttpp-fwfff+h',
+    '24 44444 84444444224 8886666688888666666668866 222444444 66626666666886 ',
+  ];
+  let keys = '@42\r ';
+  let seed = 16;
+  const walk = '2468246824682468 hv+';
+  for (let script = 0; keys.length < count; ++script) {
+    keys += realPlay[script % 5];
+    for (let i = 0; i < 220; ++i) {
+      seed = (Math.imul(seed, 1103515245) + 12345) >>> 0;
+      keys += walk[(seed >>> 16) % walk.length];
+    }
+    keys += '~ ';
+  }
+  return keys.slice(0, count);
+}
+
+// Lays a recording's text into the page's storage as its current run, in
+// chunks of a thousand lines, as the page leaves a run it keeps; returns the
+// run's id there.
+export async function keepRunInPage(page, text) {
+  return page.evaluate(async (recording) => {
+    const request = (r) => new Promise((resolve, reject) => {
+      r.onsuccess = () => resolve(r.result);
+      r.onerror = () => reject(r.error);
+    });
+    const db = await request(indexedDB.open('duskwarren'));
+    const t = db.transaction(['runs', 'chunks', 'state'], 'readwrite');
+    const id = await request(t.objectStore('runs').add({ started: Date.now(), chunks: 0 }));
+    const lines = recording.split(/(?<=\n)/);
+    for (let n = 0, at = 0; at < lines.length; ++n, at += 1000) {
+      t.objectStore('chunks').add(lines.slice(at, at + 1000).join(''), [id, n]);
+    }
+    t.objectStore('state').put(id, 'current');
+    await new Promise((resolve, reject) => {
+      t.oncomplete = resolve;
+      t.onerror = () => reject(t.error);
+    });
+    db.close();
+    return id;
+  }, text);
+}

@@ -108,6 +108,18 @@ TEST_F(ContinueRun, FromACheckpointOrADamagedOneTheGameIsTheOneThatStopped) {
   EXPECT_NE(slow->notes[0].find("the checkpoint is damaged"), std::string::npos) << slow->notes[0];
   EXPECT_TRUE(sameGame(*slow->game, stopped.game));
   EXPECT_EQ(slow->keep, fast->keep);
+
+  // A good checkpoint of another run beside it: passed over as well.
+  const fs::path other = folder_ / "other-seed7.dwrec";
+  record(other, "@7\r " + walk(330, 9) + "\x1b");
+  fs::copy_file(checkpointPathOf(other), cp, fs::copy_options::overwrite_existing);
+  auto foreign = catchUpRun(run.string(), false, error);
+  ASSERT_TRUE(foreign) << error;
+  EXPECT_FALSE(foreign->fromCheckpoint);
+  ASSERT_EQ(foreign->notes.size(), 1u);
+  EXPECT_NE(foreign->notes[0].find("not the one it was taken from"), std::string::npos)
+      << foreign->notes[0];
+  EXPECT_TRUE(sameGame(*foreign->game, stopped.game));
 }
 
 TEST_F(ContinueRun, GoesOnInOneRecordingOfTheWholeRun) {

@@ -58,13 +58,31 @@ EM_ASYNC_JS(void, dw_web_game_ended, (int code), { await Module.duskwarren.gameE
 EM_ASYNC_JS(void, dw_web_wait_for_key_or, (int ms), { await Module.duskwarren.keyArrived(ms); });
 
 // Bytes the page hands over in two steps: their length (after waiting for
-// the browser's storage), then the bytes themselves.
+// the browser's storage), then the bytes themselves. The kept run is this
+// tab's once it holds it (another tab's is taken over only when the player
+// says so).
 EM_ASYNC_JS(int, dw_web_fetch_kept_run, (), {
-  await Module.duskwarren.runs.settle();
-  const run = await Module.duskwarren.runs.current();
+  const run = await Module.duskwarren.runs.takeUp();
   Module.duskwarren.keptRunFound = run;
-  Module.duskwarren.handOver = new TextEncoder().encode(run ? run.text : "");
+  Module.duskwarren.handOver = run ? run.chunks : [];
+  return run ? run.bytes : 0;
+});
+// The newest checkpoint kept beside that run (none: no bytes).
+EM_JS(int, dw_web_fetch_kept_checkpoint, (), {
+  const run = Module.duskwarren.keptRunFound;
+  Module.duskwarren.handOver = run && run.checkpoint ? run.checkpoint : new Uint8Array(0);
   return Module.duskwarren.handOver.length;
+});
+EM_JS(void, dw_web_keep_checkpoint, (const std::uint8_t* bytes, int size), {
+  Module.duskwarren.runs.keepCheckpoint(HEAPU8.slice(bytes, bytes + size));
+});
+// On the page for tests and styles: how the kept run was caught up.
+EM_JS(void, dw_web_caught_up, (int fromCheckpoint), {
+  document.body.dataset.caughtUp = fromCheckpoint ? "checkpoint" : "start";
+});
+EM_JS(void, dw_web_kept_run_refused, (const char* reason, int size), {
+  Module.duskwarren.runs.refused(Module.duskwarren.keptRunFound,
+                                 Module.duskwarren.textOf(HEAPU8.subarray(reason, reason + size)));
 });
 EM_ASYNC_JS(int, dw_web_fetch_watch, (), {
   const chosen = await Module.duskwarren.runs.takeRecordingToWatch();
@@ -79,8 +97,13 @@ EM_JS(int, dw_web_fetch_watched_name, (), {
   Module.duskwarren.handOver = new TextEncoder().encode(name.replace(/[^A-Za-z0-9._-]/g, "_").slice(-100));
   return Module.duskwarren.handOver.length;
 });
+// The bytes, or the list of pieces they come in.
 EM_JS(void, dw_web_take_hand_over, (std::uint8_t * out), {
-  HEAPU8.set(Module.duskwarren.handOver, out);
+  let at = out;
+  for (const piece of [].concat(Module.duskwarren.handOver)) {
+    HEAPU8.set(piece, at);
+    at += piece.length;
+  }
   Module.duskwarren.handOver = null;
 });
 
@@ -91,13 +114,14 @@ EM_JS(int, dw_web_fetch_pad_name, (), {
 });
 EM_JS(void, dw_web_begin_run, (), { Module.duskwarren.runs.begin(); });
 // The kept run goes on from its first `bytes` bytes; no tap on the picture
-// is Space in it.
-EM_ASYNC_JS(void, dw_web_go_on, (double bytes), {
+// is Space in it. The game does not wait for the store: what it hands over
+// meanwhile is written once the run is ready there.
+EM_JS(void, dw_web_go_on, (double bytes), {
   Module.duskwarren.goingOn();
-  await Module.duskwarren.runs.resume(Module.duskwarren.keptRunFound, bytes);
+  Module.duskwarren.runs.resume(Module.duskwarren.keptRunFound, bytes);
 });
 EM_JS(void, dw_web_keep, (const char* text, int size), {
-  Module.duskwarren.runs.append(new TextDecoder().decode(HEAPU8.subarray(text, text + size)));
+  Module.duskwarren.runs.append(HEAPU8.slice(text, text + size));
 });
 
 // Code-page-437 bytes go to the page as they are; it turns them into text.
@@ -452,6 +476,26 @@ std::string WebPlatform::keptRun() {
   std::string text(static_cast<std::size_t>(dw_web_fetch_kept_run()), '\0');
   dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(text.data()));
   return text;
+}
+
+std::string WebPlatform::keptCheckpoint() {
+  std::string bytes(static_cast<std::size_t>(dw_web_fetch_kept_checkpoint()), '\0');
+  dw_web_take_hand_over(reinterpret_cast<std::uint8_t*>(bytes.data()));
+  return bytes;
+}
+
+void WebPlatform::keepCheckpoint(const std::string& bytes) {
+  if (!bytes.empty())
+    dw_web_keep_checkpoint(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                           static_cast<int>(bytes.size()));
+}
+
+void WebPlatform::caughtUp(bool fromCheckpoint) {
+  dw_web_caught_up(fromCheckpoint ? 1 : 0);
+}
+
+void WebPlatform::keptRunRefused(const std::string& reason) {
+  dw_web_kept_run_refused(reason.data(), static_cast<int>(reason.size()));
 }
 
 std::optional<std::string> WebPlatform::recordingToWatch() {

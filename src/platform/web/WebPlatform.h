@@ -34,8 +34,19 @@ class WebPlatform : public Platform, public ShellFront {
 
   // --- what the page keeps and reads aloud --------------------------------
   // The run's recording as the page keeps it (empty when there is none);
-  // waits for the browser's storage.
+  // waits for the browser's storage, and for the player when another tab
+  // plays the run (it is taken over, or there is none).
   static std::string keptRun();
+  // The newest checkpoint the page keeps beside that run (empty: none).
+  static std::string keptCheckpoint();
+  // Keeps a checkpoint of the run being kept beside it, in place of the
+  // one before.
+  static void keepCheckpoint(const std::string& bytes);
+  // The run keptRun() gave cannot be taken up, for this reason: the page
+  // names it and offers it for download.
+  static void keptRunRefused(const std::string& reason);
+  // The kept run was caught up from its checkpoint, or from its start.
+  static void caughtUp(bool fromCheckpoint);
   // A recording the player chose to watch, handed over at most once.
   static std::optional<std::string> recordingToWatch();
   // Its file name, made safe to use as one.
