@@ -108,7 +108,7 @@ bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed, CatchUpWatch
 // Restores the recording's checkpoint into the run's game and sets the
 // scanner after it. False, with a note, when there is none or it is no good.
 bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& scanner,
-                         std::uint64_t fingerprint) {
+                         std::uint64_t fingerprint, const ChainScan& chain) {
   std::string cpPath = checkpointPathOf(run.path).string();
   constexpr std::size_t most = 16u << 20;  // far above any checkpoint
   std::string why;
@@ -123,8 +123,7 @@ bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& sc
   if (!restoreCheckpoint(*bytes, *run.game, place, why)) {
   } else if (place.dataFingerprint != fingerprint) {
     why = "it was taken with other data or tiles";
-  } else if (!scanChain(file, &place.point).provesPoint ||
-             !scanner.resumeAt(run.header, place.point)) {
+  } else if (!chainHolds(file, chain, place.point) || !scanner.resumeAt(run.header, place.point)) {
     // Every line before it must be the one it was taken after.
     why = "the recording before it is not the one it was taken from";
   }
@@ -150,17 +149,19 @@ std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, 
 }
 
 // One attempt: from the checkpoint, or from the start.
+// `chain` is the whole recording's, followed once before.
 bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool useCheckpoint,
-             CatchUpWatch* watch) {
+             CatchUpWatch* watch, const ChainScan& chain) {
   run.platform = std::make_unique<HeadlessPlatform>();
   run.game = std::make_unique<Game>(*run.platform);
   run.startKeys = 0;
   std::rewind(file);
   RecordingScanner scanner(file);
   scanner.readHeader();
-  run.fromCheckpoint = useCheckpoint && startFromCheckpoint(run, file, scanner, fingerprint);
+  run.fromCheckpoint = useCheckpoint && startFromCheckpoint(run, file, scanner, fingerprint, chain);
   // A checkpoint passed over may have left its mark: start again clean.
-  if (useCheckpoint && !run.fromCheckpoint) return catchUp(run, file, fingerprint, false, watch);
+  if (useCheckpoint && !run.fromCheckpoint)
+    return catchUp(run, file, fingerprint, false, watch, chain);
   // Told before the recording is read: a long one takes a while.
   if (watch && watch->progress && !watch->progress({run.startKeys, 0, 0})) watch->stopped = true;
   if (watch && watch->stopped) return false;
@@ -186,8 +187,7 @@ void takeCheckpoint(CaughtUpRun& run, std::uint64_t fingerprint) {
 // A recording whose lines break their chain is never written again: the
 // run goes on only with force, from the last good entry, in a new file
 // beside it. False, with why, when it may not go on.
-bool passedUndamaged(CaughtUpRun& run, std::FILE* file, bool force, std::string& error) {
-  ChainScan scan = scanChain(file);
+bool passedUndamaged(CaughtUpRun& run, const ChainScan& scan, bool force, std::string& error) {
   if (!scan.brokenAt) return true;
   std::string where = chainBreakText(scan);
   std::string last = countText(static_cast<std::int64_t>(*scan.brokenAt - 1));
@@ -231,13 +231,17 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
   std::uint64_t fingerprint = gameFilesFingerprint("");
   auto run = readHeader(path, file, force, fingerprint, error);
   if (run) run->lock = lock;
-  if (run && !passedUndamaged(*run, file, force, error)) run.reset();
-  bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint, watch);
+  // The chain is followed once, over the whole file: the checkpoint is
+  // proved from what it found.
+  ChainScan chain;
+  if (run) chain = scanChain(file);
+  if (run && !passedUndamaged(*run, chain, force, error)) run.reset();
+  bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint, watch, chain);
   if (run && !ready && run->fromCheckpoint && !(watch && watch->stopped)) {
     run->notes.push_back(visibleText(checkpointPathOf(path).string()) +
                          " passed over (the run does not go on from it): it is replayed from "
                          "its start");
-    ready = catchUp(*run, file, fingerprint, false, watch);
+    ready = catchUp(*run, file, fingerprint, false, watch, chain);
   }
   std::fclose(file);
   if (watch && watch->stopped) {
