@@ -168,7 +168,8 @@ void takeCheckpoint(benchmark::State& state, const std::string& path) {
     state.SkipWithError(error.c_str());
     return;
   }
-  const dw::CheckpointPlace place{run->keep, dw::gameFilesFingerprint("")};
+  const dw::CheckpointPlace place{run->keep, dw::gameFilesFingerprint(""),
+                                  static_cast<std::uint64_t>(run->tally.turns())};
   const std::string target = path + ".bench.dwcp";
   std::size_t bytes = 0;
   for (auto _ : state) {

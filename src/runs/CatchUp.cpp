@@ -45,12 +45,14 @@ Tail readTail(RecordingScanner& scanner) {
 class KeyReads : public GameObserver {
  public:
   KeyReads(const RecordedInput& input, HeadlessPlatform& platform, CatchUpWatch* watch,
-           std::uint64_t keysBefore)
-      : input_(input), platform_(platform), watch_(watch), keysBefore_(keysBefore) {}
+           std::uint64_t keysBefore, RunTally& tally)
+      : input_(input), platform_(platform), watch_(watch), keysBefore_(keysBefore), tally_(tally) {}
   void onLevel(const Game& game) override {
+    tally_.onLevel(game);
     if (watch_ && watch_->observer) watch_->observer->onLevel(game);
   }
   void onCycle(const Game& game) override {
+    tally_.onCycle(game);
     if (watch_ && watch_->observer) watch_->observer->onCycle(game);
   }
   void onMessageReplaced(const Game& game, std::string_view earlier) override {
@@ -80,6 +82,7 @@ class KeyReads : public GameObserver {
   HeadlessPlatform& platform_;
   CatchUpWatch* watch_;
   std::uint64_t keysBefore_;
+  RunTally& tally_;
   std::uint64_t reads_ = 0;
   std::chrono::steady_clock::time_point nextTell_{};
 };
@@ -88,7 +91,7 @@ class KeyReads : public GameObserver {
 // play-loop key read with every key played.
 bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed, CatchUpWatch* watch) {
   feedRecording(*run.platform, input);
-  KeyReads reads(input, *run.platform, watch, run.startKeys);
+  KeyReads reads(input, *run.platform, watch, run.startKeys, run.tally);
   run.game->observer = &reads;
   if (resumed) {
     resumeGame(*run.game);
@@ -133,6 +136,8 @@ bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& sc
     return false;
   }
   run.startKeys = place.point.keys;
+  // The level count only grows: the level it stands on is the deepest.
+  run.tally.carryOn(static_cast<std::int64_t>(place.turns), run.game->state.levelNumber);
   return true;
 }
 
@@ -155,6 +160,7 @@ bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool 
   run.platform = std::make_unique<HeadlessPlatform>();
   run.game = std::make_unique<Game>(*run.platform);
   run.startKeys = 0;
+  run.tally = RunTally();
   std::rewind(file);
   RecordingScanner scanner(file);
   scanner.readHeader();
@@ -181,7 +187,8 @@ bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool 
 // The catch-up keeps a checkpoint where it stopped, as play does at its key
 // reads: the run goes on from there, maybe in another recording.
 void takeCheckpoint(CaughtUpRun& run, std::uint64_t fingerprint) {
-  run.checkpoint = checkedCheckpoint(*run.game, {run.keep, fingerprint});
+  run.checkpoint = checkedCheckpoint(
+      *run.game, {run.keep, fingerprint, static_cast<std::uint64_t>(run.tally.turns())});
 }
 
 // A recording whose lines break their chain is never written again: the

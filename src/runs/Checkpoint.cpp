@@ -23,7 +23,7 @@ void CheckpointTaker::onKeyRead(const Game& game) {
   const RecordingPoint& point = writer->point();
   if (point.keys < lastKeys_ + every_) return;
   lastKeys_ = point.keys;
-  auto bytes = checkedCheckpoint(game, {point, fingerprint_});
+  auto bytes = checkedCheckpoint(game, {point, fingerprint_, turns_});
   if (!bytes) {
     error_ = "a checkpoint did not restore to the same game";
     return;

@@ -42,6 +42,7 @@ class CheckpointTaker : public GameObserver {
     if (next_) next_->onLevel(game);
   }
   void onCycle(const Game& game) override {
+    ++turns_;
     if (next_) next_->onCycle(game);
   }
   void onKeyRead(const Game& game) override;
@@ -50,8 +51,11 @@ class CheckpointTaker : public GameObserver {
   std::uint64_t lastKeys() const { return lastKeys_; }
   // Why the last checkpoint could not be written; empty when it was.
   const std::string& error() const { return error_; }
-  // Counts from this many keys on (a continued run, say).
-  void countFrom(std::uint64_t keys) { lastKeys_ = keys; }
+  // Counts from this many keys and turns on (a continued run, say).
+  void countFrom(std::uint64_t keys, std::uint64_t turns = 0) {
+    lastKeys_ = keys;
+    turns_ = turns;
+  }
   void setNext(GameObserver* next) { next_ = next; }
 
  private:
@@ -60,6 +64,7 @@ class CheckpointTaker : public GameObserver {
   GameObserver* next_;
   std::uint64_t every_;
   std::uint64_t lastKeys_ = 0;
+  std::uint64_t turns_ = 0;  // the run's, as the checkpoints keep them
   std::string error_;
 };
 

@@ -299,31 +299,30 @@ std::string runDescription(const fs::path& recording) {
   return text;
 }
 
-RunTally tallyGoingOn(const fs::path& recording) {
-  RunTally tally;
-  auto before = storedSummary(recording);
-  if (before && before->played) {
-    tally.carryOn(*before);
-  } else {
-    tally.carryOnUnknown();
-  }
-  return tally;
-}
-
-std::string closeRun(const RunTally& tally, const Game& game, const fs::path& recording,
-                     const std::string& recordingError, bool inTerminal) {
+std::string closeRun(const RunTally& tally, const Game& game, const RunRecorder* recorder,
+                     bool inTerminal) {
   RunSummary summary = tally.summary(game);
-  // A run taken up again without a summary of its first part: the whole
-  // recording tells.
-  if (tally.unknownBefore() && !recording.empty() && recordingError.empty()) {
-    if (auto whole = summarizeRecording(recording, gameFilesFingerprint(""))) summary = *whole;
-  }
   // The words the recording's closing entry uses.
   summary.ending = recordedEnding(game);
+  if (recorder == nullptr) return endOfRunLine(summary, {}, inTerminal, "recording is off");
+  fs::path recording = recorder->path();
+  const std::string& error = recorder->error();
   std::string ignored;
-  if (!recording.empty() && summary.deepestLevel > 0) writeRunSummary(recording, summary, ignored);
-  std::string why = recordingError.empty() ? "the recording could not be made" : recordingError;
-  return endOfRunLine(summary, recordingError.empty() ? recording : fs::path(), inTerminal, why);
+  if (!recording.empty() && error.empty()) {
+    if (summary.deepestLevel > 0) writeRunSummary(recording, summary, ignored);
+    return endOfRunLine(summary, recording, inTerminal);
+  }
+  const std::optional<RunSummary>& kept = recorder->keptPart();
+  if (recording.empty() || !kept || kept->deepestLevel == 0) {
+    return endOfRunLine(summary, {}, inTerminal,
+                        error.empty() ? "the recording could not be made" : error);
+  }
+  // Cut: the summary and the line tell what the file holds.
+  writeRunSummary(recording, *kept, ignored);
+  std::string line = endOfRunLine(*kept, recording, inTerminal);
+  std::size_t to = line.find("; to go on: ");
+  return line.substr(0, to) + "; kept in part, of " + countText(summary.turns) + " turns played (" +
+         error + ")" + line.substr(to);
 }
 
 }  // namespace dw

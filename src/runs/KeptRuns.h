@@ -9,6 +9,7 @@
 
 #include "platform/PanelText.h"
 #include "runs/RunFiles.h"
+#include "runs/RunRecorder.h"
 #include "runs/RunSummary.h"
 
 namespace dw {
@@ -74,17 +75,13 @@ std::optional<RunSummary> storedSummary(const std::filesystem::path& recording);
 // 2,312 turns").
 std::string runDescription(const std::filesystem::path& recording);
 
-// The tally of a run taken up again from its recording: it goes on from the
-// recording's stored summary while that is fresh, else from unknown turns
-// (see RunTally::carryOn). Read before the recording goes on.
-RunTally tallyGoingOn(const std::filesystem::path& recording);
-
-// Ends a run played here: the summary (with the game's ending) goes beside
-// its recording when it has one, and the line for stderr comes back (see
-// endOfRunLine; empty when no game was begun). A summary that cannot be
-// written is made again from the recording when the runs are next listed.
-std::string closeRun(const RunTally& tally, const Game& game,
-                     const std::filesystem::path& recording, const std::string& recordingError,
+// Ends a run played here, from its tally and its recorder (none: recording
+// is off): the summary of what the recording holds goes beside it (the run
+// up to the last key kept, "cut off", when the file stopped taking entries),
+// and the line for stderr comes back (see endOfRunLine; empty when no game
+// was begun). Nothing is played again. A summary that cannot be written is
+// made again from the recording when the runs are next listed.
+std::string closeRun(const RunTally& tally, const Game& game, const RunRecorder* recorder,
                      bool inTerminal);
 
 // The line that tells, as the game ends, where the run went and how to take

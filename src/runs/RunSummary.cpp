@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/VisibleText.h"
+#include "recording/Recording.h"
 
 namespace dw {
 
@@ -73,9 +74,9 @@ void RunTally::onKeyRead(const Game& game) {
   if (next_) next_->onKeyRead(game);
 }
 
-void RunTally::carryOn(const RunSummary& before) {
-  deepest_ = std::max(deepest_, before.deepestLevel);
-  turns_ += before.turns;
+void RunTally::carryOn(std::int64_t turns, std::int32_t deepestLevel) {
+  deepest_ = std::max(deepest_, deepestLevel);
+  turns_ += turns;
 }
 
 RunSummary RunTally::summary(const Game& game) const {
@@ -134,7 +135,8 @@ std::optional<StoredSummary> parseSummaryFile(std::string_view text) {
   out.build = std::string(field("build"));
   auto bytes = wholeNumber<std::uintmax_t>(field("recording-bytes"), 0, UINTMAX_MAX);
   auto level = wholeNumber<std::int32_t>(field("level"), 0, INT32_MAX);
-  auto turns = wholeNumber<std::int64_t>(field("turns"), 0, INT64_MAX);
+  // No run has more turns than a recording can hold keys.
+  auto turns = wholeNumber<std::int64_t>(field("turns"), 0, recordingMaxBytes);
   auto gold = wholeNumber<std::int32_t>(field("gold"), INT32_MIN, INT32_MAX);
   auto standing = wholeNumber<int>(field("standing"), 0, maxMembers);
   std::string_view played = field("played"), seed = field("seed"), ended = field("ended");

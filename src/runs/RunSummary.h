@@ -37,12 +37,10 @@ class RunTally : public GameObserver {
   void onCycle(const Game& game) override;
   void onKeyRead(const Game& game) override;
 
-  // A run taken up again goes on from its summary before the break (its
-  // turns and deepest level); or, when that is not known, from unknown
-  // turns, which the summary at the end then takes from the recording.
-  void carryOn(const RunSummary& before);
-  void carryOnUnknown() { unknownBefore_ = true; }
-  bool unknownBefore() const { return unknownBefore_; }
+  // A run taken up again from a checkpoint goes on from the turns and the
+  // deepest level the run had there.
+  void carryOn(std::int64_t turns, std::int32_t deepestLevel);
+  std::int64_t turns() const { return turns_; }
 
   // A game has begun: its first level was made.
   bool started() const { return deepest_ > 0; }
@@ -54,7 +52,6 @@ class RunTally : public GameObserver {
   GameObserver* next_;
   std::int32_t deepest_ = 0;
   std::int64_t turns_ = 0;
-  bool unknownBefore_ = false;
 };
 
 // The ending as the summary words it, from a recording's closing entry

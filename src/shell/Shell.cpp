@@ -63,19 +63,13 @@ bool leavesStartScreen(const std::string& key) {
   return key == " " || key == "@" || key == std::string(1, escapeKey);
 }
 
-// What the shell keeps of a run as the catch-up plays it: its tally and its
-// log, as if it had watched the run all along.
+// What the shell keeps of a run as the catch-up plays it: its log, as if it
+// had watched the run all along (the catch-up keeps the run's tally).
 class CatchUpListener : public GameObserver {
  public:
-  CatchUpListener(RunTally& tally, MessageLog& log) : tally_(tally), log_(log) {}
-  void onLevel(const Game& game) override {
-    tally_.onLevel(game);
-    log_.onLevel(game);
-  }
-  void onCycle(const Game& game) override {
-    tally_.onCycle(game);
-    log_.onCycle(game);
-  }
+  explicit CatchUpListener(MessageLog& log) : log_(log) {}
+  void onLevel(const Game& game) override { log_.onLevel(game); }
+  void onCycle(const Game& game) override { log_.onCycle(game); }
   void onMessageReplaced(const Game& game, std::string_view earlier) override {
     log_.onMessageReplaced(game, earlier);
   }
@@ -84,7 +78,6 @@ class CatchUpListener : public GameObserver {
   }
 
  private:
-  RunTally& tally_;
   MessageLog& log_;
 };
 
@@ -142,33 +135,28 @@ Shell::~Shell() = default;
 int Shell::play(CaughtUpRun* caughtUp) {
   if (!caughtUp) offerNewestRun();
   Game game(platform_);
-  // A run taken up goes on with the tally of its first part, read before its
-  // recording is written anew.
-  tally_ = caughtUp ? caughtUpTally_.value_or(tallyGoingOn(caughtUp->path)) : RunTally();
-  caughtUpTally_.reset();
+  // A run taken up goes on with the tally of its first part.
+  tally_ = caughtUp ? caughtUp->tally : RunTally();
   if (record_) {
     std::filesystem::path folder = recordingsFolder(env_);
     recorder_ = caughtUp ? std::make_unique<RunRecorder>(game, *caughtUp, folder)
                          : std::make_unique<RunRecorder>(game, RunRecorder::InFolder{folder});
     if (recordingSink_) recorder_->setLineSink(recordingSink_);
+    recorder_->watchTally(tally_);
     recordingTold_ = !recorder_->error().empty();
     if (recordingTold_) tell("Not recorded: " + recorder_->error());
     platform_.setInputTap(recorder_.get());
   }
   if (caughtUp) copyGame(*caughtUp->game, game);
   int code = run(game, caughtUp != nullptr);
-  std::filesystem::path recording;
-  std::string recordingError = "recording is off";
   if (recorder_) {
     platform_.setInputTap(nullptr);
     recorder_->finish(recordedEnding(game));
-    recording = recorder_->path();
-    recordingError = recorder_->error();
   }
   onStartScreen_ = false;
   if (continueAsked_) return continueOffered();
-  endOfRun_ =
-      closeRun(tally_, game, recording, recordingError, front_.frontKind() == FrontKind::terminal);
+  endOfRun_ = closeRun(tally_, game, record_ ? recorder_.get() : nullptr,
+                       front_.frontKind() == FrontKind::terminal);
   return code;
 }
 
@@ -192,8 +180,7 @@ void Shell::offerNewestRun() {
 // notice, and Escape (or the front-end going) stops it with nothing written.
 std::optional<CaughtUpRun> Shell::catchUp(const std::string& path, bool force, std::string& error) {
   log_.clear();
-  RunTally tally;
-  CatchUpListener listener(tally, log_);
+  CatchUpListener listener(log_);
   CatchUpWatch watch;
   watch.observer = &listener;
   watch.progress = [this](const CatchUpProgress& progress) { return showCatchUp(progress); };
@@ -204,9 +191,6 @@ std::optional<CaughtUpRun> Shell::catchUp(const std::string& path, bool force, s
   platform_.setKeyGate(nullptr);
   catchingUp_ = false;
   front_.setNotice("");
-  // Caught up from its start, the run's tally is whole; from a checkpoint it
-  // goes on from its summary.
-  if (run && !run->fromCheckpoint) caughtUpTally_ = tally;
   return run;
 }
 
@@ -378,6 +362,8 @@ void Shell::onLevel(const Game& game) {
 
 void Shell::onCycle(const Game& game) {
   tally_.onCycle(game);
+  // The checkpoints keep the run's turns too.
+  if (recorder_) recorder_->checkpoints().onCycle(game);
   log_.onCycle(game);
   afterTurn();
   if (turnWatcher_) turnWatcher_(game, log_);

@@ -136,11 +136,9 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   bool recordingTold_ = false;
   std::unique_ptr<WatchPace> watch_;
   RunTally tally_;
-  // While a run is caught up, and whether Escape stopped it; the tally of a
-  // run caught up from its start.
+  // While a run is caught up, and whether Escape stopped it.
   bool catchingUp_ = false;
   bool stopAsked_ = false;
-  std::optional<RunTally> caughtUpTally_;
   const Game* game_ = nullptr;  // while a game runs
   std::string endOfRun_;
   bool partyDown_ = false;
