@@ -63,15 +63,17 @@ std::string endingOfRecording(std::string_view closingEntry);
 std::string countText(std::int64_t value);
 
 // The summary as the file beside the recording holds it: key=value lines,
-// with the build that wrote it and the size of the recording it was made
-// from, so a changed recording or another build is told apart.
-std::string summaryFileText(const RunSummary& summary, std::string_view build,
-                            std::uintmax_t recordingBytes);
+// with the build that wrote it, and the size of the recording it was made
+// from and when that was last played (the time the recording was last
+// written, in ticks of the file clock), so a changed recording or another
+// build is told apart.
 struct StoredSummary {
   RunSummary summary;
   std::string build;
   std::uintmax_t recordingBytes = 0;
+  std::int64_t lastPlayed = 0;
 };
+std::string summaryFileText(const StoredSummary& stored);
 // Reads a summary file's text; nothing when it is not one, or is damaged.
 std::optional<StoredSummary> parseSummaryFile(std::string_view text);
 
