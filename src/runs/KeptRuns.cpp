@@ -277,11 +277,12 @@ OverlayContent runsPanel(const std::vector<RunListEntry>& runs,
 }
 
 std::string endOfRunLine(const RunSummary& summary, const fs::path& recording, bool inTerminal,
-                         const std::string& notRecorded) {
+                         const std::string& notRecorded, const std::string& keptInPart) {
   if (summary.deepestLevel == 0) return {};
   std::string line = "seed " + seedText(summary) + ", level " + countText(summary.deepestLevel) +
                      ", " + countText(summary.turns) + " turns";
   if (recording.empty()) return line + "; not recorded: " + notRecorded;
+  if (!keptInPart.empty()) line += "; " + keptInPart;
   return line + "; to go on: duskwarren " + (inTerminal ? "--terminal " : "") + "--continue " +
          shellWord(visibleText(recording.string()));
 }
@@ -324,10 +325,9 @@ std::string closeRun(const RunTally& tally, const Game& game, const RunRecorder*
   }
   // Cut: the summary and the line tell what the file holds.
   writeRunSummary(recording, *kept, ignored);
-  std::string line = endOfRunLine(*kept, recording, inTerminal);
-  std::size_t to = line.find("; to go on: ");
-  return line.substr(0, to) + "; kept in part, of " + countText(summary.turns) + " turns played (" +
-         error + ")" + line.substr(to);
+  return endOfRunLine(
+      *kept, recording, inTerminal, {},
+      "kept in part, of " + countText(summary.turns) + " turns played (" + error + ")");
 }
 
 }  // namespace dw

@@ -87,8 +87,11 @@ std::string closeRun(const RunTally& tally, const Game& game, const RunRecorder*
 // The line that tells, as the game ends, where the run went and how to take
 // it up again: "seed 42, level 7, 2,312 turns; to go on: duskwarren
 // --continue PATH". notRecorded says why there is no recording to go on
-// from. Empty when no game was begun.
+// from; keptInPart, before "to go on", how the recording falls short of
+// the run ("kept in part, of 1,000 turns played (...)"). Empty when no game
+// was begun.
 std::string endOfRunLine(const RunSummary& summary, const std::filesystem::path& recording,
-                         bool inTerminal, const std::string& notRecorded = {});
+                         bool inTerminal, const std::string& notRecorded = {},
+                         const std::string& keptInPart = {});
 
 }  // namespace dw
