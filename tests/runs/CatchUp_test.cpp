@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -250,6 +251,40 @@ TEST_F(ContinueRun, QuittingAContinuedRunSumsItUpFromItsCheckpointNotItsRecordin
   goOn(run, false, "\x1b", fromCheckpoint);
   EXPECT_TRUE(fromCheckpoint);
   EXPECT_EQ(storedSummary(run)->turns, turns - 5);
+}
+
+TEST_F(ContinueRun, ASummaryHoldsForItsRecordingAsLastPlayedAndTheRunsGoInThatOrder) {
+  const fs::path folder = folder_ / "recordings";
+  const fs::path run = folder / "2026-01-01-000000-seed7.dwrec";
+  fs::rename(folder_ / "run-seed42.dwrec", run);
+  fs::rename(checkpointPathOf(folder_ / "run-seed42.dwrec"), checkpointPathOf(run));
+  bool fromCheckpoint = false;
+  goOn(run, false, "\x1b", fromCheckpoint);
+  const auto summary = storedSummary(run);
+  ASSERT_TRUE(summary);
+
+  // The same bytes, last played at another time: the summary no longer
+  // holds, and listing the runs makes it again for the recording as it is.
+  const auto now = fs::file_time_type::clock::now();
+  fs::last_write_time(run, now - std::chrono::hours(3));
+  EXPECT_FALSE(storedSummary(run));
+  const fs::path other = folder / "2026-01-09-000000-seed7.dwrec";
+  fs::copy_file(run, other);
+  fs::last_write_time(other, now - std::chrono::hours(5));
+  auto runs = keptRuns(folder);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].file, run.filename());
+  EXPECT_EQ(runs[0].summary, *summary);
+  EXPECT_EQ(storedSummary(run), summary);
+  EXPECT_EQ(newestRun(folder), run);
+
+  // Played later, the other run comes first everywhere, and is kept first.
+  fs::last_write_time(other, now);
+  EXPECT_EQ(newestRun(folder), other);
+  EXPECT_EQ(keptRuns(folder)[0].file, other.filename());
+  EXPECT_EQ(pruneRecordings(folder, 1, {}), 1u);
+  EXPECT_TRUE(fs::exists(other));
+  EXPECT_FALSE(fs::exists(run) || fs::exists(summaryPathOf(run)));
 }
 
 TEST_F(ContinueRun, AForcedContinueOnOtherDataTellsItsRealTurns) {
