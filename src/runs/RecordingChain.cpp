@@ -44,7 +44,7 @@ bool followLine(std::string_view line, std::uint32_t& chain) {
 class LineWalk {
  public:
   LineWalk(std::FILE* file, std::uint64_t limit)
-      : file_(file), limit_(limit), buffer_(std::make_unique_for_overwrite<char[]>(capacity)) {}
+      : file_(file), limit_(limit), buffer_(new char[capacity]) {}
   // The next whole line (without its newline); nothing at the end.
   std::optional<std::string_view> next() {
     for (;;) {
