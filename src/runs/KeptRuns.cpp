@@ -35,6 +35,12 @@ std::string localDate(fs::file_time_type when) {
   return localTimeText(system_clock::to_time_t(then), "%Y-%m-%d %H:%M");
 }
 
+// When a run was last played as its summary keeps it: nanoseconds of the
+// file clock (whose own count may be wider than 64 bits).
+std::int64_t playedTicks(fs::file_time_type when) {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
+}
+
 // A summary as it lies beside its recording; nothing, with the reason in
 // error, when it is not there, is no regular file or is too long to be one.
 std::optional<std::string> readSummaryFile(const fs::path& path, std::string& error,
@@ -57,7 +63,7 @@ std::optional<RunSummary> freshSummary(const PlayedRecording& recording,
   auto stored = text ? parseSummaryFile(*text) : std::nullopt;
   if (!stored || stored->build != recordingGameVersion ||
       stored->recordingBytes != recording.bytes ||
-      stored->lastPlayed != recording.lastPlayed.time_since_epoch().count())
+      stored->lastPlayed != playedTicks(recording.lastPlayed))
     return std::nullopt;
   return stored->summary;
 }
@@ -159,7 +165,7 @@ bool writeRunSummary(const fs::path& recording, const RunSummary& summary, std::
   // Made again from the recording when lost: never synced.
   fs::path path = summaryPathOf(recording);
   StoredSummary stored{summary, recordingGameVersion, played->bytes,
-                       played->lastPlayed.time_since_epoch().count()};
+                       playedTicks(played->lastPlayed)};
   std::string why = writeWholeFile(path.string(), summaryFileText(stored), WriteKind::cache);
   if (!why.empty()) error = "cannot write " + visibleText(path.string()) + ": " + why;
   return why.empty();

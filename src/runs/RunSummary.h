@@ -65,7 +65,7 @@ std::string countText(std::int64_t value);
 // The summary as the file beside the recording holds it: key=value lines,
 // with the build that wrote it, and the size of the recording it was made
 // from and when that was last played (the time the recording was last
-// written, in ticks of the file clock), so a changed recording or another
+// written, in nanoseconds of the file clock), so a changed recording or another
 // build is told apart.
 struct StoredSummary {
   RunSummary summary;
