@@ -16,10 +16,11 @@ namespace dw {
 
 // The runs kept in the recordings folder. Each recording of a run has its
 // summary beside it, "<name>.dwrun" for "<name>.dwrec", written when the run
-// stops. A summary that is missing, older than its recording, made from a
-// recording of another size or by another build is made again from the
-// recording itself, played headless on the game files of the current
-// folder, and written back for next time.
+// stops. It keeps the size of the recording it sums up and when that was
+// last played (see recordingsLastPlayedFirst); a summary that is missing,
+// made by another build, or whose size or time is not the recording's is
+// made again from the recording itself, played headless on the game files
+// of the current folder, and written back for next time.
 
 // Writes the summary beside the recording: a temporary file renamed into
 // place, so a summary is there whole or not at all. False, with the reason
