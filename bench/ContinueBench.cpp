@@ -21,6 +21,7 @@
 #include "recording/Fingerprint.h"
 #include "runs/CatchUp.h"
 #include "runs/Checkpoint.h"
+#include "runs/RecordingChain.h"
 #include "runs/RunRecorder.h"
 
 namespace {
@@ -135,6 +136,28 @@ void continueForeign(benchmark::State& state, const std::string& path, bool seco
   }
 }
 
+// What proving a recording's lines costs a continue: every line's checksum
+// followed from the header to the end of the file, as a continue checks a
+// run before it goes on.
+void checkChain(benchmark::State& state, const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    state.SkipWithError("cannot open the recording");
+    return;
+  }
+  std::uint64_t lines = 0;
+  for (auto _ : state) {
+    dw::ChainScan scan = dw::scanChain(file);
+    if (scan.brokenAt) {
+      state.SkipWithError("the chain breaks");
+      break;
+    }
+    lines = scan.lines;
+  }
+  std::fclose(file);
+  state.counters["lines"] = static_cast<double>(lines);
+}
+
 // What a checkpoint costs the game it is taken in, once every 1,000 keys:
 // saving the game, proving it by restoring it into a fresh one, and writing
 // the file.
@@ -145,7 +168,8 @@ void takeCheckpoint(benchmark::State& state, const std::string& path) {
     state.SkipWithError(error.c_str());
     return;
   }
-  const dw::CheckpointPlace place{run->keep, dw::gameFilesFingerprint("")};
+  const dw::CheckpointPlace place{run->keep, dw::gameFilesFingerprint(""),
+                                  static_cast<std::uint64_t>(run->tally.turns())};
   const std::string target = path + ".bench.dwcp";
   std::size_t bytes = 0;
   for (auto _ : state) {
@@ -194,6 +218,9 @@ int main(int argc, char** argv) {
                                foreign.string(), true)
       ->Unit(benchmark::kMillisecond)
       ->Iterations(1);
+  benchmark::RegisterBenchmark("recording chain 1000k keys", checkChain,
+                               std::string(scratch) + "/run-1000000.dwrec")
+      ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("checkpoint taken", takeCheckpoint,
                                std::string(scratch) + "/run-100000.dwrec")
       ->Unit(benchmark::kMillisecond);

@@ -45,12 +45,14 @@ Tail readTail(RecordingScanner& scanner) {
 class KeyReads : public GameObserver {
  public:
   KeyReads(const RecordedInput& input, HeadlessPlatform& platform, CatchUpWatch* watch,
-           std::uint64_t keysBefore)
-      : input_(input), platform_(platform), watch_(watch), keysBefore_(keysBefore) {}
+           std::uint64_t keysBefore, RunTally& tally)
+      : input_(input), platform_(platform), watch_(watch), keysBefore_(keysBefore), tally_(tally) {}
   void onLevel(const Game& game) override {
+    tally_.onLevel(game);
     if (watch_ && watch_->observer) watch_->observer->onLevel(game);
   }
   void onCycle(const Game& game) override {
+    tally_.onCycle(game);
     if (watch_ && watch_->observer) watch_->observer->onCycle(game);
   }
   void onMessageReplaced(const Game& game, std::string_view earlier) override {
@@ -80,6 +82,7 @@ class KeyReads : public GameObserver {
   HeadlessPlatform& platform_;
   CatchUpWatch* watch_;
   std::uint64_t keysBefore_;
+  RunTally& tally_;
   std::uint64_t reads_ = 0;
   std::chrono::steady_clock::time_point nextTell_{};
 };
@@ -88,7 +91,7 @@ class KeyReads : public GameObserver {
 // play-loop key read with every key played.
 bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed, CatchUpWatch* watch) {
   feedRecording(*run.platform, input);
-  KeyReads reads(input, *run.platform, watch, run.startKeys);
+  KeyReads reads(input, *run.platform, watch, run.startKeys, run.tally);
   run.game->observer = &reads;
   if (resumed) {
     resumeGame(*run.game);
@@ -107,10 +110,8 @@ bool playTail(CaughtUpRun& run, RecordedInput& input, bool resumed, CatchUpWatch
 
 // Restores the recording's checkpoint into the run's game and sets the
 // scanner after it. False, with a note, when there is none or it is no good.
-// chainWhole: a scan of the whole recording found every line holding its
-// chain.
 bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& scanner,
-                         std::uint64_t fingerprint, bool chainWhole) {
+                         std::uint64_t fingerprint, const ChainScan& chain) {
   std::string cpPath = checkpointPathOf(run.path).string();
   constexpr std::size_t most = 16u << 20;  // far above any checkpoint
   std::string why;
@@ -125,9 +126,7 @@ bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& sc
   if (!restoreCheckpoint(*bytes, *run.game, place, why)) {
   } else if (place.dataFingerprint != fingerprint) {
     why = "it was taken with other data or tiles";
-  } else if (!(chainWhole ? pointOnWholeChain(file, place.point)
-                          : scanChain(file, &place.point).provesPoint) ||
-             !scanner.resumeAt(run.header, place.point)) {
+  } else if (!chainHolds(file, chain, place.point) || !scanner.resumeAt(run.header, place.point)) {
     // Every line before it must be the one it was taken after.
     why = "the recording before it is not the one it was taken from";
   }
@@ -137,6 +136,8 @@ bool startFromCheckpoint(CaughtUpRun& run, std::FILE* file, RecordingScanner& sc
     return false;
   }
   run.startKeys = place.point.keys;
+  // The level count only grows: the level it stands on is the deepest.
+  run.tally.carryOn(static_cast<std::int64_t>(place.turns), run.game->state.levelNumber);
   return true;
 }
 
@@ -153,22 +154,24 @@ std::optional<CaughtUpRun> readHeader(const std::string& path, std::FILE* file, 
 }
 
 // One attempt: from the checkpoint, or from the start.
+// `chain` is the whole recording's, followed once before.
 bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool useCheckpoint,
-             CatchUpWatch* watch, bool chainWhole = false) {
+             CatchUpWatch* watch, const ChainScan& chain) {
   run.platform = std::make_unique<HeadlessPlatform>();
   run.game = std::make_unique<Game>(*run.platform);
   run.startKeys = 0;
+  run.tally = RunTally();
   std::rewind(file);
   RecordingScanner scanner(file);
   scanner.readHeader();
-  run.fromCheckpoint =
-      useCheckpoint && startFromCheckpoint(run, file, scanner, fingerprint, chainWhole);
+  run.fromCheckpoint = useCheckpoint && startFromCheckpoint(run, file, scanner, fingerprint, chain);
   // The watch may want the run from its start after all (it has nothing
   // kept for that checkpoint).
   if (run.fromCheckpoint && watch && watch->begin && !watch->begin(scanner.point()))
     run.fromCheckpoint = false;
   // A checkpoint passed over may have left its mark: start again clean.
-  if (useCheckpoint && !run.fromCheckpoint) return catchUp(run, file, fingerprint, false, watch);
+  if (useCheckpoint && !run.fromCheckpoint)
+    return catchUp(run, file, fingerprint, false, watch, chain);
   if (!run.fromCheckpoint && watch && watch->begin) watch->begin(std::nullopt);
   // Told before the recording is read: a long one takes a while.
   if (watch && watch->progress && !watch->progress({run.startKeys, 0, 0})) watch->stopped = true;
@@ -189,14 +192,14 @@ bool catchUp(CaughtUpRun& run, std::FILE* file, std::uint64_t fingerprint, bool 
 // The catch-up keeps a checkpoint where it stopped, as play does at its key
 // reads: the run goes on from there, maybe in another recording.
 void takeCheckpoint(CaughtUpRun& run, std::uint64_t fingerprint) {
-  run.checkpoint = checkedCheckpoint(*run.game, {run.keep, fingerprint});
+  run.checkpoint = checkedCheckpoint(
+      *run.game, {run.keep, fingerprint, static_cast<std::uint64_t>(run.tally.turns())});
 }
 
 // A recording whose lines break their chain is never written again: the
 // run goes on only with force, from the last good entry, in a new file
 // beside it. False, with why, when it may not go on.
-bool passedUndamaged(CaughtUpRun& run, std::FILE* file, bool force, std::string& error) {
-  ChainScan scan = scanChain(file);
+bool passedUndamaged(CaughtUpRun& run, const ChainScan& scan, bool force, std::string& error) {
   if (!scan.brokenAt) return true;
   std::string where = chainBreakText(scan);
   std::string last = countText(static_cast<std::int64_t>(*scan.brokenAt - 1));
@@ -240,13 +243,17 @@ std::optional<CaughtUpRun> catchUpRun(const std::string& path, bool force, std::
   std::uint64_t fingerprint = gameFilesFingerprint("");
   auto run = readHeader(path, file, force, fingerprint, error);
   if (run) run->lock = lock;
-  if (run && !passedUndamaged(*run, file, force, error)) run.reset();
-  bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint, watch, !run->intoNewFile);
+  // The chain is followed once, over the whole file: the checkpoint is
+  // proved from what it found.
+  ChainScan chain;
+  if (run) chain = scanChain(file);
+  if (run && !passedUndamaged(*run, chain, force, error)) run.reset();
+  bool ready = run && catchUp(*run, file, fingerprint, useCheckpoint, watch, chain);
   if (run && !ready && run->fromCheckpoint && !(watch && watch->stopped)) {
     run->notes.push_back(visibleText(checkpointPathOf(path).string()) +
                          " passed over (the run does not go on from it): it is replayed from "
                          "its start");
-    ready = catchUp(*run, file, fingerprint, false, watch);
+    ready = catchUp(*run, file, fingerprint, false, watch, chain);
   }
   std::fclose(file);
   if (watch && watch->stopped) {

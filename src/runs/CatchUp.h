@@ -13,6 +13,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "recording/Recording.h"
 #include "runs/RunLock.h"
+#include "runs/RunSummary.h"
 
 namespace dw {
 
@@ -34,6 +35,9 @@ struct CaughtUpRun {
   // This game's hold on the run (see runs/RunLock.h), kept while it plays.
   std::shared_ptr<RunLock> lock;
   std::uint64_t startKeys = 0;  // the keys before the point the catch-up started at
+  // The run's tally where it stands: from its checkpoint's turns and level
+  // on, else from its start; what its summary goes on from.
+  RunTally tally;
   // A checkpoint of the game where it stands, at `keep`, for the recording
   // the run goes on in.
   std::optional<std::string> checkpoint;

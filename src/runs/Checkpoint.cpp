@@ -91,7 +91,7 @@ std::optional<TakenCheckpoint> CheckpointTaker::take(const Game& game) const {
   const RecordingWriter* writer = recorder_.writer();
   if (!writer || !writer->recording() || game.state.levelNumber <= 0) return std::nullopt;
   const RecordingPoint& point = writer->point();
-  auto bytes = checkedCheckpoint(game, {point, fingerprint_});
+  auto bytes = checkedCheckpoint(game, {point, fingerprint_, turns_});
   if (!bytes) return std::nullopt;
   TakenCheckpoint taken{std::move(*bytes), std::nullopt, point};
   if (companion_) taken.companion = companion_->companionBytes(game);

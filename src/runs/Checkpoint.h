@@ -78,6 +78,7 @@ class CheckpointTaker : public GameObserver {
     if (next_) next_->onLevel(game);
   }
   void onCycle(const Game& game) override {
+    ++turns_;
     if (next_) next_->onCycle(game);
   }
   void onMessageReplaced(const Game& game, std::string_view earlier) override {
@@ -89,8 +90,11 @@ class CheckpointTaker : public GameObserver {
   std::uint64_t lastKeys() const { return lastKeys_; }
   // Why the last checkpoint could not be written; empty when it was.
   const std::string& error() const { return error_; }
-  // Counts from this many keys on (a continued run, say).
-  void countFrom(std::uint64_t keys) { lastKeys_ = keys; }
+  // Counts from this many keys and turns on (a continued run, say).
+  void countFrom(std::uint64_t keys, std::uint64_t turns = 0) {
+    lastKeys_ = keys;
+    turns_ = turns;
+  }
   void setNext(GameObserver* next) { next_ = next; }
   // What is kept beside each checkpoint from now on (none: nothing).
   void setCompanion(const CheckpointCompanion* companion) { companion_ = companion; }
@@ -107,6 +111,7 @@ class CheckpointTaker : public GameObserver {
   GameObserver* next_;
   std::uint64_t every_;
   std::uint64_t lastKeys_ = 0;
+  std::uint64_t turns_ = 0;  // the run's, as the checkpoints keep them
   std::string error_;
   const CheckpointCompanion* companion_ = nullptr;
 };

@@ -12,7 +12,7 @@ namespace dw {
 namespace {
 
 // Raised with every change to what a checkpoint holds or how.
-constexpr std::uint32_t checkpointLayout = 1;
+constexpr std::uint32_t checkpointLayout = 2;
 
 // Little-endian numbers and length-prefixed strings.
 class Packer {
@@ -210,6 +210,7 @@ void packPlace(Packer& p, const CheckpointPlace& place) {
   for (std::uint64_t v : {r.offset, r.entries, r.keys, r.timers, r.times}) p.u64(v);
   p.u32(r.chain);
   p.u64(place.dataFingerprint);
+  p.u64(place.turns);
 }
 
 void unpackPlace(Unpacker& u, CheckpointPlace& place) {
@@ -217,6 +218,7 @@ void unpackPlace(Unpacker& u, CheckpointPlace& place) {
   for (std::uint64_t* v : {&r.offset, &r.entries, &r.keys, &r.timers, &r.times}) *v = u.u64();
   r.chain = u.u32();
   place.dataFingerprint = u.u64();
+  place.turns = u.u64();
 }
 
 }  // namespace
@@ -309,6 +311,10 @@ bool restoreCheckpoint(std::string_view bytes, Game& game, CheckpointPlace& plac
     why = "the checkpoint holds a game out of range: " + problem;
     return false;
   }
+  if (readPlace.turns > readPlace.point.keys) {
+    why = "the checkpoint holds a run out of range: more turns than keys";
+    return false;
+  }
   place = readPlace;
   game.state = std::move(state);
   game.grid = grid;
@@ -357,7 +363,7 @@ std::optional<std::string> checkedCheckpoint(const Game& game, const CheckpointP
   std::string why;
   if (!restoreCheckpoint(bytes, fresh, readBack, why)) return std::nullopt;
   if (!(readBack.point == place.point) || readBack.dataFingerprint != place.dataFingerprint ||
-      !sameGame(game, fresh))
+      readBack.turns != place.turns || !sameGame(game, fresh))
     return std::nullopt;
   return bytes;
 }

@@ -22,6 +22,11 @@ struct CheckpointPlace {
   // other's.
   RecordingPoint point;
   std::uint64_t dataFingerprint = 0;
+  // The run's turns before this key read (commands carried out since it
+  // began, as its summary counts them), which a recording cannot tell
+  // without being played: the summary of a run taken up here goes on from
+  // them. Never more than the keys before it.
+  std::uint64_t turns = 0;
 };
 
 // How every checkpoint's bytes begin.

@@ -35,29 +35,46 @@ std::string localDate(fs::file_time_type when) {
   return localTimeText(system_clock::to_time_t(then), "%Y-%m-%d %H:%M");
 }
 
+// When a run was last played as its summary keeps it: nanoseconds of the
+// file clock (whose own count may be wider than 64 bits).
+std::int64_t playedTicks(fs::file_time_type when) {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
+}
+
 // A summary as it lies beside its recording; nothing, with the reason in
 // error, when it is not there, is no regular file or is too long to be one.
-std::optional<std::string> readSummaryFile(const fs::path& path, std::string& error) {
+std::optional<std::string> readSummaryFile(const fs::path& path, std::string& error,
+                                           bool* missing = nullptr) {
   constexpr std::size_t most = 4096;  // far above any summary
-  return readCappedFile(path.string(), most, "a summary", error, FileOrigin::found);
+  return readCappedFile(path.string(), most, "a summary", error, FileOrigin::found, missing);
 }
 
 // The stored summary of a recording when it is still good for it: made by
-// this build, no older than the recording, from a recording of its size.
-// A summary there that cannot be read (a FIFO, a device) is named in note.
-std::optional<RunSummary> freshSummary(const fs::path& recording, fs::file_time_type recordingTime,
-                                       std::uintmax_t recordingBytes, std::string* note = nullptr) {
-  fs::path path = summaryPathOf(recording);
-  std::error_code ec;
-  fs::file_time_type summaryTime = fs::last_write_time(path, ec);
-  if (ec || summaryTime < recordingTime) return std::nullopt;
+// this build from the recording as it is, of its size and last played when
+// it was. A summary there that cannot be read (a FIFO, a device) is named in
+// note.
+std::optional<RunSummary> freshSummary(const PlayedRecording& recording,
+                                       std::string* note = nullptr) {
+  fs::path path = summaryPathOf(recording.path);
   std::string error;
-  auto text = readSummaryFile(path, error);
-  if (!text && note != nullptr) *note = error + ": passed over";
+  bool missing = false;
+  auto text = readSummaryFile(path, error, &missing);
+  if (!text && !missing && note != nullptr) *note = error + ": passed over";
   auto stored = text ? parseSummaryFile(*text) : std::nullopt;
-  if (!stored || stored->build != recordingGameVersion || stored->recordingBytes != recordingBytes)
+  if (!stored || stored->build != recordingGameVersion ||
+      stored->recordingBytes != recording.bytes ||
+      stored->lastPlayed != playedTicks(recording.lastPlayed))
     return std::nullopt;
   return stored->summary;
+}
+
+// The recording as it stands now; nothing when it cannot be looked at.
+std::optional<PlayedRecording> playedRecording(const fs::path& recording) {
+  std::error_code ec;
+  PlayedRecording out{recording, fs::last_write_time(recording, ec)};
+  if (!ec) out.bytes = fs::file_size(recording, ec);
+  if (ec) return std::nullopt;
+  return out;
 }
 
 // Whether the file beside a recording is one the game wrote there: a
@@ -92,10 +109,10 @@ struct SummarySource {
   std::optional<std::uint64_t> fingerprint{};  // read once, and only when needed
   std::vector<std::string>* notes = nullptr;
 
-  std::optional<RunSummary> summaryOf(const fs::path& recording, fs::file_time_type when,
-                                      std::uintmax_t bytes) {
+  std::optional<RunSummary> summaryOf(const PlayedRecording& played) {
+    const fs::path& recording = played.path;
     std::string note;
-    auto fresh = freshSummary(recording, when, bytes, &note);
+    auto fresh = freshSummary(played, &note);
     if (!note.empty() && notes != nullptr) notes->push_back(note);
     if (fresh) return fresh;
     if (std::chrono::steady_clock::now() >= rebuildUntil) {
@@ -141,16 +158,16 @@ std::string shellWord(const std::string& text) {
 }  // namespace
 
 bool writeRunSummary(const fs::path& recording, const RunSummary& summary, std::string& error) {
-  std::error_code ec;
-  std::uintmax_t bytes = fs::file_size(recording, ec);
-  if (ec) {
-    error = "cannot read " + visibleText(recording.string()) + ": " + ec.message();
+  auto played = playedRecording(recording);
+  if (!played) {
+    error = "cannot read " + visibleText(recording.string());
     return false;
   }
   // Made again from the recording when lost: never synced.
   fs::path path = summaryPathOf(recording);
-  std::string why = writeWholeFile(
-      path.string(), summaryFileText(summary, recordingGameVersion, bytes), WriteKind::cache);
+  StoredSummary stored{summary, recordingGameVersion, played->bytes,
+                       playedTicks(played->lastPlayed)};
+  std::string why = writeWholeFile(path.string(), summaryFileText(stored), WriteKind::cache);
   if (!why.empty()) error = "cannot write " + visibleText(path.string()) + ": " + why;
   return why.empty();
 }
@@ -189,23 +206,19 @@ std::vector<RunListEntry> keptRuns(const fs::path& folder, const RunListing& how
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
     const fs::path& path = entry.path();
-    std::error_code fileError;
     if (std::find(sidecarExtensions.begin(), sidecarExtensions.end(), path.extension()) !=
         sidecarExtensions.end())
       removeLoneSidecar(path);
-    if (path.extension() != recordingExtension || !entry.is_regular_file(fileError)) continue;
-    if (!how.playing.empty() && fs::equivalent(path, how.playing, fileError)) continue;
-    fs::file_time_type when = entry.last_write_time(fileError);
-    std::uintmax_t bytes = entry.file_size(fileError);
-    if (fileError) continue;
-    auto summary = source.summaryOf(path, when, bytes);
+  }
+  for (const PlayedRecording& played : recordingsLastPlayedFirst(folder)) {
+    std::error_code fileError;
+    if (!how.playing.empty() && fs::equivalent(played.path, how.playing, fileError)) continue;
+    auto summary = source.summaryOf(played);
     // A launch that never began a game is no run.
     if (!summary || summary->deepestLevel == 0) continue;
-    runs.push_back({*summary, path.filename().string(), localDate(when), when});
+    runs.push_back({*summary, played.path.filename().string(), localDate(played.lastPlayed),
+                    played.lastPlayed});
   }
-  std::sort(runs.begin(), runs.end(), [](const RunListEntry& a, const RunListEntry& b) {
-    return a.when != b.when ? a.when > b.when : a.file > b.file;
-  });
   return runs;
 }
 
@@ -273,20 +286,19 @@ OverlayContent runsPanel(const std::vector<RunListEntry>& runs,
 }
 
 std::string endOfRunLine(const RunSummary& summary, const fs::path& recording, bool inTerminal,
-                         const std::string& notRecorded) {
+                         const std::string& notRecorded, const std::string& keptInPart) {
   if (summary.deepestLevel == 0) return {};
   std::string line = "seed " + seedText(summary) + ", level " + countText(summary.deepestLevel) +
                      ", " + countText(summary.turns) + " turns";
   if (recording.empty()) return line + "; not recorded: " + notRecorded;
+  if (!keptInPart.empty()) line += "; " + keptInPart;
   return line + "; to go on: duskwarren " + (inTerminal ? "--terminal " : "") + "--continue " +
          shellWord(visibleText(recording.string()));
 }
 
 std::optional<RunSummary> storedSummary(const fs::path& recording) {
-  std::error_code ec;
-  fs::file_time_type when = fs::last_write_time(recording, ec);
-  std::uintmax_t bytes = ec ? 0 : fs::file_size(recording, ec);
-  return ec ? std::nullopt : freshSummary(recording, when, bytes);
+  auto played = playedRecording(recording);
+  return played ? freshSummary(*played) : std::nullopt;
 }
 
 std::string runDescription(const fs::path& recording) {
@@ -302,32 +314,29 @@ std::string runDescription(const fs::path& recording) {
   return text;
 }
 
-RunTally tallyGoingOn(const fs::path& recording) {
-  RunTally tally;
-  auto before = storedSummary(recording);
-  if (before && before->played) {
-    tally.carryOn(*before);
-  } else {
-    tally.carryOnUnknown();
-  }
-  return tally;
-}
-
-std::string closeRun(const RunTally& tally, const Game& game, const fs::path& recording,
-                     const std::string& recordingError, bool inTerminal,
-                     const std::string& ending) {
+std::string closeRun(const RunTally& tally, const Game& game, const RunRecorder* recorder,
+                     bool inTerminal, const std::string& ending) {
   RunSummary summary = tally.summary(game);
-  // A run taken up again without a summary of its first part: the whole
-  // recording tells.
-  if (tally.unknownBefore() && !recording.empty() && recordingError.empty()) {
-    if (auto whole = summarizeRecording(recording, gameFilesFingerprint(""))) summary = *whole;
-  }
   // The words the recording's closing entry uses.
   summary.ending = ending.empty() ? recordedEnding(game) : ending;
+  if (recorder == nullptr) return endOfRunLine(summary, {}, inTerminal, "recording is off");
+  fs::path recording = recorder->path();
+  const std::string& error = recorder->error();
   std::string ignored;
-  if (!recording.empty() && summary.deepestLevel > 0) writeRunSummary(recording, summary, ignored);
-  std::string why = recordingError.empty() ? "the recording could not be made" : recordingError;
-  return endOfRunLine(summary, recordingError.empty() ? recording : fs::path(), inTerminal, why);
+  if (!recording.empty() && error.empty()) {
+    if (summary.deepestLevel > 0) writeRunSummary(recording, summary, ignored);
+    return endOfRunLine(summary, recording, inTerminal);
+  }
+  const std::optional<RunSummary>& kept = recorder->keptPart();
+  if (recording.empty() || !kept || kept->deepestLevel == 0) {
+    return endOfRunLine(summary, {}, inTerminal,
+                        error.empty() ? "the recording could not be made" : error);
+  }
+  // Cut: the summary and the line tell what the file holds.
+  writeRunSummary(recording, *kept, ignored);
+  return endOfRunLine(
+      *kept, recording, inTerminal, {},
+      "kept in part, of " + countText(summary.turns) + " turns played (" + error + ")");
 }
 
 }  // namespace dw

@@ -9,16 +9,18 @@
 
 #include "platform/PanelText.h"
 #include "runs/RunFiles.h"
+#include "runs/RunRecorder.h"
 #include "runs/RunSummary.h"
 
 namespace dw {
 
 // The runs kept in the recordings folder. Each recording of a run has its
 // summary beside it, "<name>.dwrun" for "<name>.dwrec", written when the run
-// stops. A summary that is missing, older than its recording, made from a
-// recording of another size or by another build is made again from the
-// recording itself, played headless on the game files of the current
-// folder, and written back for next time.
+// stops. It keeps the size of the recording it sums up and when that was
+// last played (see recordingsLastPlayedFirst); a summary that is missing,
+// made by another build, or whose size or time is not the recording's is
+// made again from the recording itself, played headless on the game files
+// of the current folder, and written back for next time.
 
 // Writes the summary beside the recording: a temporary file renamed into
 // place, so a summary is there whole or not at all. False, with the reason
@@ -74,25 +76,24 @@ std::optional<RunSummary> storedSummary(const std::filesystem::path& recording);
 // 2,312 turns").
 std::string runDescription(const std::filesystem::path& recording);
 
-// The tally of a run taken up again from its recording: it goes on from the
-// recording's stored summary while that is fresh, else from unknown turns
-// (see RunTally::carryOn). Read before the recording goes on.
-RunTally tallyGoingOn(const std::filesystem::path& recording);
-
-// Ends a run played here: the summary (with the game's ending) goes beside
-// its recording when it has one, and the line for stderr comes back (see
-// endOfRunLine; empty when no game was begun). A summary that cannot be
-// written is made again from the recording when the runs are next listed.
-// `ending` is the recording's closing words, when not recordedEnding(game).
-std::string closeRun(const RunTally& tally, const Game& game,
-                     const std::filesystem::path& recording, const std::string& recordingError,
+// Ends a run played here, from its tally and its recorder (none: recording
+// is off): the summary of what the recording holds goes beside it (the run
+// up to the last key kept, "cut off", when the file stopped taking entries),
+// and the line for stderr comes back (see endOfRunLine; empty when no game
+// was begun). Nothing is played again. A summary that cannot be written is
+// made again from the recording when the runs are next listed. `ending` is
+// the recording's closing words, when not recordedEnding(game).
+std::string closeRun(const RunTally& tally, const Game& game, const RunRecorder* recorder,
                      bool inTerminal, const std::string& ending = {});
 
 // The line that tells, as the game ends, where the run went and how to take
 // it up again: "seed 42, level 7, 2,312 turns; to go on: duskwarren
 // --continue PATH". notRecorded says why there is no recording to go on
-// from. Empty when no game was begun.
+// from; keptInPart, before "to go on", how the recording falls short of
+// the run ("kept in part, of 1,000 turns played (...)"). Empty when no game
+// was begun.
 std::string endOfRunLine(const RunSummary& summary, const std::filesystem::path& recording,
-                         bool inTerminal, const std::string& notRecorded = {});
+                         bool inTerminal, const std::string& notRecorded = {},
+                         const std::string& keptInPart = {});
 
 }  // namespace dw

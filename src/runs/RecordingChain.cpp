@@ -1,7 +1,9 @@
 #include "runs/RecordingChain.h"
 
 #include <algorithm>
-#include <string>
+#include <array>
+#include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "runs/RunSummary.h"
@@ -10,44 +12,48 @@ namespace dw {
 
 namespace {
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+// A mark every this many lines: proving a point reads at most as many again.
+constexpr std::uint64_t linesBetweenMarks = 4096;
 
-// Follows the chain over one whole line; false when the line's checksum is
-// not the one the chain gives.
+constexpr std::array<std::int8_t, 256> hexDigits = [] {
+  std::array<std::int8_t, 256> table{};
+  table.fill(-1);
+  for (int c = '0'; c <= '9'; ++c) table[c] = static_cast<std::int8_t>(c - '0');
+  for (int c = 'a'; c <= 'f'; ++c) table[c] = static_cast<std::int8_t>(c - 'a' + 10);
+  for (int c = 'A'; c <= 'F'; ++c) table[c] = static_cast<std::int8_t>(c - 'A' + 10);
+  return table;
+}();
+
+// Follows the chain over one whole line, which ends in a space and eight
+// hex digits; false when the line's checksum is not the one the chain gives.
 bool followLine(std::string_view line, std::uint32_t& chain) {
-  std::size_t space = line.rfind(' ');
-  if (line.size() > recordingMaxLine || space == std::string_view::npos ||
-      line.size() - space - 1 != 8)
-    return false;
+  std::size_t size = line.size();
+  if (size > recordingMaxLine || size < 9 || line[size - 9] != ' ') return false;
   std::uint32_t written = 0;
-  for (char c : line.substr(space + 1)) {
-    int v = hexDigit(c);
+  for (std::size_t i = size - 8; i < size; ++i) {
+    int v = hexDigits[static_cast<unsigned char>(line[i])];
     if (v < 0) return false;
     written = written << 4 | static_cast<std::uint32_t>(v);
   }
-  chain = chainChecksum(chain, line.substr(0, space));
+  chain = chainChecksum(chain, line.substr(0, size - 9));
   return written == chain;
 }
 
-// Walks the lines of the file in large reads, a line cut by a read carried
-// over to the next.
+// Walks the lines of the file in large reads into one buffer, made once; a
+// line cut by a read is moved to the buffer's start and read on.
 class LineWalk {
  public:
-  LineWalk(std::FILE* file, std::uint64_t limit) : file_(file), limit_(limit) {}
+  LineWalk(std::FILE* file, std::uint64_t limit)
+      : file_(file), limit_(limit), buffer_(new char[capacity]) {}
   // The next whole line (without its newline); nothing at the end.
   std::optional<std::string_view> next() {
     for (;;) {
-      std::size_t end = buffer_.find('\n', pos_);
-      if (end != std::string::npos) {
-        std::string_view line(buffer_.data() + pos_, end - pos_);
-        pos_ = end + 1;
-        offset_ += line.size() + 1;
-        return line;
+      const char* start = buffer_.get() + pos_;
+      if (const void* nl = std::memchr(start, '\n', end_ - pos_)) {
+        std::size_t length = static_cast<std::size_t>(static_cast<const char*>(nl) - start);
+        pos_ += length + 1;
+        offset_ += length + 1;
+        return std::string_view(start, length);
       }
       if (!fill()) return std::nullopt;
     }
@@ -55,78 +61,70 @@ class LineWalk {
   std::uint64_t offset() const { return offset_; }
 
  private:
+  static constexpr std::size_t chunk = std::size_t{1} << 20;
+  static constexpr std::size_t capacity = chunk + recordingMaxLine + 2;
+
   bool fill() {
-    buffer_.erase(0, pos_);
-    pos_ = 0;
+    std::size_t left = end_ - pos_;
     // A line far longer than any entry cannot end well: stop there.
-    if (buffer_.size() > recordingMaxLine + 1 || read_ >= limit_) return false;
-    constexpr std::size_t chunk = 1u << 20;
+    if (left > recordingMaxLine + 1 || read_ >= limit_) return false;
+    std::memmove(buffer_.get(), buffer_.get() + pos_, left);
+    pos_ = 0;
+    end_ = left;
     std::size_t room = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, limit_ - read_));
-    std::size_t old = buffer_.size();
-    buffer_.resize(old + room);
-    std::size_t got = std::fread(buffer_.data() + old, 1, room, file_);
-    buffer_.resize(old + got);
+    std::size_t got = std::fread(buffer_.get() + end_, 1, room, file_);
+    end_ += got;
     read_ += got;
     return got > 0;
   }
 
   std::FILE* file_;
   std::uint64_t limit_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t pos_ = 0, end_ = 0;
   std::uint64_t read_ = 0, offset_ = 0;
-  std::string buffer_;
-  std::size_t pos_ = 0;
 };
 
 }  // namespace
 
-ChainScan scanChain(std::FILE* file, const RecordingPoint* until) {
+ChainScan scanChain(std::FILE* file) {
   ChainScan scan;
   if (std::fseek(file, 0, SEEK_SET) != 0) return scan;
-  LineWalk walk(file, until ? until->offset : UINT64_MAX);
+  LineWalk walk(file, UINT64_MAX);
   std::uint32_t chain = recordingChainStart;
+  scan.marks.push_back({});
   while (auto line = walk.next()) {
     ++scan.lines;
-    if (!scan.brokenAt && !followLine(*line, chain)) {
+    if (scan.brokenAt) continue;
+    if (!followLine(*line, chain)) {
       scan.brokenAt = scan.lines;
-      if (until) return scan;
+    } else if (scan.lines % linesBetweenMarks == 0) {
+      scan.marks.push_back({scan.lines, walk.offset(), chain});
     }
   }
-  scan.provesPoint = until && !scan.brokenAt && walk.offset() == until->offset &&
-                     scan.lines == until->entries && chain == until->chain;
   return scan;
 }
 
-bool pointOnWholeChain(std::FILE* file, const RecordingPoint& point) {
-  constexpr std::uint64_t ending = 10;  // " " and 8 hex digits and "\n"
-  if (point.offset < ending || std::fseek(file, 0, SEEK_SET) != 0) return false;
-  std::string buffer(1u << 20, '\0');
-  std::uint64_t lines = 0, read = 0, lineLength = 0;
-  while (read < point.offset) {
-    std::size_t room =
-        static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), point.offset - read));
-    std::size_t got = std::fread(buffer.data(), 1, room, file);
-    if (got == 0) return false;
-    for (std::size_t i = 0; i < got; ++i) {
-      if (buffer[i] != '\n') {
-        if (++lineLength > recordingMaxLine) return false;
-      } else {
-        ++lines;
-        lineLength = 0;
-      }
-    }
-    read += got;
-  }
-  char last[ending];
-  if (std::fseek(file, static_cast<long>(point.offset - ending), SEEK_SET) != 0 ||
-      std::fread(last, 1, ending, file) != ending || last[0] != ' ' || last[ending - 1] != '\n')
+bool chainHolds(std::FILE* file, const ChainScan& whole, const RecordingPoint& point) {
+  if (whole.marks.empty() || point.entries > whole.lines ||
+      (whole.brokenAt && *whole.brokenAt <= point.entries))
     return false;
-  std::uint32_t written = 0;
-  for (std::size_t i = 1; i + 1 < ending; ++i) {
-    int v = hexDigit(last[i]);
-    if (v < 0) return false;
-    written = written << 4 | static_cast<std::uint32_t>(v);
+  // The last mark at or before the point.
+  auto after = std::upper_bound(
+      whole.marks.begin(), whole.marks.end(), point.entries,
+      [](std::uint64_t entries, const ChainMark& mark) { return entries < mark.lines; });
+  const ChainMark& from = *std::prev(after);
+  if (from.offset > point.offset || std::fseek(file, static_cast<long>(from.offset), SEEK_SET) != 0)
+    return false;
+  LineWalk walk(file, point.offset - from.offset);
+  std::uint32_t chain = from.chain;
+  std::uint64_t lines = from.lines;
+  while (auto line = walk.next()) {
+    ++lines;
+    if (!followLine(*line, chain)) return false;
   }
-  return lines == point.entries && written == point.chain;
+  return from.offset + walk.offset() == point.offset && lines == point.entries &&
+         chain == point.chain;
 }
 
 std::string chainBreakText(const ChainScan& scan) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "recording/Recording.h"
 
@@ -10,6 +12,13 @@ namespace dw {
 
 // Each line of a recording ends with the checksum of every line up to it,
 // so reading the lines again proves that none before a point was changed.
+
+// Where the chain stood at the end of a line: after `lines` whole lines (the
+// header the first), `offset` bytes into the file.
+struct ChainMark {
+  std::uint64_t lines = 0, offset = 0;
+  std::uint32_t chain = recordingChainStart;
+};
 
 // What a pass over a recording's lines found.
 struct ChainScan {
@@ -19,23 +28,20 @@ struct ChainScan {
   // before it, counted from 1 for the header; nothing when every whole line
   // holds (a last line cut short by a kill is no break).
   std::optional<std::uint64_t> brokenAt;
-  // The point passed in stands at the end of a line, after exactly its
-  // count of entries, and carries the checksum the lines give there.
-  bool provesPoint = false;
+  // The chain at the start and then every few thousand lines, up to the
+  // break: a point is proved from the last mark before it (see chainHolds).
+  std::vector<ChainMark> marks;
 };
 
-// Reads the file from its start: every line when `until` is nothing, else
-// as far as until->offset (a checkpoint's point). The file's position is
-// left anywhere.
-ChainScan scanChain(std::FILE* file, const RecordingPoint* until = nullptr);
+// Reads the file's lines from its start to its end, following the chain.
+// The file's position is left anywhere.
+ChainScan scanChain(std::FILE* file);
 
-// For a recording whose whole scan found no break: whether the point stands
-// at the end of a line after exactly its count of entries, with the
-// checksum the lines give there. Each line up to it holds its chain, so the
-// line it ends carries that checksum itself: the lines are only counted
-// (and their lengths checked, as the scan stops at an over-long one), not
-// checked again.
-bool pointOnWholeChain(std::FILE* file, const RecordingPoint& point);
+// Whether `point` (a checkpoint's) stands on the chain a whole scan of the
+// same file followed: at the end of a line, after exactly its count of
+// entries, with the checksum the lines give there, and no break before it.
+// Only the lines after the last mark before it are read again.
+bool chainHolds(std::FILE* file, const ChainScan& whole, const RecordingPoint& point);
 
 // "damaged at entry 100 of 2,604" for a scan with a break.
 std::string chainBreakText(const ChainScan& scan);

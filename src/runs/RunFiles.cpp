@@ -98,29 +98,31 @@ std::optional<std::int64_t> seedOfRecordingName(const fs::path& recording) {
   return seed;
 }
 
-std::optional<fs::path> newestRun(const fs::path& folder) {
+std::vector<PlayedRecording> recordingsLastPlayedFirst(const fs::path& folder) {
+  std::vector<PlayedRecording> recordings;
   std::error_code error;
-  std::optional<fs::path> newest;
-  fs::file_time_type newestTime{};
   for (const auto& entry : fs::directory_iterator(folder, error)) {
-    const fs::path& path = entry.path();
     std::error_code fileError;
-    if (path.extension() != recordingExtension || !seedOfRecordingName(path) ||
-        !entry.is_regular_file(fileError))
+    if (entry.path().extension() != recordingExtension || !entry.is_regular_file(fileError))
       continue;
-    // A recording is written to as long as its run is played: the time it
-    // was last written is when the run was last played.
-    fs::file_time_type when = entry.last_write_time(fileError);
-    if (fileError) continue;
-    // A run another game plays now is passed over.
-    if (runHolder(path)) continue;
-    if (!newest || when > newestTime ||
-        (when == newestTime && path.filename() > newest->filename())) {
-      newest = path;
-      newestTime = when;
-    }
+    PlayedRecording recording{entry.path(), entry.last_write_time(fileError)};
+    if (!fileError) recording.bytes = entry.file_size(fileError);
+    if (!fileError) recordings.push_back(std::move(recording));
   }
-  return newest;
+  std::sort(recordings.begin(), recordings.end(),
+            [](const PlayedRecording& a, const PlayedRecording& b) {
+              if (a.lastPlayed != b.lastPlayed) return a.lastPlayed > b.lastPlayed;
+              return a.path.filename() > b.path.filename();
+            });
+  return recordings;
+}
+
+std::optional<fs::path> newestRun(const fs::path& folder) {
+  for (const PlayedRecording& recording : recordingsLastPlayedFirst(folder)) {
+    // A run another game plays now is passed over.
+    if (seedOfRecordingName(recording.path) && !runHolder(recording.path)) return recording.path;
+  }
+  return std::nullopt;
 }
 
 fs::path sidecarPath(const fs::path& recording, std::string_view extension) {
@@ -139,41 +141,23 @@ bool removeRun(const fs::path& recording) {
   return true;
 }
 
-namespace {
-
-struct Kept {
-  fs::path path;
-  fs::file_time_type changed;
-};
-
-}  // namespace
-
 std::size_t pruneRecordings(const fs::path& folder, std::size_t keep, const fs::path& keepAlways) {
-  std::error_code error;
-  std::vector<Kept> recordings;
   removeLeftovers(folder);
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    const fs::path& path = entry.path();
+  std::vector<fs::path> recordings;  // the run last played first
+  for (const PlayedRecording& recording : recordingsLastPlayedFirst(folder)) {
+    const fs::path& path = recording.path;
+    std::error_code error;
     // The game being recorded now counts among those kept, whatever its name,
     // and so does a run another game plays.
-    if (fs::equivalent(path, keepAlways, error) ||
-        (path.extension() == recordingExtension && runHolder(path))) {
+    if (fs::equivalent(path, keepAlways, error) || runHolder(path)) {
       if (keep > 0) --keep;
       continue;
     }
-    if (!isGameRecordingName(path.filename().string()) || !entry.is_regular_file(error)) continue;
-    auto changed = fs::last_write_time(path, error);
-    if (!error) recordings.push_back({path, changed});
+    if (isGameRecordingName(path.filename().string())) recordings.push_back(path);
   }
-  if (recordings.size() <= keep) return 0;
-  // The newest first: a game still played or continued was written last.
-  std::sort(recordings.begin(), recordings.end(), [](const Kept& a, const Kept& b) {
-    if (a.changed != b.changed) return a.changed > b.changed;
-    return a.path.filename() > b.path.filename();
-  });
   std::size_t removed = 0;
   for (std::size_t i = keep; i < recordings.size(); ++i) {
-    if (removeRun(recordings[i].path)) ++removed;
+    if (removeRun(recordings[i])) ++removed;
   }
   return removed;
 }

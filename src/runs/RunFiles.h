@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runs/UserFolders.h"
 
@@ -61,10 +62,23 @@ bool isGameRecordingName(const std::string& name);
 // The seed a recording's name gives ("...-seed42.dwrec", "...-seed-7-2.dwrec"
 // for a run continued under a free name); nothing when it names none.
 std::optional<std::int64_t> seedOfRecordingName(const std::filesystem::path& recording);
-// The run last played in `folder`: of the recordings whose name gives a
-// seed (a game was begun in them), the one last written, the later name
-// among those written at the same time; and that no other game plays now; nothing when there is
-// none.
+// A recording with when its run was last played: the time the file was
+// last written (a game writes its recording as long as it plays it), which
+// the run's summary keeps and is checked against (see runs/KeptRuns.h).
+struct PlayedRecording {
+  std::filesystem::path path;
+  std::filesystem::file_time_type lastPlayed;
+  std::uintmax_t bytes = 0;
+};
+// Every recording in `folder` (a regular "*.dwrec" file), the run last
+// played first; of two played at the same time, the later name first. The
+// one meaning of newest: F3, --continue, --runs, the past runs and pruning
+// all take the runs in this order.
+std::vector<PlayedRecording> recordingsLastPlayedFirst(const std::filesystem::path& folder);
+
+// The run last played in `folder` (see recordingsLastPlayedFirst) of those
+// whose name gives a seed (a game was begun in them) and that no other game
+// plays now; nothing when there is none.
 std::optional<std::filesystem::path> newestRun(const std::filesystem::path& folder);
 
 // A file the game keeps beside a recording: "NAME<extension>" for

@@ -38,7 +38,7 @@ RunRecorder::RunRecorder(const Game& game, const CaughtUpRun& run, const fs::pat
   lock_ = path_ == fs::path(run.path) ? run.lock : RunLock::take(path_, held);
   removeLeftovers(folder);
   writer_.resume(run.path, run.keep, path_.string());
-  checkpoints_.countFrom(run.keep.keys);
+  checkpoints_.countFrom(run.keep.keys, static_cast<std::uint64_t>(run.tally.turns()));
   keepCatchUpCheckpoint(run);
 }
 
@@ -55,7 +55,21 @@ void RunRecorder::onKey(const std::string& key) {
   // made from, typed or not: the file is made then, with everything taken
   // before.
   if (!opened_ && game_.state.levelNumber > 0) open();
+  // A clock reading since the last key may have been the one refused; then
+  // this key, which the game has not played yet.
+  noteCut(writer_.recording());
   writer_.onKey(key);
+  noteCut(writer_.recording());
+}
+
+// Takes the summary of what the recording holds once the file stops taking
+// entries (`writing` false) after it had taken them.
+void RunRecorder::noteCut(bool writing) {
+  if (wasRecording_ && !writing && !keptPart_ && tally_ != nullptr) {
+    keptPart_ = tally_->summary(game_);
+    keptPart_->ending = "cut off";
+  }
+  wasRecording_ = writing;
 }
 
 void RunRecorder::open() {
@@ -86,7 +100,11 @@ void RunRecorder::finish(const std::string& ending) {
     if (!madeAtEnd_) return;
     open();
   }
+  noteCut(writer_.recording());
+  std::uint64_t entries = writer_.point().entries;
   writer_.finish(ending);
+  // Every key is kept, but not the closing entry.
+  noteCut(writer_.point().entries > entries);
 }
 
 std::string recordedEnding(const Game& game, const char* otherwise) {

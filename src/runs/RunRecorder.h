@@ -10,6 +10,7 @@
 #include "runs/CatchUp.h"
 #include "runs/Checkpoint.h"
 #include "runs/RunLock.h"
+#include "runs/RunSummary.h"
 #include "runs/UserFolders.h"
 
 namespace dw {
@@ -74,8 +75,17 @@ class RunRecorder : public InputTap, public CheckpointTaker::Recorder {
   const std::string& error() const { return writer_.error(); }
   CheckpointTaker& checkpoints() { return checkpoints_; }
 
+  // The run's tally, read the moment the recording is cut (a full disk, a
+  // file-size limit): what the recording then holds is summed up from it,
+  // the game as it stood before the first key the file did not take.
+  void watchTally(const RunTally& tally) { tally_ = &tally; }
+  // The summary of what a recording cut after it began holds, ending "cut
+  // off"; nothing while it is whole, or when it never began.
+  const std::optional<RunSummary>& keptPart() const { return keptPart_; }
+
  private:
   void open();
+  void noteCut(bool writing);
   void keepCatchUpCheckpoint(const CaughtUpRun& run);
 
   const Game& game_;
@@ -89,6 +99,9 @@ class RunRecorder : public InputTap, public CheckpointTaker::Recorder {
   CheckpointTaker checkpoints_;
   // The run is this game's while it plays (see runs/RunLock.h).
   std::shared_ptr<RunLock> lock_;
+  const RunTally* tally_ = nullptr;
+  bool wasRecording_ = false;
+  std::optional<RunSummary> keptPart_;
 };
 
 // The words a recording's closing entry gives for how the game ended:

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/VisibleText.h"
+#include "recording/Recording.h"
 
 namespace dw {
 
@@ -73,9 +74,9 @@ void RunTally::onKeyRead(const Game& game) {
   if (next_) next_->onKeyRead(game);
 }
 
-void RunTally::carryOn(const RunSummary& before) {
-  deepest_ = std::max(deepest_, before.deepestLevel);
-  turns_ += before.turns;
+void RunTally::carryOn(std::int64_t turns, std::int32_t deepestLevel) {
+  deepest_ = std::max(deepest_, deepestLevel);
+  turns_ += turns;
 }
 
 RunSummary RunTally::summary(const Game& game) const {
@@ -106,11 +107,12 @@ std::string countText(std::int64_t value) {
   return value < 0 ? "-" + out : out;
 }
 
-std::string summaryFileText(const RunSummary& summary, std::string_view build,
-                            std::uintmax_t recordingBytes) {
+std::string summaryFileText(const StoredSummary& stored) {
+  const RunSummary& summary = stored.summary;
   std::string text(summaryMagic);
-  text += "\nbuild=" + std::string(build);
-  text += "\nrecording-bytes=" + std::to_string(recordingBytes);
+  text += "\nbuild=" + stored.build;
+  text += "\nrecording-bytes=" + std::to_string(stored.recordingBytes);
+  text += "\nlast-played=" + std::to_string(stored.lastPlayed);
   text += "\nplayed=" + std::string(summary.played ? "yes" : "no");
   text += "\nseed=" + (summary.seed ? std::to_string(*summary.seed) : std::string("-"));
   text += "\nlevel=" + std::to_string(summary.deepestLevel);
@@ -125,7 +127,7 @@ std::optional<StoredSummary> parseSummaryFile(std::string_view text) {
   if (text.size() > 4096 || text.substr(0, summaryMagic.size() + 1) != "dwrun 1\n")
     return std::nullopt;
   auto fields = summaryFields(text.substr(summaryMagic.size() + 1));
-  if (!fields || fields->size() != 9) return std::nullopt;
+  if (!fields || fields->size() != 10) return std::nullopt;
   auto field = [&](std::string_view key) -> std::string_view {
     auto it = fields->find(key);
     return it == fields->end() ? std::string_view() : std::string_view(it->second);
@@ -133,12 +135,14 @@ std::optional<StoredSummary> parseSummaryFile(std::string_view text) {
   StoredSummary out;
   out.build = std::string(field("build"));
   auto bytes = wholeNumber<std::uintmax_t>(field("recording-bytes"), 0, UINTMAX_MAX);
+  auto lastPlayed = wholeNumber<std::int64_t>(field("last-played"), INT64_MIN, INT64_MAX);
   auto level = wholeNumber<std::int32_t>(field("level"), 0, INT32_MAX);
-  auto turns = wholeNumber<std::int64_t>(field("turns"), 0, INT64_MAX);
+  // No run has more turns than a recording can hold keys.
+  auto turns = wholeNumber<std::int64_t>(field("turns"), 0, recordingMaxBytes);
   auto gold = wholeNumber<std::int32_t>(field("gold"), INT32_MIN, INT32_MAX);
   auto standing = wholeNumber<int>(field("standing"), 0, maxMembers);
   std::string_view played = field("played"), seed = field("seed"), ended = field("ended");
-  if (!plainWord(out.build) || !bytes || !level || !turns || !gold || !standing ||
+  if (!plainWord(out.build) || !bytes || !lastPlayed || !level || !turns || !gold || !standing ||
       (played != "yes" && played != "no") || !plainWord(ended))
     return std::nullopt;
   if (seed != "-") {
@@ -147,6 +151,7 @@ std::optional<StoredSummary> parseSummaryFile(std::string_view text) {
     out.summary.seed = *value;
   }
   out.recordingBytes = *bytes;
+  out.lastPlayed = *lastPlayed;
   out.summary = {out.summary.seed,   *level,         *turns, *gold, *standing,
                  std::string(ended), played == "yes"};
   return out;

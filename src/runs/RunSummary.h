@@ -37,12 +37,10 @@ class RunTally : public GameObserver {
   void onCycle(const Game& game) override;
   void onKeyRead(const Game& game) override;
 
-  // A run taken up again goes on from its summary before the break (its
-  // turns and deepest level); or, when that is not known, from unknown
-  // turns, which the summary at the end then takes from the recording.
-  void carryOn(const RunSummary& before);
-  void carryOnUnknown() { unknownBefore_ = true; }
-  bool unknownBefore() const { return unknownBefore_; }
+  // A run taken up again from a checkpoint goes on from the turns and the
+  // deepest level the run had there.
+  void carryOn(std::int64_t turns, std::int32_t deepestLevel);
+  std::int64_t turns() const { return turns_; }
 
   // A game has begun: its first level was made.
   bool started() const { return deepest_ > 0; }
@@ -54,7 +52,6 @@ class RunTally : public GameObserver {
   GameObserver* next_;
   std::int32_t deepest_ = 0;
   std::int64_t turns_ = 0;
-  bool unknownBefore_ = false;
 };
 
 // The ending as the summary words it, from a recording's closing entry
@@ -66,15 +63,17 @@ std::string endingOfRecording(std::string_view closingEntry);
 std::string countText(std::int64_t value);
 
 // The summary as the file beside the recording holds it: key=value lines,
-// with the build that wrote it and the size of the recording it was made
-// from, so a changed recording or another build is told apart.
-std::string summaryFileText(const RunSummary& summary, std::string_view build,
-                            std::uintmax_t recordingBytes);
+// with the build that wrote it, and the size of the recording it was made
+// from and when that was last played (the time the recording was last
+// written, in nanoseconds of the file clock), so a changed recording or another
+// build is told apart.
 struct StoredSummary {
   RunSummary summary;
   std::string build;
   std::uintmax_t recordingBytes = 0;
+  std::int64_t lastPlayed = 0;
 };
+std::string summaryFileText(const StoredSummary& stored);
 // Reads a summary file's text; nothing when it is not one, or is damaged.
 std::optional<StoredSummary> parseSummaryFile(std::string_view text);
 

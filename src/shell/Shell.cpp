@@ -123,38 +123,33 @@ Shell::~Shell() = default;
 int Shell::play(CaughtUpRun* caughtUp) {
   if (!caughtUp) offerNewestRun();
   Game game(platform_);
-  // A run taken up goes on with the tally of its first part, read before its
-  // recording is written anew.
-  tally_ = caughtUp ? caughtUpTally_.value_or(tallyGoingOn(caughtUp->path)) : RunTally();
-  caughtUpTally_.reset();
+  // A run taken up goes on with the tally of its first part.
+  tally_ = caughtUp ? caughtUp->tally : RunTally();
   if (record_) {
     std::filesystem::path folder = recordingsFolder(env_);
     recorder_ = caughtUp ? std::make_unique<RunRecorder>(game, *caughtUp, folder)
                          : std::make_unique<RunRecorder>(game, RunRecorder::InFolder{folder});
     recorder_->checkpoints().setCompanion(&checkpointLog_);
     if (recordingSink_) recorder_->setLineSink(recordingSink_);
+    recorder_->watchTally(tally_);
     recordingTold_ = !recorder_->error().empty();
     if (recordingTold_) tell("Not recorded: " + recorder_->error());
     platform_.setInputTap(recorder_.get());
   }
   if (caughtUp) copyGame(*caughtUp->game, game);
   int code = run(game, caughtUp != nullptr);
-  std::filesystem::path recording;
-  std::string recordingError = "recording is off";
   if (recorder_) {
     platform_.setInputTap(nullptr);
     // A run left for another (F4) ends as a quit does, but every key of it
     // counts: no Escape ended it.
     recorder_->finish(picked_ ? leftEnding : recordedEnding(game));
-    recording = recorder_->path();
-    recordingError = recorder_->error();
   }
   onStartScreen_ = false;
   if (continueAsked_) {
     continueAsked_ = false;
     return continueChosen(*offer_);
   }
-  endOfRun_ = closeRun(tally_, game, recording, recordingError,
+  endOfRun_ = closeRun(tally_, game, record_ ? recorder_.get() : nullptr,
                        front_.frontKind() == FrontKind::terminal, picked_ ? leftEnding : "");
   if (picked_) return continueChosen(*std::exchange(picked_, std::nullopt));
   return code;
@@ -180,18 +175,16 @@ void Shell::offerNewestRun() {
 // notice, and Escape (or the front-end going) stops it with nothing written.
 std::optional<CaughtUpRun> Shell::catchUp(const std::string& path, bool force, std::string& error) {
   log_.clear();
-  RunTally tally;
-  LogAndTally listener(tally, log_);
+  LogKeeper listener(log_);
   CatchUpWatch watch;
   watch.observer = &listener;
-  // Each attempt starts the log and the tally afresh: from what was kept
-  // beside the checkpoint, or from the run's start when nothing whole was.
+  // Each attempt starts the log afresh: from what was kept beside the
+  // checkpoint, or from the run's start when nothing whole was.
   watch.begin = [&](const std::optional<RecordingPoint>& from) {
     log_.clear();
-    tally = RunTally();
     if (!from) return true;
     auto kept = readCheckpointLog(path, *from);
-    return kept && restoreCheckpointLog(*kept, log_, tally);
+    return kept && restoreCheckpointLog(*kept, log_);
   };
   watch.progress = [this](const CatchUpProgress& progress) { return showCatchUp(progress); };
   catchingUp_ = true;
@@ -201,11 +194,10 @@ std::optional<CaughtUpRun> Shell::catchUp(const std::string& path, bool force, s
   platform_.setKeyGate(nullptr);
   catchingUp_ = false;
   front_.setNotice("");
-  // The log and the tally are whole, from the run's start or from what was
-  // kept beside its checkpoint, and are kept beside the next one.
+  // The log is whole, from the run's start or from what was kept beside its
+  // checkpoint, and is kept beside the next one.
   if (run) {
-    caughtUpTally_ = tally;
-    run->companion = CheckpointLog(log_, tally).companionBytes(*run->game);
+    run->companion = CheckpointLog(log_).companionBytes(*run->game);
   } else {
     log_.clear();  // a catch-up stopped or refused leaves nothing of its run
   }
@@ -265,7 +257,7 @@ std::string Shell::recordingPath() const {
 }
 
 std::optional<RunSummary> Shell::summarySoFar() const {
-  if (game_ == nullptr || watch_ || tally_.unknownBefore()) return std::nullopt;
+  if (game_ == nullptr || watch_) return std::nullopt;
   return tally_.summary(*game_);
 }
 
@@ -407,6 +399,8 @@ void Shell::onLevel(const Game& game) {
 
 void Shell::onCycle(const Game& game) {
   tally_.onCycle(game);
+  // The checkpoints keep the run's turns too.
+  if (recorder_) recorder_->checkpoints().onCycle(game);
   log_.onCycle(game);
   afterTurn();
   if (turnWatcher_) turnWatcher_(game, log_);

@@ -144,17 +144,14 @@ class Shell : public ShellEvents, public KeyGate, public GameObserver {
   bool recordingTold_ = false;
   std::unique_ptr<WatchPace> watch_;
   RunTally tally_;
-  // What is kept beside each checkpoint of the run recorded: its log and
-  // its tally.
-  CheckpointLog checkpointLog_{log_, tally_};
+  // What is kept beside each checkpoint of the run recorded: its log.
+  CheckpointLog checkpointLog_{log_};
   // The runs the past-runs panel offers, in its order, and the one picked.
   std::vector<std::string> pickable_;
   std::optional<std::string> picked_;
-  // While a run is caught up, and whether Escape stopped it; the tally of a
-  // run caught up from its start.
+  // While a run is caught up, and whether Escape stopped it.
   bool catchingUp_ = false;
   bool stopAsked_ = false;
-  std::optional<RunTally> caughtUpTally_;
   const Game* game_ = nullptr;  // while a game runs
   std::string endOfRun_;
   bool partyDown_ = false;

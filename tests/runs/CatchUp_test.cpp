@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
 #include "frame/RunGame.h"
 #include "recording/Fingerprint.h"
+#include "runs/KeptRuns.h"
 #include "runs/RunFiles.h"
 #include "runs/RunRecorder.h"
 #include "support/TestGame.h"
@@ -56,11 +58,14 @@ class ContinueRun : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(folder_); }
 
-  void record(const fs::path& path, const std::string& keys) {
+  // Records keys into path, checkpointed every 64 keys; `data` is the
+  // fingerprint of the files it says it was played on.
+  void record(const fs::path& path, const std::string& keys,
+              std::uint64_t data = gameFilesFingerprint("")) {
     HeadlessPlatform platform(keys);
     Game game(platform);
-    RunRecorder recorder(game, RunRecorder::InFile{path});
-    CheckpointTaker checkpoints(recorder, gameFilesFingerprint(""), nullptr, 64);
+    RunRecorder recorder(game, RunRecorder::InFile{path}, data);
+    CheckpointTaker checkpoints(recorder, data, nullptr, 64);
     game.observer = &checkpoints;
     platform.setInputTap(&recorder);
     runGame(game);
@@ -185,6 +190,136 @@ std::string fileText(const fs::path& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// The turns a run of these keys takes, played at once.
+std::int64_t turnsOf(const std::string& keys) {
+  HeadlessPlatform platform(keys);
+  Game game(platform);
+  RunTally tally;
+  game.observer = &tally;
+  runGame(game);
+  return tally.turns();
+}
+
+// Takes the run at `path` up, plays `more` keys on as the shell does (its
+// tally, the recorder and its checkpoints watching) and ends it: the line
+// for stderr. The run is let go of afterwards.
+std::string goOn(const fs::path& path, bool force, const std::string& more, bool& fromCheckpoint) {
+  std::string error;
+  auto caught = catchUpRun(path.string(), force, error);
+  EXPECT_TRUE(caught) << error;
+  if (!caught) return error;
+  fromCheckpoint = caught->fromCheckpoint;
+  HeadlessPlatform live(more);
+  Game game(live);
+  copyGame(*caught->game, game);
+  RunTally tally = caught->tally;
+  RunRecorder recorder(game, *caught, path.parent_path(), gameFilesFingerprint(""));
+  recorder.watchTally(tally);
+  recorder.checkpoints().setNext(&tally);
+  game.observer = &recorder.checkpoints();
+  live.setInputTap(&recorder);
+  resumeGame(game);
+  recorder.finish(recordedEnding(game));
+  return closeRun(tally, game, &recorder, true);
+}
+
+TEST_F(ContinueRun, QuittingAContinuedRunSumsItUpFromItsCheckpointNotItsRecording) {
+  const fs::path run = folder_ / "recordings" / "2026-01-01-000000-seed7.dwrec";
+  fs::rename(folder_ / "run-seed42.dwrec", run);
+  fs::rename(checkpointPathOf(folder_ / "run-seed42.dwrec"), checkpointPathOf(run));
+  const std::uint64_t data = gameFilesFingerprint("");
+  ASSERT_FALSE(storedSummary(run));  // no summary to go on from
+
+  // Quit at once, then again after 30 keys more, each time without a
+  // summary beside it (as after a kill): the summary written is the one the whole recording gives
+  // played, and the line says its turns.
+  for (const std::string& more : {std::string("\x1b"), walk(30, 3) + "\x1b"}) {
+    fs::remove(summaryPathOf(run));
+    bool fromCheckpoint = false;
+    std::string line = goOn(run, false, more, fromCheckpoint);
+    EXPECT_TRUE(fromCheckpoint);
+    auto written = storedSummary(run);
+    auto played = summarizeRecording(run, data);
+    ASSERT_TRUE(written && played) << line;
+    EXPECT_EQ(*written, *played);
+    EXPECT_EQ(written->ending, "quit");
+    EXPECT_NE(line.find(", " + countText(played->turns) + " turns; to go on"), std::string::npos)
+        << line;
+  }
+
+  // Made from the checkpoint, never from the recording: a checkpoint that
+  // counts 5 turns fewer gives a summary 5 turns short.
+  const std::int64_t turns = storedSummary(run)->turns;
+  HeadlessPlatform scratch;
+  Game game(scratch);
+  CheckpointPlace place;
+  std::string why;
+  ASSERT_TRUE(restoreCheckpoint(fileText(checkpointPathOf(run)), game, place, why)) << why;
+  place.turns -= 5;
+  std::ofstream(checkpointPathOf(run), std::ios::binary) << saveCheckpoint(game, place);
+  bool fromCheckpoint = false;
+  goOn(run, false, "\x1b", fromCheckpoint);
+  EXPECT_TRUE(fromCheckpoint);
+  EXPECT_EQ(storedSummary(run)->turns, turns - 5);
+}
+
+TEST_F(ContinueRun, ASummaryHoldsForItsRecordingAsLastPlayedAndTheRunsGoInThatOrder) {
+  const fs::path folder = folder_ / "recordings";
+  const fs::path run = folder / "2026-01-01-000000-seed7.dwrec";
+  fs::rename(folder_ / "run-seed42.dwrec", run);
+  fs::rename(checkpointPathOf(folder_ / "run-seed42.dwrec"), checkpointPathOf(run));
+  bool fromCheckpoint = false;
+  goOn(run, false, "\x1b", fromCheckpoint);
+  const auto summary = storedSummary(run);
+  ASSERT_TRUE(summary);
+
+  // The same bytes, last played at another time: the summary no longer
+  // holds, and listing the runs makes it again for the recording as it is.
+  const auto now = fs::file_time_type::clock::now();
+  fs::last_write_time(run, now - std::chrono::hours(3));
+  EXPECT_FALSE(storedSummary(run));
+  const fs::path other = folder / "2026-01-09-000000-seed7.dwrec";
+  fs::copy_file(run, other);
+  fs::last_write_time(other, now - std::chrono::hours(5));
+  auto runs = keptRuns(folder);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].file, run.filename());
+  EXPECT_EQ(runs[0].summary, *summary);
+  EXPECT_EQ(storedSummary(run), summary);
+  EXPECT_EQ(newestRun(folder), run);
+
+  // Played later, the other run comes first everywhere, and is kept first.
+  fs::last_write_time(other, now);
+  EXPECT_EQ(newestRun(folder), other);
+  EXPECT_EQ(keptRuns(folder)[0].file, other.filename());
+  EXPECT_EQ(pruneRecordings(folder, 1, {}), 1u);
+  EXPECT_TRUE(fs::exists(other));
+  EXPECT_FALSE(fs::exists(run) || fs::exists(summaryPathOf(run)));
+}
+
+TEST_F(ContinueRun, AForcedContinueOnOtherDataTellsItsRealTurns) {
+  // The run was played on other files: continued only with force, from its
+  // start the first time (its checkpoints were taken on those files), from
+  // the checkpoint that continue took the second, each time with the turns
+  // its keys give here.
+  const fs::path run = folder_ / "recordings" / "2026-01-01-000000-seed7.dwrec";
+  record(run, keys_ + "\x1b", 0x1234);
+  std::string keys = keys_;
+  for (bool second : {false, true}) {
+    fs::remove(summaryPathOf(run));  // as after a kill
+    bool fromCheckpoint = false;
+    std::string line = goOn(run, true, walk(10, 11) + "\x1b", fromCheckpoint);
+    keys += walk(10, 11);
+    const std::int64_t turns = turnsOf(keys);
+    EXPECT_EQ(fromCheckpoint, second);
+    auto written = storedSummary(run);
+    ASSERT_TRUE(written) << line;
+    EXPECT_TRUE(written->played);
+    EXPECT_EQ(written->turns, turns);
+    EXPECT_NE(line.find(", " + countText(turns) + " turns; to go on"), std::string::npos) << line;
+  }
 }
 
 TEST_F(ContinueRun, ADamagedRecordingIsNeverCutShorter) {

@@ -6,6 +6,9 @@
 # seed, the level, the turns and the command that takes it up again; and
 # `duskwarren --runs` lists it with seed 42 and the deepest level its trace
 # reaches, the same once its summary is gone (made again from the recording).
+# A run whose recording a file-size limit cuts is told as the file holds it:
+# the summary, --runs and the exit line give the turns up to its last key
+# kept, "cut off", and the line says the run is kept in part.
 source "$(dirname "$0")/terminal_lib.sh"
 require_tmux
 require_game
@@ -84,4 +87,37 @@ list_runs rebuilt
 [ -f "$summary" ] || fail "the summary was not made again"
 cmp -s "$WORK/written.txt" "$WORK/rebuilt.txt" ||
   fail "the summary made again from the recording lists otherwise: $(diff "$WORK/written.txt" "$WORK/rebuilt.txt")"
+
+# A run under a file-size limit of 2 KiB: 400 moves, of which the recording
+# keeps some hundred keys.
+rm -rf "$recordings"
+moves=$(for i in $(seq 20); do printf '66662222444488886624'; done)
+start_game 80 30 "ulimit -f 2; '$DUSKWARREN' --terminal --seed 42 2>'$WORK/cut.err'"
+expect_screen "$WORK/compass.txt" "--seed 42 under a size limit"
+keys Space
+keys -l "$moves"
+keys Escape
+expect_end 0 "Escape in the run cut short"
+stop_server
+cut=$(ls "$recordings"/*.dwrec 2>/dev/null)
+[ -f "$cut" ] || die "the run cut short left no recording: $(ls -la "$recordings" 2>&1)"
+table() {
+  (cd "$DUSKWARREN_RUNTIME_DIR" && "$DUSKWARREN" --runs) 2>&1 | sed -n 2p | tr -s ' '
+}
+written=$(table)
+rm -f "${cut%.dwrec}.dwrun"
+rebuilt=$(table)
+turns=$(echo "$rebuilt" | cut -d' ' -f5)
+if [ "$written" = "$rebuilt" ] && [[ "$rebuilt" == *" cut off $(basename "$cut")" ]] &&
+  [ "${turns//,/}" -lt ${#moves} ]; then
+  note "--runs lists what the cut recording holds, as written and made again: $rebuilt"
+else
+  fail "--runs lists '$written' as written, '$rebuilt' made again from the recording"
+fi
+line=$(cat "$WORK/cut.err")
+if [[ "$line" == "duskwarren: seed 42, level 1, $turns turns; kept in part, of ${#moves} turns played ("*"(ulimit -f)); to go on: duskwarren --terminal --continue $cut" ]]; then
+  note "the end of the run says: $line"
+else
+  fail "the end of the cut run says '$line', wanted $turns turns kept in part of ${#moves}"
+fi
 finish

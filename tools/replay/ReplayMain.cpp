@@ -261,14 +261,14 @@ std::optional<int> checkPlayed(const Options& o, const dw::Game& game,
 }
 
 // The run recorded with --record, with checkpoints beside it as play keeps
-// them (each with the log and the tally the game keeps beside it), and one
+// them (each with the log the game keeps beside it), and one
 // where the run goes on when it is continued, so that takes no replay.
 class RecordedRun : public dw::GameObserver {
  public:
   RecordedRun(dw::Game& game, dw::HeadlessPlatform& platform, const std::string& path)
       : platform_(platform),
         writer_(game, dw::RunRecorder::InFile{path}),
-        keeper_(tally_, log_, game.observer) {
+        keeper_(log_, game.observer) {
     platform.setInputTap(&writer_);
     writer_.checkpoints().setCompanion(&companion_);
     writer_.checkpoints().setNext(this);
@@ -309,9 +309,8 @@ class RecordedRun : public dw::GameObserver {
   dw::HeadlessPlatform& platform_;
   dw::RunRecorder writer_;
   dw::MessageLog log_;
-  dw::RunTally tally_;
-  dw::LogAndTally keeper_;
-  dw::CheckpointLog companion_{log_, tally_};
+  dw::LogKeeper keeper_;
+  dw::CheckpointLog companion_{log_};
   std::optional<dw::TakenCheckpoint> beforeLastKey_;
 };
 
