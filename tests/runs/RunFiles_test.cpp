@@ -4,8 +4,10 @@
 #include "runs/RunFiles.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +15,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/WindowsApi.h"
 #include "runs/RunLock.h"
 #include "runs/UserFolders.h"
 #include "support/TempFolder.h"
@@ -146,10 +149,24 @@ namespace {
 
 // A process that has ended, for the names of its files.
 long goneProcess() {
+#ifdef _WIN32
+  // Its handle stays open, so that no new process takes its number.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  std::wstring line = L"cmd.exe /c exit";
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &child))
+    return 0;
+  ::WaitForSingleObject(child.hProcess, INFINITE);
+  ::CloseHandle(child.hThread);
+  return static_cast<long>(child.dwProcessId);
+#else
   pid_t child = fork();
   if (child == 0) _exit(0);
   waitpid(child, nullptr, 0);
   return child;
+#endif
 }
 
 TEST(RunLocks, AHeldRunIsPassedOverAndOnlyLeftoversOfNoLiveGameGo) {
