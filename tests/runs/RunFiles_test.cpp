@@ -35,6 +35,26 @@ Environment fakeEnvironment(std::map<std::string, std::string> values) {
   };
 }
 
+#ifdef _WIN32
+// Windows keeps the player's folders by its own variables, wide, read as
+// UTF-8; the home folder is written "~" with either separator after it.
+TEST(PlayerFolders, SettingsAndRunsComeFromTheWindowsVariables) {
+  const std::string home = "C:\\Users\\Zo\u00eb";
+  auto env = fakeEnvironment({{"USERPROFILE", home},
+                              {"APPDATA", home + "\\AppData\\Roaming"},
+                              {"LOCALAPPDATA", "D:\\Local"},
+                              {"XDG_DATA_HOME", "C:\\xdg"}});
+  EXPECT_EQ(gameSettingsFolder(env), pathOfText(home + "\\AppData\\Roaming\\Duskwarren"));
+  EXPECT_EQ(gameRunsFolder(env), fs::path("D:\\Local\\Duskwarren"));
+  EXPECT_EQ(recordingsFolder(env), fs::path("D:\\Local\\Duskwarren\\recordings"));
+  // A relative folder counts as unset.
+  auto relative = fakeEnvironment({{"USERPROFILE", home}, {"LOCALAPPDATA", "Local"}});
+  EXPECT_EQ(gameRunsFolder(relative), pathOfText(home + "\\AppData\\Local\\Duskwarren"));
+  EXPECT_EQ(shortPath(pathOfText(home + "\\Pictures\\\u00e9t\u00e9.png"), env),
+            "~\\Pictures\\\u00e9t\u00e9.png");
+  EXPECT_EQ(processEnvironment()("DUSKWARREN_NO_SUCH_VARIABLE"), std::nullopt);
+}
+#else
 TEST(PlayerFolders, PicturesComeFromTheEnvironmentThenTheDesktopsListThenHome) {
   TempFolder temp;
   std::string home = (temp.path / "home").string();
@@ -60,6 +80,7 @@ TEST(PlayerFolders, PicturesComeFromTheEnvironmentThenTheDesktopsListThenHome) {
   EXPECT_EQ(shortPath(fs::path(home) / "Bilder/a.png", fakeEnvironment({{"HOME", home}})),
             "~/Bilder/a.png");
 }
+#endif
 
 TEST(Recordings, TheNewestAreKeptAndNothingElseIsTouched) {
   TempFolder temp;

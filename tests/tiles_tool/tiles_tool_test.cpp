@@ -91,7 +91,7 @@ void writePng(const fs::path& path, int w, int h, png_uint_32 format,
   image.height = static_cast<png_uint_32>(h);
   image.format = format;
   image.colormap_entries = static_cast<png_uint_32>(colormapEntries);
-  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0,
+  ASSERT_TRUE(png_image_write_to_file(&image, path.string().c_str(), 0, pixels.data(), 0,
                                       colormap.empty() ? nullptr : colormap.data()))
       << image.message;
 }
@@ -117,7 +117,7 @@ PaletteRead readPaletteIndices(const fs::path& path) {
   PaletteRead r;
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  EXPECT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << image.message;
+  EXPECT_TRUE(png_image_begin_read_from_file(&image, path.string().c_str())) << image.message;
   EXPECT_TRUE(image.format & PNG_FORMAT_FLAG_COLORMAP);
   image.format = PNG_FORMAT_RGB_COLORMAP;
   r.width = static_cast<int>(image.width);
