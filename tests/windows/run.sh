@@ -77,6 +77,7 @@ WRAP
 }
 
 golden_games() {
+  wine_server_keep || return 1
   bench/same-traces.sh "$linux_replay" "$WORK/replay-wine" "$linux_game"
 }
 
@@ -84,6 +85,7 @@ golden_games() {
 # traces agree.
 recordings_cross() {
   local keys name bad=0 from to
+  wine_server_keep || return 1
   for keys in tests/golden/games/*.keys; do
     name=$(basename "$keys" .keys)
     for from in linux wine; do
