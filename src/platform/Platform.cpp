@@ -105,14 +105,9 @@ std::string Platform::dateText() {
 }
 
 std::string hostPath(const std::string& gamePath) {
-#ifdef _WIN32
-  const char other = '/', native = '\\';
-#else
-  const char other = '\\', native = '/';
-#endif
   std::string path = gamePath;
   for (char& c : path) {
-    if (c == other) c = native;
+    if (c == '\\') c = '/';
   }
   return path;
 }

@@ -159,8 +159,7 @@ class Platform {
 // The words for a game file over maxFileBytes.
 std::string gameFileTooLong(const std::string& path);
 
-// Maps a game path ("res\party.dat") to the host's: "res/party.dat", and on
-// Windows "res\party.dat" with every separator a backslash.
+// Maps a game path ("res\party.dat") to the host's ("res/party.dat").
 std::string hostPath(const std::string& gamePath);
 
 // The machine's own clock, for backends that run on one: seconds since local
