@@ -42,8 +42,9 @@ unix_path() {
 appdata=$(unix_path '%APPDATA%')
 localappdata=$(unix_path '%LOCALAPPDATA%')
 mkdir -p "$appdata/Duskwarren" "$localappdata/Duskwarren/recordings"
-echo "window-scale = 3" >"$appdata/Duskwarren/settings.txt"
-echo "a run" >"$localappdata/Duskwarren/recordings/run.dwr"
+run=2026-12-01-100000-seed7.dwrec
+echo "view-4-3 = on" >"$appdata/Duskwarren/settings"
+echo "a run" >"$localappdata/Duskwarren/recordings/$run"
 
 shortcuts() {
   find "$WINEPREFIX/drive_c" -name Duskwarren.lnk
@@ -95,8 +96,8 @@ install_uninstall() {
   fi
   [ -z "$(shortcuts)" ] || fail "shortcuts are left: $(shortcuts)"
   [ "$(uninstall_entry)" -eq 0 ] || fail "the uninstall entry is left"
-  [ "$(cat "$appdata/Duskwarren/settings.txt")" = "window-scale = 3" ] || fail "the settings are gone"
-  [ "$(cat "$localappdata/Duskwarren/recordings/run.dwr")" = "a run" ] || fail "the player's run is gone"
+  [ "$(cat "$appdata/Duskwarren/settings")" = "view-4-3 = on" ] || fail "the settings are gone"
+  [ "$(cat "$localappdata/Duskwarren/recordings/$run")" = "a run" ] || fail "the player's run is gone"
 }
 
 install_uninstall "" "my-picture.png"

@@ -1,13 +1,5 @@
 #include "platform/DataFolder.h"
 
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
-
 #include <cstring>
 #include <iostream>
 #include <system_error>
@@ -15,6 +7,7 @@
 
 #include "platform/Platform.h"
 #include "platform/VisibleText.h"
+#include "platform/WindowsApi.h"
 
 namespace dw {
 

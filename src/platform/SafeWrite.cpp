@@ -14,15 +14,11 @@
 #include <vector>
 
 #ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <io.h>
-#include <windows.h>
 #endif
 
 #include "platform/CappedRead.h"
+#include "platform/WindowsApi.h"
 
 namespace dw {
 

@@ -1,88 +1,174 @@
 #include "runs/RunLock.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
-#include "runs/RunFiles.h"
-
-#ifndef _WIN32
-#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#else
 #include <sys/file.h>
 #include <unistd.h>
 #endif
+
+#include "platform/WindowsApi.h"
+#include "runs/RunFiles.h"
 
 namespace dw {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The lock itself, and the process it names in the first bytes of the lock
+// file, are all that differ between the systems.
+enum class Hold { taken, held, none };
+
 #ifdef _WIN32
 
-// Windows keeps no advisory locks here: every run counts as free.
-RunLock::~RunLock() = default;
-std::unique_ptr<RunLock> RunLock::take(const fs::path&, std::string&) {
-  return unheld();
+// A lock on Windows keeps every other handle from the bytes it covers, so it
+// covers one byte far past the process named at the start of the file,
+// where a file never reaches. The system lets go of it when its process ends.
+constexpr DWORD lockOffsetHigh = 1;
+
+HANDLE handleOf(int fd) {
+  return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
 }
-std::optional<long> runHolder(const fs::path&) {
-  return std::nullopt;
+
+int openLockFile(const fs::path& path, bool create) {
+  const int flags = create ? (_O_RDWR | _O_CREAT) : _O_RDONLY;
+  return ::_wopen(path.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
-std::size_t removeLeftovers(const fs::path&) {
-  return 0;
+
+Hold lockFile(int fd, bool exclusive) {
+  OVERLAPPED where{};
+  where.OffsetHigh = lockOffsetHigh;
+  DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+  if (::LockFileEx(handleOf(fd), flags, 0, 1, 0, &where)) return Hold::taken;
+  DWORD error = ::GetLastError();
+  return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? Hold::held : Hold::none;
+}
+
+void unlockFile(int fd) {
+  OVERLAPPED where{};
+  where.OffsetHigh = lockOffsetHigh;
+  ::UnlockFileEx(handleOf(fd), 0, 1, 0, &where);
+}
+
+void closeLockFile(int fd) {
+  ::_close(fd);
+}
+
+long readAt0(int fd, char* text, unsigned size) {
+  if (::_lseeki64(fd, 0, SEEK_SET) != 0) return -1;
+  return ::_read(fd, text, size);
+}
+
+void writeAt0(int fd, const std::string& text) {
+  if (::_chsize_s(fd, 0) != 0 || ::_lseeki64(fd, 0, SEEK_SET) != 0) return;
+  (void)::_write(fd, text.data(), static_cast<unsigned>(text.size()));
+}
+
+long ownProcess() {
+  return static_cast<long>(::GetCurrentProcessId());
+}
+
+bool processGone(long pid) {
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr) return ::GetLastError() == ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  bool gone = ::GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  ::CloseHandle(process);
+  return gone;
 }
 
 #else
 
-namespace {
+int openLockFile(const fs::path& path, bool create) {
+  const int flags = create ? (O_RDWR | O_CREAT) : (O_RDONLY | O_NONBLOCK);
+  return ::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0644);
+}
+
+Hold lockFile(int fd, bool exclusive) {
+  if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) return Hold::taken;
+  return errno == EWOULDBLOCK ? Hold::held : Hold::none;
+}
+
+void unlockFile(int fd) {
+  ::flock(fd, LOCK_UN);
+}
+
+void closeLockFile(int fd) {
+  ::close(fd);
+}
+
+long readAt0(int fd, char* text, unsigned size) {
+  return static_cast<long>(::pread(fd, text, size, 0));
+}
+
+void writeAt0(int fd, const std::string& text) {
+  if (::ftruncate(fd, 0) == 0) (void)!::pwrite(fd, text.data(), text.size(), 0);
+}
+
+long ownProcess() {
+  return static_cast<long>(::getpid());
+}
+
+bool processGone(long pid) {
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+#endif
 
 // The process a lock file names; 0 when it names none.
 long namedProcess(int fd) {
   char text[24] = {};
-  ssize_t got = ::pread(fd, text, sizeof text - 1, 0);
+  long got = readAt0(fd, text, sizeof text - 1);
   if (got <= 0) return 0;
   char* end = nullptr;
   long pid = std::strtol(text, &end, 10);
   return pid > 0 && end != text ? pid : 0;
 }
 
-void nameProcess(int fd) {
-  std::string text = std::to_string(static_cast<long>(::getpid())) + "\n";
-  if (::ftruncate(fd, 0) == 0) (void)!::pwrite(fd, text.data(), text.size(), 0);
-}
-
 }  // namespace
 
 RunLock::~RunLock() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) closeLockFile(fd_);
 }
 
 std::unique_ptr<RunLock> RunLock::take(const fs::path& recording, std::string& error) {
-  const std::string path = lockPathOf(recording).string();
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0644);
+  int fd = openLockFile(lockPathOf(recording), true);
   // A folder that takes no lock file cannot be shared by two games either:
   // the run is played unheld.
   if (fd < 0) return unheld();
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    const bool held = errno == EWOULDBLOCK;
-    long holder = held ? namedProcess(fd) : 0;
-    ::close(fd);
+  Hold hold = lockFile(fd, true);
+  if (hold != Hold::taken) {
+    long holder = hold == Hold::held ? namedProcess(fd) : 0;
+    closeLockFile(fd);
     // A file system without locks: played unheld, as above.
-    if (!held) return unheld();
+    if (hold == Hold::none) return unheld();
     error = "that run is being played (process " + std::to_string(holder) + ")";
     return nullptr;
   }
-  nameProcess(fd);
+  writeAt0(fd, std::to_string(ownProcess()) + "\n");
   return std::unique_ptr<RunLock>(new RunLock(fd));
 }
 
 std::optional<long> runHolder(const fs::path& recording) {
-  const std::string path = lockPathOf(recording).string();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
+  int fd = openLockFile(lockPathOf(recording), false);
   if (fd < 0) return std::nullopt;
   std::optional<long> holder;
-  if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) holder = namedProcess(fd);
-  ::close(fd);
+  Hold hold = lockFile(fd, false);
+  if (hold == Hold::held) holder = namedProcess(fd);
+  if (hold == Hold::taken) unlockFile(fd);
+  closeLockFile(fd);
   return holder;
 }
 
@@ -116,10 +202,6 @@ std::optional<std::pair<std::string, long> > leftoverOf(const std::string& name)
   return std::make_pair(target, pid);
 }
 
-bool processGone(long pid) {
-  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-}
-
 }  // namespace
 
 std::size_t removeLeftovers(const fs::path& folder) {
@@ -134,7 +216,5 @@ std::size_t removeLeftovers(const fs::path& folder) {
   }
   return removed;
 }
-
-#endif
 
 }  // namespace dw

@@ -1,11 +1,7 @@
 #include "runs/UserFolders.h"
 
 #ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/WindowsApi.h"
 // windows.h first
 #include <knownfolders.h>
 #include <shlobj.h>

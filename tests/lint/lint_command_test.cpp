@@ -42,9 +42,13 @@ TEST(LintCommand, ExitStatusSaysWhetherTheFolderIsFitToPlay) {
   folder.write("res/PARTY.DAT", "");
   run = runLintOn(folder.path());
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_TRUE(run.has({"res/party.dat: error: missing: every member is named '%%'",
-                       "(there is 'PARTY.DAT'; file names must match in case)"}))
-      << run.all();
+  // Where file names ignore case (Windows), the game finds the file as it is
+  // named, so only a file system that keeps case has it missing.
+  if (!std::filesystem::exists(folder.path() / "res/party.dat")) {
+    EXPECT_TRUE(run.has({"res/party.dat: error: missing: every member is named '%%'",
+                         "(there is 'PARTY.DAT'; file names must match in case)"}))
+        << run.all();
+  }
 }
 
 TEST(LintCommand, RefusesToRunWithoutAFolderOrWithBadArguments) {

@@ -64,8 +64,13 @@ TEST(TileFolder, EveryDrawnGlyphNeedsAValidTile) {
       run.has({"tiles/120b0808.til: error: the file starts with the byte 110 where a tile "
                "file has 253, so the game draws nothing for the tile of glyph 120 (the "
                "hero)"}));
-  EXPECT_TRUE(run.has({"tiles/249b0808.til: error: missing", "(there is '249B0808.TIL'"}));
-  EXPECT_FALSE(run.has({"249B0808.TIL: warning"}));
+  EXPECT_TRUE(run.has({"tiles/249b0808.til: error: missing"}));
+  // Where file names ignore case (Windows), removing the lower-case name took
+  // the upper-case file too; where they keep case, it is named.
+  if (std::filesystem::exists(folder.path() / "tiles/249B0808.TIL")) {
+    EXPECT_TRUE(run.has({"tiles/249b0808.til: error: missing", "(there is '249B0808.TIL'"}));
+    EXPECT_FALSE(run.has({"249B0808.TIL: warning"}));
+  }
 }
 
 TEST(TileFolder, OtherTilesAreWarnedAboutOnlyWhenBroken) {

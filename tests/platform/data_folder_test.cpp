@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/DataFolder.h"
@@ -53,11 +53,7 @@ TEST(DataFolder, TheGivenFolderThenHereThenInstalledThenBesideTheProgram) {
   EXPECT_EQ(installed.note, "no res/ folder here: using the game data in " + t.data.string());
 
   // A res file is not a res folder.
-  {
-    std::FILE* f = std::fopen((t.home / "res").c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fclose(f);
-  }
+  ASSERT_TRUE(std::ofstream(t.home / "res"));
   EXPECT_EQ(dw::chooseDataFolder("", t.home, t.bin, fromBin).folder, t.data);
 
   // No installed data: the folder beside the program, as in a build tree.

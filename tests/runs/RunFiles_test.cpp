@@ -4,8 +4,10 @@
 #include "runs/RunFiles.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +15,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/WindowsApi.h"
 #include "runs/RunLock.h"
 #include "runs/UserFolders.h"
 #include "support/TempFolder.h"
@@ -32,6 +35,26 @@ Environment fakeEnvironment(std::map<std::string, std::string> values) {
   };
 }
 
+#ifdef _WIN32
+// Windows keeps the player's folders by its own variables, wide, read as
+// UTF-8; the home folder is written "~" with either separator after it.
+TEST(PlayerFolders, SettingsAndRunsComeFromTheWindowsVariables) {
+  const std::string home = "C:\\Users\\Zo\u00eb";
+  auto env = fakeEnvironment({{"USERPROFILE", home},
+                              {"APPDATA", home + "\\AppData\\Roaming"},
+                              {"LOCALAPPDATA", "D:\\Local"},
+                              {"XDG_DATA_HOME", "C:\\xdg"}});
+  EXPECT_EQ(gameSettingsFolder(env), pathOfText(home + "\\AppData\\Roaming\\Duskwarren"));
+  EXPECT_EQ(gameRunsFolder(env), fs::path("D:\\Local\\Duskwarren"));
+  EXPECT_EQ(recordingsFolder(env), fs::path("D:\\Local\\Duskwarren\\recordings"));
+  // A relative folder counts as unset.
+  auto relative = fakeEnvironment({{"USERPROFILE", home}, {"LOCALAPPDATA", "Local"}});
+  EXPECT_EQ(gameRunsFolder(relative), pathOfText(home + "\\AppData\\Local\\Duskwarren"));
+  EXPECT_EQ(shortPath(pathOfText(home + "\\Pictures\\\u00e9t\u00e9.png"), env),
+            "~\\Pictures\\\u00e9t\u00e9.png");
+  EXPECT_EQ(processEnvironment()("DUSKWARREN_NO_SUCH_VARIABLE"), std::nullopt);
+}
+#else
 TEST(PlayerFolders, PicturesComeFromTheEnvironmentThenTheDesktopsListThenHome) {
   TempFolder temp;
   std::string home = (temp.path / "home").string();
@@ -57,11 +80,14 @@ TEST(PlayerFolders, PicturesComeFromTheEnvironmentThenTheDesktopsListThenHome) {
   EXPECT_EQ(shortPath(fs::path(home) / "Bilder/a.png", fakeEnvironment({{"HOME", home}})),
             "~/Bilder/a.png");
 }
+#endif
 
 TEST(Recordings, TheNewestAreKeptAndNothingElseIsTouched) {
   TempFolder temp;
+#ifndef _WIN32
   EXPECT_EQ(recordingsFolder(fakeEnvironment({{"XDG_DATA_HOME", temp.path.string()}})),
             temp.path / "duskwarren/recordings");
+#endif
   EXPECT_EQ(recordingName("2026-01-02-030405", 42), "2026-01-02-030405-seed42.dwrec");
   EXPECT_EQ(recordingName("2026-01-02-030405", std::nullopt), "2026-01-02-030405.dwrec");
 
@@ -146,10 +172,24 @@ namespace {
 
 // A process that has ended, for the names of its files.
 long goneProcess() {
+#ifdef _WIN32
+  // Its handle stays open, so that no new process takes its number.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  std::wstring line = L"cmd.exe /c exit";
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &child))
+    return 0;
+  ::WaitForSingleObject(child.hProcess, INFINITE);
+  ::CloseHandle(child.hThread);
+  return static_cast<long>(child.dwProcessId);
+#else
   pid_t child = fork();
   if (child == 0) _exit(0);
   waitpid(child, nullptr, 0);
   return child;
+#endif
 }
 
 TEST(RunLocks, AHeldRunIsPassedOverAndOnlyLeftoversOfNoLiveGameGo) {

@@ -8,6 +8,7 @@
 #include "frame/RunGame.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "recording/Recording.h"
+#include "support/TempFolder.h"
 #include "support/TestGame.h"
 
 namespace dw {
@@ -47,8 +48,9 @@ class HalfwayLook : public GameObserver {
 };
 
 TEST(RunRecorder, AGameIsOnDiskAtEveryKeyNamedAfterItsSeedAndEveryLineIsTold) {
-  fs::path folder = fs::temp_directory_path() / ("duskwarren-recorder-" + std::to_string(getpid()));
-  fs::remove_all(folder);
+  // Removed once the recorder has let go of the run (Windows removes no open file).
+  test::TempFolder temp;
+  const fs::path folder = temp.path / "recordings";
   // A thousand keys of walking, casting and switching after the start screen.
   std::string play;
   for (int i = 0; i < 100; ++i) play += "8866224v+-";
@@ -89,7 +91,6 @@ TEST(RunRecorder, AGameIsOnDiskAtEveryKeyNamedAfterItsSeedAndEveryLineIsTold) {
   // The lines told are the file, byte for byte.
   EXPECT_EQ(told, fileText(named));
   RecordProperty("bytes_for_1005_keys", static_cast<int>(fs::file_size(named)));
-  fs::remove_all(folder);
 }
 
 }  // namespace

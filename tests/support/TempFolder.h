@@ -1,8 +1,7 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
+#include <random>
 #include <string>
 
 namespace dw::test {
@@ -12,9 +11,14 @@ namespace dw::test {
 struct TempFolder {
   std::filesystem::path path;
   TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "duskwarren-test.XXXXXX").string();
-    path = mkdtemp(pattern.data());
+    std::random_device seed;
+    std::mt19937_64 draw(seed());
+    std::error_code error;
+    do {
+      path = std::filesystem::temp_directory_path() /
+             ("duskwarren-test." + std::to_string(draw() % 1000000000000u));
+    } while (!std::filesystem::create_directory(path, error) && !error);
+    if (error) throw std::filesystem::filesystem_error("no temporary folder", path, error);
   }
   ~TempFolder() {
     std::error_code error;

@@ -68,7 +68,10 @@ wine_server_keep() {
   [ -n "${WINEPREFIX:-}" ] || _wine_fail "wine_server_keep: no WINEPREFIX" || return
   _wine_quiet
   mkdir -p "$WINEPREFIX"
-  wineserver -p || _wine_fail "the wine server did not start" || return
+  # A server still up from a program a moment ago cannot be made to stay:
+  # it is ended first.
+  wineserver -p 2>/dev/null || { wine_stop && wineserver -p; } ||
+    _wine_fail "the wine server did not start" || return
   # The first program starts the helpers, which then stay.
   timeout -k 5 "$WINE_BOOT_TIMEOUT" wine cmd /c exit >/dev/null 2>&1 ||
     _wine_fail "wine did not start in $WINE_BOOT_TIMEOUT s"

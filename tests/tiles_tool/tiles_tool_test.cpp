@@ -3,9 +3,11 @@
 // the tiles the build laid out for the game.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include <array>
 #include <cstdint>
@@ -39,6 +41,12 @@ void writeAll(const fs::path& path, const std::string& bytes) {
   out << bytes;
 }
 
+#ifdef _WIN32
+// cmd.exe's quoting: no word here holds a double quote.
+std::string shellQuote(const std::string& s) {
+  return '"' + s + '"';
+}
+#else
 std::string shellQuote(const std::string& s) {
   std::string q = "'";
   for (char c : s) {
@@ -51,6 +59,7 @@ std::string shellQuote(const std::string& s) {
   q += "'";
   return q;
 }
+#endif
 
 struct ToolRun {
   int exitCode = -1;  // negative: killed by a signal
@@ -82,7 +91,7 @@ void writePng(const fs::path& path, int w, int h, png_uint_32 format,
   image.height = static_cast<png_uint_32>(h);
   image.format = format;
   image.colormap_entries = static_cast<png_uint_32>(colormapEntries);
-  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0,
+  ASSERT_TRUE(png_image_write_to_file(&image, path.string().c_str(), 0, pixels.data(), 0,
                                       colormap.empty() ? nullptr : colormap.data()))
       << image.message;
 }
@@ -108,7 +117,7 @@ PaletteRead readPaletteIndices(const fs::path& path) {
   PaletteRead r;
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  EXPECT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << image.message;
+  EXPECT_TRUE(png_image_begin_read_from_file(&image, path.string().c_str())) << image.message;
   EXPECT_TRUE(image.format & PNG_FORMAT_FLAG_COLORMAP);
   image.format = PNG_FORMAT_RGB_COLORMAP;
   r.width = static_cast<int>(image.width);
@@ -135,7 +144,7 @@ class TilesTool : public ::testing::Test {
   fs::path at(const std::string& leaf) const { return dir_ / leaf; }
 
   ToolRun run(const std::vector<std::string>& args) const {
-    std::string command = shellQuote(DUSKWARREN_TILES_TOOL);
+    std::string command = shellQuote(fs::path(DUSKWARREN_TILES_TOOL).make_preferred().string());
     for (const auto& a : args) {
       command += ' ';
       command += shellQuote(a);
@@ -146,14 +155,20 @@ class TilesTool : public ::testing::Test {
     command += shellQuote(out.string());
     command += " 2>";
     command += shellQuote(err.string());
+    ToolRun r;
+#ifdef _WIN32
+    // cmd.exe /c takes off the outer pair of quotes.
+    command = "\"" + command + " <NUL\"";
+    r.exitCode = std::system(command.c_str());
+#else
     command += " </dev/null";
     int status = std::system(command.c_str());
-    ToolRun r;
     if (WIFEXITED(status)) {
       r.exitCode = WEXITSTATUS(status);
     } else if (WIFSIGNALED(status)) {
       r.exitCode = -WTERMSIG(status);
     }
+#endif
     r.out = readAll(out);
     r.err = readAll(err);
     return r;

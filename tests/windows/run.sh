@@ -10,11 +10,15 @@
 #      traces and screenshots as the Linux build's (bench/same-traces.sh);
 #   3. a recording made under wine replays on Linux to the same trace, and
 #      one made on Linux replays under wine;
-#   4. the installer installs and uninstalls, leaving the player's runs and
+#   4. the game's window under Xvfb: the start screen, a short game equal to
+#      the Linux replay's page, continued after a kill, F10 kept in the
+#      settings (tests/windows/window_test.sh);
+#   5. the installer installs and uninstalls, leaving the player's runs and
 #      settings (packaging/windows/check-install.sh).
 # LINUX_BUILD is the Linux build to compare with (default build/ci, built
-# already). Each step prints its time; the exit status is non-zero when any
-# step failed.
+# already, with tests/window/window-probe). Each step has a deadline and
+# prints its time; wine is ended after each; the exit status is non-zero
+# when any step failed.
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
 source tests/support/wine.sh
@@ -27,14 +31,19 @@ export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
 export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-windows.XXXXXX")
+export linux linux_replay linux_game WORK
 failed=()
 trap 'wine_prefix_remove; rm -rf "$WORK"' EXIT
 
+# step NAME SECONDS COMMAND...: runs COMMAND with a deadline.
 step() {
-  local name=$1 start=$SECONDS
-  shift
+  local name=$1 deadline=$2 start=$SECONDS
+  shift 2
   echo "== $name"
-  if "$@"; then
+  # The step runs in a shell of its own, so that its deadline reaches all
+  # it started; wine's server and helpers, outside it, end with wine_stop.
+  if timeout -k 10 "$deadline" bash -c "source tests/support/wine.sh; $(declare -f); \"\$@\"" \
+    step "$@"; then
     echo "== $name: passed in $((SECONDS - start)) s"
   else
     echo "== $name: FAILED after $((SECONDS - start)) s"
@@ -45,7 +54,7 @@ step() {
 build() {
   scripts/install-windows-deps.sh &&
     cmake --preset windows >/dev/null &&
-    cmake --build --preset windows -j"${JOBS:-2}"
+    cmake --build --preset windows -j"${JOBS:-$(nproc)}"
 }
 
 # The unit tests, one wine process per test case, with the server of the
@@ -53,7 +62,7 @@ build() {
 unit_tests() {
   local status=0
   WINEPREFIX=$PWD/build/windows/wine wine_server_keep || return 1
-  ctest --preset windows -j"${JOBS:-2}" --timeout 120 || status=$?
+  ctest --preset windows -j"${JOBS:-$(nproc)}" --timeout 120 || status=$?
   WINEPREFIX=$PWD/build/windows/wine wine_stop
   return $status
 }
@@ -68,6 +77,7 @@ WRAP
 }
 
 golden_games() {
+  wine_server_keep || return 1
   bench/same-traces.sh "$linux_replay" "$WORK/replay-wine" "$linux_game"
 }
 
@@ -75,6 +85,7 @@ golden_games() {
 # traces agree.
 recordings_cross() {
   local keys name bad=0 from to
+  wine_server_keep || return 1
   for keys in tests/golden/games/*.keys; do
     name=$(basename "$keys" .keys)
     for from in linux wine; do
@@ -103,16 +114,28 @@ installer() {
   scripts/package-windows.sh && packaging/windows/check-install.sh
 }
 
+window() {
+  WINDOWS_GAME=build/windows/game LINUX_BUILD=$linux bash tests/windows/window_test.sh
+}
+
 total=$SECONDS
-step "Windows build" build
+step "Windows build" 3600 build
 if [ ${#failed[@]} -eq 0 ]; then
+  step "unit tests under wine" 1200 unit_tests
+  WINEPREFIX=$PWD/build/windows/wine wine_stop
+  # The player's folders of the wine prefix (Pictures and the like) would be
+  # links into the home folder: the programs under test get one of their own.
+  export HOME=$WORK/home
+  mkdir -p "$HOME"
   wine_prefix_new || exit 1
   replay_wrapper
-  step "unit tests under wine" unit_tests
-  step "golden games under wine" golden_games
-  step "recordings across wine and Linux" recordings_cross
+  step "golden games under wine" 900 golden_games
   wine_stop
-  step "the package and its installer" installer
+  step "recordings across wine and Linux" 600 recordings_cross
+  wine_stop
+  step "the window under wine" 300 window
+  wine_stop
+  step "the package and its installer" 900 installer
 fi
 echo "== Windows: $((SECONDS - total)) s"
 if [ ${#failed[@]} -gt 0 ]; then
