@@ -377,16 +377,21 @@ struct TextInk {
 };
 
 // Puts eight rows of eight pixels into the cell whose top-left pixel is at
-// cell; returns a bit for each row that changed, the top row's lowest.
-unsigned stampRows(std::uint8_t* cell, const std::array<std::uint64_t, 8>& rows8) {
-  unsigned changed = 0;
+// cell; returns the bits that changed, all rows together (0: none did).
+std::uint64_t stampRows(std::uint8_t* cell, const std::array<std::uint64_t, 8>& rows8) {
+  std::uint64_t changed = 0;
   for (int y = 0; y < 8; ++y, cell += Screen::width) {
     std::uint64_t was;
     std::memcpy(&was, cell, 8);
-    changed |= static_cast<unsigned>(was != rows8[y]) << y;
+    changed |= was ^ rows8[y];
     std::memcpy(cell, &rows8[y], 8);
   }
   return changed;
+}
+
+// The eight rows of a text row, all counted as changed when any bit was.
+constexpr unsigned textRowChanged(std::uint64_t changed) {
+  return changed != 0 ? 0xFFu : 0u;
 }
 
 // A glyph's eight rows in the text colours.
@@ -398,8 +403,8 @@ std::array<std::uint64_t, 8> glyphRows(std::uint8_t code, TextInk colours) {
 }
 
 // Draws a glyph into the text cell whose top-left pixel is at cell; returns
-// the rows that changed, as stampRows does.
-unsigned stampGlyph(std::uint8_t* cell, std::uint8_t code, TextInk colours) {
+// the bits that changed, as stampRows does.
+std::uint64_t stampGlyph(std::uint8_t* cell, std::uint8_t code, TextInk colours) {
   return stampRows(cell, glyphRows(code, colours));
 }
 
@@ -407,7 +412,7 @@ unsigned stampGlyph(std::uint8_t* cell, std::uint8_t code, TextInk colours) {
 
 void Screen::drawChar(int row, int col, std::uint8_t code, int fg, int bg) {
   if (row < 1 || row > textRows || col < 1 || col > textCols) return;
-  changedRows((row - 1) * 8, stampGlyph(textCell(row, col), code, TextInk(fg, bg)));
+  changedRows((row - 1) * 8, textRowChanged(stampGlyph(textCell(row, col), code, TextInk(fg, bg))));
   touched(work_);
 }
 
@@ -423,9 +428,9 @@ void Screen::fillChars(int row, int col, int rows, int cols, std::uint8_t code) 
   std::uint8_t* base = textCell(top, left);
   for (int r = top; r <= bottom; ++r, base += 8 * width) {
     std::uint8_t* cell = base;
-    unsigned changed = 0;
+    std::uint64_t changed = 0;
     for (int c = left; c <= right; ++c, cell += 8) changed |= stampRows(cell, rows8);
-    changedRows((r - 1) * 8, changed);
+    changedRows((r - 1) * 8, textRowChanged(changed));
   }
   touched(work_);
 }
@@ -456,11 +461,11 @@ void Screen::print(std::string_view text, bool newline) {
   if (n > 0) {
     const TextInk colours(fg_, bg_);
     std::uint8_t* cell = textCell(row_, col_);
-    unsigned changed = 0;
+    std::uint64_t changed = 0;
     for (std::size_t i = 0; i < n; ++i, cell += 8) {
       changed |= stampGlyph(cell, static_cast<std::uint8_t>(text[i]), colours);
     }
-    changedRows((row_ - 1) * 8, changed);
+    changedRows((row_ - 1) * 8, textRowChanged(changed));
     col_ += static_cast<int>(n);
     touched(work_);
   }
