@@ -210,9 +210,10 @@ Screen::Screen() {
 }
 
 void Screen::openScreen() {
-  // Every page shows the work page's buffer, cleared.
-  std::uint8_t* p = ownWork();
+  // Every page shows the work page's buffer, cleared; whatever page shared
+  // it is cleared with it, as every page is.
   const int blank = bufferOf_[work_];
+  std::uint8_t* p = buffers_[blank].pixels.data();
   for (int y = 0; y < height; ++y, p += width) {
     if (std::all_of(p, p + width, [](std::uint8_t v) { return v == 0; })) continue;
     std::memset(p, 0, width);
@@ -257,6 +258,7 @@ std::uint8_t* Screen::own(int n) {
     int same = 0;
     for (int y = 3; y < height; y += 8) same += buffers_[b].marks[y] == shared.marks[y];
     if (same > chosenSame) chosen = b, chosenSame = same;
+    if (same == textRows) break;  // none can do better
   }
   PageBuffer& mine = buffers_[chosen];
   // Each run of rows that differ goes over in one copy.
