@@ -33,9 +33,14 @@ RasterMode rasterModeFromWord(std::string_view word) {
 
 namespace {
 
-void plot(Canvas c, int x, int y, std::uint8_t colour) {
+// Sets a pixel; `changed` hears of the row when its byte was another.
+template <class Changed>
+void plot(Canvas c, int x, int y, std::uint8_t colour, Changed& changed) {
   if (x < 0 || y < 0 || x >= c.width || y >= c.height) return;
-  c.pixels[static_cast<std::size_t>(y) * c.width + x] = colour;
+  std::uint8_t& pixel = c.pixels[static_cast<std::size_t>(y) * c.width + x];
+  if (pixel == colour) return;
+  pixel = colour;
+  changed(y);
 }
 
 // Walks the pattern one pixel at a time, most significant bit first.
@@ -49,7 +54,36 @@ struct StylePen {
   }
 };
 
-void styledLine(Canvas c, int x1, int y1, int x2, int y2, std::uint8_t colour, StylePen& pen) {
+// A solid line along a row or a column sets every pixel between its ends,
+// as the walk below would; the pen's place matters only to a styled line.
+template <class Changed>
+bool straightLine(Canvas c, int x1, int y1, int x2, int y2, std::uint8_t colour, StylePen& pen,
+                  Changed& changed) {
+  if (pen.style != 0xFFFF || (x1 != x2 && y1 != y2)) return false;
+  const long long steps = std::max(std::llabs(static_cast<long long>(x2) - x1),
+                                   std::llabs(static_cast<long long>(y2) - y1));
+  pen.bit = static_cast<int>(((pen.bit - (steps + 1)) % 16 + 16) % 16);
+  if (y1 == y2) {
+    if (y1 < 0 || y1 >= c.height) return true;
+    const int left = std::max(std::min(x1, x2), 0), right = std::min(std::max(x1, x2), c.width - 1);
+    if (left > right) return true;
+    std::uint8_t* first = c.pixels + static_cast<std::size_t>(y1) * c.width + left;
+    std::uint8_t* last = first + (right - left + 1);
+    if (std::all_of(first, last, [colour](std::uint8_t p) { return p == colour; })) return true;
+    std::fill(first, last, colour);
+    changed(y1);
+    return true;
+  }
+  if (x1 < 0 || x1 >= c.width) return true;
+  const int top = std::max(std::min(y1, y2), 0), bottom = std::min(std::max(y1, y2), c.height - 1);
+  for (int y = top; y <= bottom; ++y) plot(c, x1, y, colour, changed);
+  return true;
+}
+
+template <class Changed>
+void styledLine(Canvas c, int x1, int y1, int x2, int y2, std::uint8_t colour, StylePen& pen,
+                Changed& changed) {
+  if (straightLine(c, x1, y1, x2, y2, colour, pen, changed)) return;
   // Bresenham over 64-bit deltas so that far-off corners cannot overflow;
   // the walk itself stays within the clipped span of the canvas.
   long long dx = std::llabs(static_cast<long long>(x2) - x1);
@@ -63,7 +97,7 @@ void styledLine(Canvas c, int x1, int y1, int x2, int y2, std::uint8_t colour, S
   long long steps = std::max(dx, -dy);
   for (long long i = 0; i <= steps; ++i) {
     if (pen.next() && x >= 0 && y >= 0 && x < c.width && y < c.height) {
-      plot(c, static_cast<int>(x), static_cast<int>(y), colour);
+      plot(c, static_cast<int>(x), static_cast<int>(y), colour, changed);
     }
     long long e2 = 2 * err;
     if (e2 >= dy) {
@@ -77,36 +111,46 @@ void styledLine(Canvas c, int x1, int y1, int x2, int y2, std::uint8_t colour, S
   }
 }
 
-}  // namespace
-
-void drawLine(Canvas c, int x1, int y1, int x2, int y2, int colour, LineKind kind,
-              std::uint16_t style) {
+// drawLine, telling `changed` of each row in which a byte changed.
+template <class Changed>
+void drawLineOn(Canvas c, int x1, int y1, int x2, int y2, int colour, LineKind kind,
+                std::uint16_t style, Changed& changed) {
   auto ink = static_cast<std::uint8_t>(colour);
   StylePen pen{style};
   switch (kind) {
     case LineKind::line:
-      styledLine(c, x1, y1, x2, y2, ink, pen);
+      styledLine(c, x1, y1, x2, y2, ink, pen, changed);
       break;
     case LineKind::box:
-      styledLine(c, x1, y1, x2, y1, ink, pen);
-      styledLine(c, x1, y2, x2, y2, ink, pen);
-      styledLine(c, x1, y1, x1, y2, ink, pen);
-      styledLine(c, x2, y1, x2, y2, ink, pen);
+      styledLine(c, x1, y1, x2, y1, ink, pen, changed);
+      styledLine(c, x1, y2, x2, y2, ink, pen, changed);
+      styledLine(c, x1, y1, x1, y2, ink, pen, changed);
+      styledLine(c, x2, y1, x2, y2, ink, pen, changed);
       break;
     case LineKind::filledBox: {
       int left = std::max(std::min(x1, x2), 0);
       int right = std::min(std::max(x1, x2), c.width - 1);
       int top = std::max(std::min(y1, y2), 0);
       int bottom = std::min(std::max(y1, y2), c.height - 1);
+      if (left > right) break;
       for (int y = top; y <= bottom; ++y) {
-        if (left <= right) {
-          std::memset(c.pixels + static_cast<std::size_t>(y) * c.width + left, ink,
-                      static_cast<std::size_t>(right - left + 1));
-        }
+        std::uint8_t* first = c.pixels + static_cast<std::size_t>(y) * c.width + left;
+        std::uint8_t* last = first + (right - left + 1);
+        if (std::all_of(first, last, [ink](std::uint8_t p) { return p == ink; })) continue;
+        std::fill(first, last, ink);
+        changed(y);
       }
       break;
     }
   }
+}
+
+}  // namespace
+
+void drawLine(Canvas c, int x1, int y1, int x2, int y2, int colour, LineKind kind,
+              std::uint16_t style) {
+  auto unheard = [](int) {};
+  drawLineOn(c, x1, y1, x2, y2, colour, kind, style, unheard);
 }
 
 const Palette& defaultPalette() {
@@ -159,12 +203,25 @@ const Palette& defaultPalette() {
 }
 
 Screen::Screen() {
-  for (auto& p : pages_) p.assign(pageSize, 0);
+  for (auto& b : buffers_) b.pixels.assign(pageSize, 0);
+  // Every page starts blank, in one buffer.
+  buffers_[0].users = pageCount;
   palette_ = defaultPalette();
 }
 
 void Screen::openScreen() {
-  for (auto& p : pages_) std::fill(p.begin(), p.end(), 0);
+  // Every page shows the work page's buffer, cleared; whatever page shared
+  // it is cleared with it, as every page is.
+  const int blank = bufferOf_[work_];
+  std::uint8_t* p = buffers_[blank].pixels.data();
+  for (int y = 0; y < height; ++y, p += width) {
+    if (std::all_of(p, p + width, [](std::uint8_t v) { return v == 0; })) continue;
+    std::memset(p, 0, width);
+    changedRows(y, 1);
+  }
+  for (auto& b : buffers_) b.users = 0;
+  bufferOf_.fill(blank);
+  buffers_[blank].users = pageCount;
   palette_ = defaultPalette();
   row_ = 1;
   col_ = 1;
@@ -181,13 +238,60 @@ void Screen::setPages(int work, int visible) {
 
 void Screen::copyPage(int source, int destination) {
   int s = clampPage(source), d = clampPage(destination);
-  if (s != d) std::memcpy(pages_[d].data(), pages_[s].data(), pageSize);
+  if (bufferOf_[d] != bufferOf_[s]) {
+    --buffers_[bufferOf_[d]].users;
+    bufferOf_[d] = bufferOf_[s];
+    ++buffers_[bufferOf_[d]].users;
+  }
   touched(d);
+}
+
+std::uint8_t* Screen::own(int n) {
+  PageBuffer& shared = buffers_[bufferOf_[n]];
+  if (shared.users == 1) return shared.pixels.data();
+  // Eight buffers for eight pages: a shared one leaves one free at least.
+  // The free one that differs least from the shared one, judged by the
+  // marks of one row in each text row, takes only the rows that differ.
+  int chosen = -1, chosenSame = -1;
+  for (int b = 0; b < pageCount; ++b) {
+    if (buffers_[b].users != 0) continue;
+    int same = 0;
+    for (int y = 3; y < height; y += 8) same += buffers_[b].marks[y] == shared.marks[y];
+    if (same > chosenSame) chosen = b, chosenSame = same;
+    if (same == textRows) break;  // none can do better
+  }
+  PageBuffer& mine = buffers_[chosen];
+  // Each run of rows that differ goes over in one copy.
+  for (int y = 0; y < height;) {
+    if (mine.marks[y] == shared.marks[y]) {
+      ++y;
+      continue;
+    }
+    int end = y;
+    for (; end < height && mine.marks[end] != shared.marks[end]; ++end)
+      mine.marks[end] = shared.marks[end];
+    std::memcpy(mine.pixels.data() + y * width, shared.pixels.data() + y * width,
+                static_cast<std::size_t>(end - y) * width);
+    y = end;
+  }
+  --shared.users;
+  mine.users = 1;
+  bufferOf_[n] = chosen;
+  return mine.pixels.data();
+}
+
+std::uint8_t* Screen::changePage(int n) {
+  n = clampPage(n);
+  std::uint8_t* p = own(n);
+  for (auto& mark : buffers_[bufferOf_[n]].marks) mark = ++lastMark_;
+  touched(n);
+  return p;
 }
 
 void Screen::drawLine(int x1, int y1, int x2, int y2, int colour, LineKind kind,
                       std::uint16_t style) {
-  dw::drawLine(workCanvas(), x1, y1, x2, y2, colour, kind, style);
+  auto changed = [this](int y) { changedRows(y, 1); };
+  drawLineOn(Canvas{ownWork(), width, height}, x1, y1, x2, y2, colour, kind, style, changed);
   touched(work_);
 }
 
@@ -202,27 +306,32 @@ void Screen::putClipped(int x, int y, const Image& image, RasterMode mode) {
   const PageClip clip = clipToPage(x, y, image.width, image.height);
   if (clip.empty()) return;
   const long long left = clip.left, top = clip.top, right = clip.right, bottom = clip.bottom;
-  std::uint8_t* dest = page(work_);
+  std::uint8_t* dest = ownWork();
+  auto combine = [mode](std::uint8_t under, std::uint8_t over) -> std::uint8_t {
+    switch (mode) {
+      case RasterMode::pset:
+        return over;
+      case RasterMode::preset:
+        return static_cast<std::uint8_t>(~over);
+      case RasterMode::andMode:
+        return under & over;
+      case RasterMode::orMode:
+        return under | over;
+      case RasterMode::xorMode:
+        break;
+    }
+    return under ^ over;
+  };
   for (long long iy = top; iy < bottom; ++iy) {
     const std::uint8_t* src = image.pixels.data() + iy * image.width;
     std::uint8_t* d = dest + (y + iy) * width + x;
-    switch (mode) {
-      case RasterMode::pset:
-        std::memcpy(d + left, src + left, static_cast<std::size_t>(right - left));
-        break;
-      case RasterMode::preset:
-        for (long long ix = left; ix < right; ++ix) d[ix] = static_cast<std::uint8_t>(~src[ix]);
-        break;
-      case RasterMode::andMode:
-        for (long long ix = left; ix < right; ++ix) d[ix] &= src[ix];
-        break;
-      case RasterMode::orMode:
-        for (long long ix = left; ix < right; ++ix) d[ix] |= src[ix];
-        break;
-      case RasterMode::xorMode:
-        for (long long ix = left; ix < right; ++ix) d[ix] ^= src[ix];
-        break;
+    bool changed = false;
+    for (long long ix = left; ix < right; ++ix) {
+      const std::uint8_t now = combine(d[ix], src[ix]);
+      changed = changed || now != d[ix];
+      d[ix] = now;
     }
+    if (changed) changedRows(static_cast<int>(y + iy), 1);
   }
   touched(work_);
 }
@@ -269,20 +378,43 @@ struct TextInk {
   static std::uint64_t spreadByte(std::uint8_t b) { return 0x0101010101010101ull * b; }
 };
 
-// Draws a glyph into the text cell whose top-left pixel is at cell.
-void stampGlyph(std::uint8_t* cell, std::uint8_t code, TextInk colours) {
-  const auto& masks = glyphMasks[code];
+// Puts eight rows of eight pixels into the cell whose top-left pixel is at
+// cell; returns the bits that changed, all rows together (0: none did).
+std::uint64_t stampRows(std::uint8_t* cell, const std::array<std::uint64_t, 8>& rows8) {
+  std::uint64_t changed = 0;
   for (int y = 0; y < 8; ++y, cell += Screen::width) {
-    std::uint64_t pixels = (masks[y] & colours.ink) | (~masks[y] & colours.paper);
-    std::memcpy(cell, &pixels, 8);
+    std::uint64_t was;
+    std::memcpy(&was, cell, 8);
+    changed |= was ^ rows8[y];
+    std::memcpy(cell, &rows8[y], 8);
   }
+  return changed;
+}
+
+// The eight rows of a text row, all counted as changed when any bit was.
+constexpr unsigned textRowChanged(std::uint64_t changed) {
+  return changed != 0 ? 0xFFu : 0u;
+}
+
+// A glyph's eight rows in the text colours.
+std::array<std::uint64_t, 8> glyphRows(std::uint8_t code, TextInk colours) {
+  std::array<std::uint64_t, 8> rows8;
+  const auto& masks = glyphMasks[code];
+  for (int y = 0; y < 8; ++y) rows8[y] = (masks[y] & colours.ink) | (~masks[y] & colours.paper);
+  return rows8;
+}
+
+// Draws a glyph into the text cell whose top-left pixel is at cell; returns
+// the bits that changed, as stampRows does.
+std::uint64_t stampGlyph(std::uint8_t* cell, std::uint8_t code, TextInk colours) {
+  return stampRows(cell, glyphRows(code, colours));
 }
 
 }  // namespace
 
 void Screen::drawChar(int row, int col, std::uint8_t code, int fg, int bg) {
   if (row < 1 || row > textRows || col < 1 || col > textCols) return;
-  stampGlyph(textCell(row, col), code, TextInk(fg, bg));
+  changedRows((row - 1) * 8, textRowChanged(stampGlyph(textCell(row, col), code, TextInk(fg, bg))));
   touched(work_);
 }
 
@@ -294,16 +426,13 @@ void Screen::fillChars(int row, int col, int rows, int cols, std::uint8_t code) 
       static_cast<int>(std::min<long long>(textCols, static_cast<long long>(col) + cols - 1));
   if (top > bottom || left > right) return;
   // The glyph is worked out once and copied into every cell.
-  std::array<std::uint64_t, 8> rows8;
-  const TextInk colours(fg_, bg_);
-  const auto& masks = glyphMasks[code];
-  for (int y = 0; y < 8; ++y) rows8[y] = (masks[y] & colours.ink) | (~masks[y] & colours.paper);
+  const std::array<std::uint64_t, 8> rows8 = glyphRows(code, TextInk(fg_, bg_));
   std::uint8_t* base = textCell(top, left);
   for (int r = top; r <= bottom; ++r, base += 8 * width) {
     std::uint8_t* cell = base;
-    for (int c = left; c <= right; ++c, cell += 8) {
-      for (int y = 0; y < 8; ++y) std::memcpy(cell + y * width, &rows8[y], 8);
-    }
+    std::uint64_t changed = 0;
+    for (int c = left; c <= right; ++c, cell += 8) changed |= stampRows(cell, rows8);
+    changedRows((r - 1) * 8, textRowChanged(changed));
   }
   touched(work_);
 }
@@ -320,9 +449,10 @@ void Screen::newLine() {
     ++row_;
     return;
   }
-  std::uint8_t* p = page(work_);
+  std::uint8_t* p = ownWork();
   std::memmove(p, p + 8 * width, static_cast<std::size_t>(pageSize - 8 * width));
   std::memset(p + pageSize - 8 * width, bg_, 8 * width);
+  for (int y = 0; y < height; ++y) changedRows(y, 1);
   touched(work_);
 }
 
@@ -333,9 +463,11 @@ void Screen::print(std::string_view text, bool newline) {
   if (n > 0) {
     const TextInk colours(fg_, bg_);
     std::uint8_t* cell = textCell(row_, col_);
+    std::uint64_t changed = 0;
     for (std::size_t i = 0; i < n; ++i, cell += 8) {
-      stampGlyph(cell, static_cast<std::uint8_t>(text[i]), colours);
+      changed |= stampGlyph(cell, static_cast<std::uint8_t>(text[i]), colours);
     }
+    changedRows((row_ - 1) * 8, textRowChanged(changed));
     col_ += static_cast<int>(n);
     touched(work_);
   }
@@ -343,12 +475,22 @@ void Screen::print(std::string_view text, bool newline) {
 }
 
 Screen::Saved Screen::save() const {
-  return {pages_, palette_, work_, visible_, row_, col_, fg_, bg_};
+  Saved saved{{}, palette_, work_, visible_, row_, col_, fg_, bg_};
+  for (int n = 0; n < pageCount; ++n) saved.pages[n].assign(page(n), page(n) + pageSize);
+  return saved;
 }
 
 void Screen::restore(const Saved& saved) {
   for (int n = 0; n < pageCount; ++n) {
-    if (saved.pages[n].size() == pages_[n].size()) pages_[n] = saved.pages[n];
+    if (saved.pages[n].size() != static_cast<std::size_t>(pageSize)) continue;
+    std::uint8_t* p = own(n);
+    auto& marks = buffers_[bufferOf_[n]].marks;
+    const std::uint8_t* from = saved.pages[n].data();
+    for (int y = 0; y < height; ++y, p += width, from += width) {
+      if (std::memcmp(p, from, width) == 0) continue;
+      std::memcpy(p, from, width);
+      marks[y] = ++lastMark_;
+    }
   }
   palette_ = saved.palette;
   work_ = clampPage(saved.work);

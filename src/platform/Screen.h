@@ -82,9 +82,12 @@ class Screen {
 
   int workPage() const { return work_; }
   int visiblePage() const { return visible_; }
-  const std::uint8_t* page(int n) const { return pages_[clampPage(n)].data(); }
-  std::uint8_t* page(int n) { return pages_[clampPage(n)].data(); }
-  Canvas workCanvas() { return {page(work_), width, height}; }
+  // A page's pixels, good until the next call that changes the screen.
+  const std::uint8_t* page(int n) const { return buffers_[bufferOf_[clampPage(n)]].pixels.data(); }
+  // A page's pixels to change by hand, good until the next call on the
+  // screen; the whole page counts as changed.
+  std::uint8_t* changePage(int n);
+  Canvas workCanvas() { return {changePage(work_), width, height}; }
   const Palette& palette() const { return palette_; }
   // Counts every change that can alter what the visible page shows, so a
   // window knows when to present again.
@@ -131,19 +134,44 @@ class Screen {
   void drawChar(int row, int col, std::uint8_t code, int fg, int bg);
 
  private:
+  // The pixels a page shows. A page copied onto another is shared, not
+  // copied; a shared page is given a buffer of its own just before it is
+  // drawn on (see own). Each row of a buffer carries a mark, renewed
+  // whenever a byte of the row changes and copied with the row: two buffers
+  // with the same mark on a row hold the same bytes in it.
+  struct PageBuffer {
+    std::vector<std::uint8_t> pixels;
+    std::array<std::uint64_t, height> marks{};
+    int users = 0;  // the pages that show it
+  };
+
   static int clampPage(int n) { return n < 0 ? 0 : (n >= pageCount ? pageCount - 1 : n); }
   void touched(int n) {
     if (n == visible_) ++visibleChanges_;
   }
+  // Makes page n the only user of its buffer and returns its pixels.
+  std::uint8_t* own(int n);
+  std::uint8_t* ownWork() { return own(work_); }
+  // Rows y.. of the work page (already its own) whose bits in `rows` are
+  // set have changed.
+  void changedRows(int y, unsigned rows) {
+    auto& marks = buffers_[bufferOf_[work_]].marks;
+    for (; rows != 0; rows >>= 1, ++y) {
+      if (rows & 1u) marks[y] = ++lastMark_;
+    }
+  }
   void newLine();
   // The top-left pixel of a text cell on the work page.
   std::uint8_t* textCell(int row, int col) {
-    return page(work_) + (row - 1) * 8 * width + (col - 1) * 8;
+    return ownWork() + (row - 1) * 8 * width + (col - 1) * 8;
   }
   // putImage for any position and mode.
   void putClipped(int x, int y, const Image& image, RasterMode mode);
 
-  std::array<std::vector<std::uint8_t>, pageCount> pages_;
+  // Eight buffers for eight pages: while one is shared, one is free.
+  std::array<PageBuffer, pageCount> buffers_;
+  std::array<int, pageCount> bufferOf_{};
+  std::uint64_t lastMark_ = 0;
   Palette palette_{};
   int work_ = 0;
   int visible_ = 0;
@@ -155,7 +183,7 @@ class Screen {
 };
 
 // Tiles land whole on the page nearly always: those go straight down, eight
-// bytes a row for a cell-sized one.
+// bytes a row for a cell-sized one, and only rows that change are written.
 inline void Screen::putImage(int x, int y, const Image& image, RasterMode mode) {
   if (mode != RasterMode::pset || x < 0 || y < 0 || image.width > width - x ||
       image.height > height - y) {
@@ -164,12 +192,24 @@ inline void Screen::putImage(int x, int y, const Image& image, RasterMode mode) 
   }
   if (image.width <= 0 || image.height <= 0) return;  // nothing lands, as when clipped
   const std::uint8_t* src = image.pixels.data();
-  std::uint8_t* d = page(work_) + y * width + x;
+  std::uint8_t* d = ownWork() + y * width + x;
   if (image.width == 8 && image.height == 8) {
-    for (int row = 0; row < 8; ++row, src += 8, d += width) std::memcpy(d, src, 8);
+    unsigned rows = 0;
+    for (int row = 0; row < 8; ++row, src += 8, d += width) {
+      std::uint64_t was, now;
+      std::memcpy(&was, d, 8);
+      std::memcpy(&now, src, 8);
+      if (was == now) continue;
+      std::memcpy(d, &now, 8);
+      rows |= 1u << row;
+    }
+    changedRows(y, rows);
   } else {
+    const auto w = static_cast<std::size_t>(image.width);
     for (int row = 0; row < image.height; ++row, src += image.width, d += width) {
-      std::memcpy(d, src, static_cast<std::size_t>(image.width));
+      if (std::memcmp(d, src, w) == 0) continue;
+      std::memcpy(d, src, w);
+      changedRows(y + row, 1);
     }
   }
   touched(work_);

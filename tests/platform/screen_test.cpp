@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <random>
 
 #include "platform/Font.h"
 
@@ -215,6 +216,63 @@ TEST(Screen, NewLineBelowTheLastRowScrollsOnlyTheWorkPage) {
   EXPECT_TRUE(cellShows(s, 0, 25, 1, ' ', 15, 0));
   EXPECT_EQ(s.cursorRow(), 25);
   EXPECT_EQ(countNonZero(s, 1), Screen::pageSize);
+}
+
+// Pages copied onto each other are shared and drawn on afterwards: every
+// page must read as if each copy had been made in full. The second screen is
+// made to take every page as changed throughout after each step, so it never
+// leans on what was shared before.
+TEST(Screen, SharedPagesReadAsFullCopiesThroughAnyDrawing) {
+  Screen s, full;
+  std::mt19937 rng(7);
+  auto any = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  Image picture(13, 9);
+  for (auto& p : picture.pixels) p = static_cast<std::uint8_t>(any(16));
+  Image cell(8, 8);
+  const RasterMode modes[] = {RasterMode::pset, RasterMode::preset, RasterMode::andMode,
+                              RasterMode::orMode, RasterMode::xorMode};
+  Screen::Saved saved = s.save();
+  for (int step = 0; step < 4000; ++step) {
+    const int what = any(100), a = any(8), b = any(8), x = any(340) - 10, y = any(220) - 10;
+    const int colour = any(4) == 0 ? 0 : any(16);
+    for (auto& p : cell.pixels) p = static_cast<std::uint8_t>(colour);
+    const std::mt19937 before = rng;
+    for (Screen* screen : {&s, &full}) {
+      rng = before;  // the same step for both
+      if (what < 30) {
+        screen->copyPage(a, b);
+      } else if (what < 40) {
+        screen->setPages(a, b);
+      } else if (what < 55) {
+        screen->putImage(8 * (x / 8), 8 * (y / 8), cell, RasterMode::pset);
+      } else if (what < 62) {
+        screen->putImage(x, y, picture, modes[any(5)]);
+      } else if (what < 72) {
+        screen->drawLine(x, y, any(320), y + any(3) * any(40), colour,
+                         static_cast<LineKind>(any(3)), any(2) ? 0xFFFF : 0xF0F0);
+      } else if (what < 82) {
+        screen->setTextColour(colour, any(3));
+        screen->locate(1 + any(25), 1 + any(40));
+        screen->print(any(2) ? "Please wait..." : "42", any(4) == 0);
+      } else if (what < 92) {
+        screen->fillChars(1 + any(25), 1 + any(40), any(4), any(12),
+                          static_cast<std::uint8_t>(a + 176));
+      } else if (what < 97) {
+        screen->drawChar(1 + any(25), 1 + any(40), static_cast<std::uint8_t>(any(256)), colour, b);
+      } else if (what < 98) {
+        saved = screen->save();
+      } else if (what < 99) {
+        screen->restore(saved);
+      } else {
+        screen->openScreen();
+      }
+    }
+    for (int n = 0; n < Screen::pageCount; ++n) (void)full.changePage(n);
+    for (int n = 0; n < Screen::pageCount; ++n) {
+      ASSERT_TRUE(std::equal(s.page(n), s.page(n) + Screen::pageSize, full.page(n)))
+          << "page " << n << " after step " << step << " (" << what << ")";
+    }
+  }
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ struct DrawProbe {
     reset();
   }
   void reset() {
-    std::uint8_t* page = t.game.screen.page(0);
+    std::uint8_t* page = t.game.screen.changePage(0);
     for (int i = 0; i < Screen::width * Screen::height; ++i) page[i] = untouchedColour;
   }
   bool untouched(int row, int col) const {

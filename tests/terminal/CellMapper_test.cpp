@@ -82,7 +82,7 @@ TEST(CellMapper, TilesReadAsTheirCodeAndOtherCellsAsTheNearestGlyph) {
   screen.setTextColour(15, 0);
   screen.locate(1, 4);
   screen.print("A", false);
-  screen.page(0)[3 * 320 + 24] = 4;
+  screen.changePage(0)[3 * 320 + 24] = 4;
   // A bar's cell: the lower half filled, with a line of another colour on top.
   screen.drawLine(32, 4, 39, 7, 10, LineKind::filledBox);
   screen.drawLine(32, 3, 39, 3, 15, LineKind::line);

@@ -41,7 +41,7 @@ struct PlayLoopTest : ::testing::Test, TestGame {
 
 TEST_F(PlayLoopTest, EscapeEndsTheGameOnACleanScreenBeforeAnythingElse) {
   putRows(game, 10, 10, {">W"});
-  for (int p : {0, 1}) std::fill_n(game.screen.page(p), Screen::pageSize, 7);
+  for (int p : {0, 1}) std::fill_n(game.screen.changePage(p), Screen::pageSize, 7);
   game.screen.setPages(0, 1);
   const auto before = game.random.draws();
   EXPECT_EQ(press(std::string(1, escapeKey)), LoopExit::stop);
