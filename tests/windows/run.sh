@@ -27,8 +27,11 @@ linux=${1:-build/ci}
 linux_replay=$linux/game/duskwarren-replay
 linux_game=$linux/game
 [ -x "$linux_replay" ] || { echo "no $linux_replay: build the ci preset first" >&2; exit 1; }
-export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
-export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+# ccache, where the machine has it, makes a second build cheap.
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+  export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+fi
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/duskwarren-windows.XXXXXX")
 export linux linux_replay linux_game WORK
