@@ -17,6 +17,7 @@
 #include "platform/web/WebPlatform.h"
 #include "recording/Recording.h"
 #include "runs/CatchUp.h"
+#include "runs/KeptRuns.h"
 #include "runs/RunFiles.h"
 #include "runs/RunSummary.h"
 #include "runs/UserFolders.h"
@@ -105,7 +106,7 @@ void keepSummary(const Shell& shell) {
   if (!summary || summary->deepestLevel == 0 || error) return;
   // What it is should the page go now; its end replaces it.
   summary->ending = endingOfRecording("");
-  WebPlatform::keepSummary(summaryFileText(*summary, recordingGameVersion, bytes));
+  WebPlatform::keepSummary(summaryFileText({*summary, recordingGameVersion, bytes}));
 }
 
 // Hands the page each checkpoint the game writes beside the run's recording
@@ -247,8 +248,10 @@ std::string fileToContinue(WebPlatform& page) {
 // on with its turns counted from the start (when it still fits the
 // recording; see runs/KeptRuns.h).
 void laySummaryBeside(const std::string& recording, const std::string& summary) {
-  if (!summary.empty())
-    writeWholeFile(summaryPathOf(recording).string(), summary, WriteKind::cache);
+  // Written anew for the recording just laid down, so it is told fresh.
+  auto stored = parseSummaryFile(summary);
+  std::string ignored;
+  if (stored) writeRunSummary(recording, stored->summary, ignored);
 }
 
 // The run last played, laid down among the recordings, where the start
