@@ -14,7 +14,7 @@ Module.duskwarren.runlist = (function () {
 
   let latestSummary = null;   // handed over, not stored yet
   let storing = null;         // the summary being stored, a promise
-  let offered = null;         // the run the start screen offers: { id, text }
+  let offered = null;         // the run the start screen offers, as stored
   let rows = [];              // the list shown: { id, now }
   let chosen = 0;
 
@@ -105,7 +105,7 @@ Module.duskwarren.runlist = (function () {
       const range = IDBKeyRange.bound([run.id, 0], [run.id, Infinity]);
       const cursor = await request(t.objectStore('chunks').openCursor(range, 'prev'));
       if (!cursor) continue;
-      const closing = /(?:^|\n)e ([^\n]*)\n?$/.exec(cursor.value);
+      const closing = /(?:^|\n)e ([^\n]*)\n?$/.exec(chunkText(cursor.value));
       const summary = parseSummary(run.summary);
       found.push({ id: run.id, started: run.started, played: run.played || run.started, summary,
                    ended: closing ? closing[1] : 'cut off', now: run.id === current });
@@ -115,11 +115,25 @@ Module.duskwarren.runlist = (function () {
     return found;
   }
 
-  // The whole recording of a kept run.
-  async function textOf(db, id) {
+  // A stored chunk as text: the store keeps bytes (text in runs kept by
+  // older versions of the page).
+  function chunkText(chunk) {
+    return typeof chunk === 'string' ? chunk : new TextDecoder().decode(chunk);
+  }
+
+  // A kept run as the store holds it: its chunks (as bytes) and their keys,
+  // its size and its whole recording as text.
+  async function storedRun(db, id) {
     const range = IDBKeyRange.bound([id, 0], [id, Infinity]);
-    const chunks = await request(db.transaction('chunks').objectStore('chunks').getAll(range));
-    return chunks.join('');
+    const t = db.transaction('chunks');
+    const [chunks, keys] = await Promise.all([
+      request(t.objectStore('chunks').getAll(range)),
+      request(t.objectStore('chunks').getAllKeys(range)),
+    ]);
+    const encoder = new TextEncoder();
+    const parts = chunks.map((c) => (typeof c === 'string' ? encoder.encode(c) : c));
+    return { id, chunks: parts, keys, bytes: parts.reduce((n, p) => n + p.length, 0),
+             text: chunks.map(chunkText).join('') };
   }
 
   // The run last played, when none is being played: what the start screen
@@ -129,10 +143,11 @@ Module.duskwarren.runlist = (function () {
       const db = await runs.database();
       for (const run of await list()) {
         if (run.now) continue;
-        const text = await textOf(db, run.id);
+        const stored = await storedRun(db, run.id);
+        const text = stored.text;
         const file = runs.fileName({ started: run.started, text });
         if (!/-seed-?\d+\.dwrec$/.test(file)) continue;
-        offered = { id: run.id, text };
+        offered = stored;
         return { file, text, summary: await summaryOf(run.id) };
       }
     } catch (error) {
