@@ -117,7 +117,9 @@ TEST_F(ContinueRun, FromACheckpointOrADamagedOneTheGameIsTheOneThatStopped) {
   // A good checkpoint of another run beside it: passed over as well.
   const fs::path other = folder_ / "other-seed7.dwrec";
   record(other, "@7\r " + walk(330, 9) + "\x1b");
-  fs::copy_file(checkpointPathOf(other), cp, fs::copy_options::overwrite_existing);
+  // Removed first: Windows' library cannot copy over a file.
+  fs::remove(cp);
+  fs::copy_file(checkpointPathOf(other), cp);
   auto foreign = catchUpRun(run.string(), false, error);
   ASSERT_TRUE(foreign) << error;
   EXPECT_FALSE(foreign->fromCheckpoint);
