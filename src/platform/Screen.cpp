@@ -246,9 +246,8 @@ void Screen::copyPage(int source, int destination) {
   touched(d);
 }
 
-std::uint8_t* Screen::own(int n) {
+std::uint8_t* Screen::takeBuffer(int n) {
   PageBuffer& shared = buffers_[bufferOf_[n]];
-  if (shared.users == 1) return shared.pixels.data();
   // Eight buffers for eight pages: a shared one leaves one free at least.
   // The free one that differs least from the shared one, judged by the
   // marks of one row in each text row, takes only the rows that differ.
