@@ -260,8 +260,18 @@ std::uint8_t* Screen::takeBuffer(int n) {
     if (same == textRows) break;  // none can do better
   }
   PageBuffer& mine = buffers_[chosen];
-  // Each run of rows that differ goes over in one copy.
+  // Each run of rows that differ goes over in one copy; a text row whose
+  // eight rows all match is passed over at once.
+  auto textRowMatches = [&](int y) {
+    std::uint64_t differ = 0;
+    for (int i = 0; i < 8; ++i) differ |= mine.marks[y + i] ^ shared.marks[y + i];
+    return differ == 0;
+  };
   for (int y = 0; y < height;) {
+    if (y % 8 == 0 && textRowMatches(y)) {
+      y += 8;
+      continue;
+    }
     if (mine.marks[y] == shared.marks[y]) {
       ++y;
       continue;
