@@ -140,9 +140,9 @@ const TileFile& TileSet::file(Platform& platform, const std::string& name) {
   return *byName_.emplace(name, std::move(tile)).first->second;
 }
 
-const TileFile& TileSet::glyphFile(Platform& platform, int g) {
+const TileFile& TileSet::firstGlyphFile(Platform& platform, int g) {
   g &= 0xFF;
-  if (!byGlyph_[g]) byGlyph_[g] = &file(platform, tileFileName(g));
+  byGlyph_[g] = &file(platform, tileFileName(g));
   return *byGlyph_[g];
 }
 

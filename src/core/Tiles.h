@@ -51,12 +51,17 @@ std::string encodeTileFile(const Image& image);
 class TileSet {
  public:
   const TileFile& file(Platform& platform, const std::string& name);
-  const TileFile& glyphFile(Platform& platform, int g);
+  const TileFile& glyphFile(Platform& platform, int g) {
+    const TileFile* known = byGlyph_[static_cast<std::size_t>(g & 0xFF)];
+    return known != nullptr ? *known : firstGlyphFile(platform, g);
+  }
   // Puts the tile with its top-left corner at (x, y) on the work page.
   void put(Platform& platform, int x, int y, const TileFile& tile, RasterMode mode);
   void clear();
 
  private:
+  // glyphFile for a glyph not drawn before: reads its file.
+  const TileFile& firstGlyphFile(Platform& platform, int g);
   std::unordered_map<std::string, std::unique_ptr<TileFile>> byName_;
   std::array<const TileFile*, 256> byGlyph_{};
 };

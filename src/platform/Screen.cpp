@@ -246,9 +246,8 @@ void Screen::copyPage(int source, int destination) {
   touched(d);
 }
 
-std::uint8_t* Screen::own(int n) {
+std::uint8_t* Screen::takeBuffer(int n) {
   PageBuffer& shared = buffers_[bufferOf_[n]];
-  if (shared.users == 1) return shared.pixels.data();
   // Eight buffers for eight pages: a shared one leaves one free at least.
   // The free one that differs least from the shared one, judged by the
   // marks of one row in each text row, takes only the rows that differ.
@@ -261,8 +260,18 @@ std::uint8_t* Screen::own(int n) {
     if (same == textRows) break;  // none can do better
   }
   PageBuffer& mine = buffers_[chosen];
-  // Each run of rows that differ goes over in one copy.
+  // Each run of rows that differ goes over in one copy; a text row whose
+  // eight rows all match is passed over at once.
+  auto textRowMatches = [&](int y) {
+    std::uint64_t differ = 0;
+    for (int i = 0; i < 8; ++i) differ |= mine.marks[y + i] ^ shared.marks[y + i];
+    return differ == 0;
+  };
   for (int y = 0; y < height;) {
+    if (y % 8 == 0 && textRowMatches(y)) {
+      y += 8;
+      continue;
+    }
     if (mine.marks[y] == shared.marks[y]) {
       ++y;
       continue;

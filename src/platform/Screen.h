@@ -150,7 +150,12 @@ class Screen {
     if (n == visible_) ++visibleChanges_;
   }
   // Makes page n the only user of its buffer and returns its pixels.
-  std::uint8_t* own(int n);
+  std::uint8_t* own(int n) {
+    PageBuffer& buffer = buffers_[bufferOf_[n]];
+    return buffer.users == 1 ? buffer.pixels.data() : takeBuffer(n);
+  }
+  // own for a page that shares its buffer.
+  std::uint8_t* takeBuffer(int n);
   std::uint8_t* ownWork() { return own(work_); }
   // Rows y.. of the work page (already its own) whose bits in `rows` are
   // set have changed.
