@@ -80,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text = in.ConsumeRemainingBytesAsString();
 
   screen.setPages(0, 0);
-  std::fill(screen.page(0), screen.page(0) + dw::Screen::pageSize, std::uint8_t{0});
+  std::uint8_t* cleared = screen.changePage(0);
+  std::fill(cleared, cleared + dw::Screen::pageSize, std::uint8_t{0});
   const int width = dw::markedTextWidth(text);
   require(width >= 0 && static_cast<std::size_t>(width) <= text.size(), "width out of range");
   dw::drawMarkedText(game, row, col, ink, ink, text);

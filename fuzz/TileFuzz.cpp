@@ -169,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return pixels;
   }();
   std::vector<std::uint8_t> expected = background;
-  std::copy(expected.begin(), expected.end(), screen.page(0));
+  std::copy(expected.begin(), expected.end(), screen.changePage(0));
   for (const Put& put : placements) {
     tiles.put(platform, put.x, put.y, tile, put.mode);
     if (plain.image) applyPut(expected, plain, put.x, put.y, put.mode);
