@@ -18,20 +18,8 @@ Module.duskwarren.runlist = (function () {
   let rows = [];              // the list shown: { id, now }
   let chosen = 0;
 
-  function request(r) {
-    return new Promise((resolve, reject) => {
-      r.onsuccess = () => resolve(r.result);
-      r.onerror = () => reject(r.error);
-    });
-  }
-
-  function finished(transaction) {
-    return new Promise((resolve, reject) => {
-      transaction.oncomplete = () => resolve();
-      transaction.onerror = () => reject(transaction.error);
-      transaction.onabort = () => reject(transaction.error || new Error('aborted'));
-    });
-  }
+  // The store's requests and transactions as promises, as runs.js has them.
+  const { request, finished } = runs;
 
   // --- the summary beside each run ----------------------------------------
 

@@ -581,6 +581,7 @@ Module.duskwarren.runs = (function () {
   return { begin, append, settle, current, resume, forget, download, newGame, watch,
            takeRecordingToWatch, notKept, fileName, keepCheckpoint, takeUp, refused,
            get kept() { return kept; },
-           // For the list of runs (runlist.js): the store, and the run kept now.
-           database: openDatabase, get currentId() { return currentRun; } };
+           // For the list of runs (runlist.js): the store, its requests as
+           // promises, and the run kept now.
+           database: openDatabase, request, finished, get currentId() { return currentRun; } };
 })();
